@@ -1,0 +1,11 @@
+#pragma once
+// The command-line program: options, previous graph, scan, both documents,
+// tally. The only code that prints or decides the exit status.
+
+namespace graph_builder::cli {
+
+// Runs the program; returns the process exit status (0 success, 2 usage
+// error, 1 any other failure).
+int run(int argc, char** argv);
+
+}  // namespace graph_builder::cli

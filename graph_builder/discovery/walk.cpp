@@ -1,0 +1,148 @@
+#include "graph_builder/discovery/walk.hpp"
+
+#include <dirent.h>
+#include <sys/stat.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdlib>
+#include <utility>
+
+#include "graph_builder/discovery/file_id.hpp"
+#include "graph_builder/discovery/skip_rules.hpp"
+
+namespace graph_builder::discovery {
+namespace {
+
+std::string join(std::string_view base, std::string_view name) {
+  std::string out(base);
+  if (out.empty() || out.back() != '/') out += '/';
+  out += name;
+  return out;
+}
+
+struct Listing {
+  std::vector<std::string> dirs;
+  std::vector<std::string> others;
+};
+
+// Lists `dir` in the order readdir returns it, splitting entries into
+// directories (following links) and everything else. False when the directory
+// cannot be opened or read to the end.
+bool list_dir(const std::string& dir, Listing& out) {
+  DIR* d = ::opendir(dir.c_str());
+  if (d == nullptr) return false;
+  bool ok = true;
+  while (true) {
+    errno = 0;
+    dirent* e = ::readdir(d);
+    if (e == nullptr) {
+      ok = errno == 0;
+      break;
+    }
+    std::string_view name(e->d_name);
+    if (name == "." || name == "..") continue;
+    bool is_dir = false;
+    if (e->d_type == DT_DIR) {
+      is_dir = true;
+    } else if (e->d_type == DT_LNK || e->d_type == DT_UNKNOWN) {
+      struct stat st {};
+      is_dir = ::stat(join(dir, name).c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+    }
+    (is_dir ? out.dirs : out.others).emplace_back(name);
+  }
+  ::closedir(d);
+  return ok;
+}
+
+bool is_regular_file(const std::string& path) {
+  struct stat st {};
+  return ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
+}
+
+bool is_below_or_equal(std::string_view path, std::string_view root) {
+  if (path == root) return true;
+  if (root == "/") return !path.empty() && path[0] == '/';
+  return path.size() > root.size() && path.substr(0, root.size()) == root &&
+         path[root.size()] == '/';
+}
+
+using DirKey = std::pair<dev_t, ino_t>;
+
+class Walker {
+ public:
+  Walker(std::string root_resolved, std::vector<std::string>& files)
+      : root_resolved_(std::move(root_resolved)), files_(files) {}
+
+  void walk(const std::string& base) {
+    Listing listing;
+    if (!list_dir(base, listing)) return;
+    std::erase_if(listing.dirs, [&](const std::string& d) {
+      return !_keep_dir(base, d, root_resolved_);
+    });
+    for (const std::string& name : listing.others) {
+      std::string path = join(base, name);
+      if (should_scan(path) && is_regular_file(path)) files_.push_back(std::move(path));
+    }
+    for (const std::string& d : listing.dirs) {
+      std::string path = join(base, d);
+      struct stat st {};
+      if (::stat(path.c_str(), &st) != 0) continue;
+      DirKey key{st.st_dev, st.st_ino};
+      // A link back to a directory on the current path would loop forever.
+      if (std::find(ancestors_.begin(), ancestors_.end(), key) != ancestors_.end()) continue;
+      ancestors_.push_back(key);
+      walk(path);
+      ancestors_.pop_back();
+    }
+  }
+
+  void push_root(const std::string& root) {
+    struct stat st {};
+    if (::stat(root.c_str(), &st) == 0) ancestors_.push_back({st.st_dev, st.st_ino});
+  }
+
+ private:
+  std::string root_resolved_;
+  std::vector<std::string>& files_;
+  std::vector<DirKey> ancestors_;
+};
+
+}  // namespace
+
+bool _keep_dir(std::string_view base, std::string_view d, std::string_view root_resolved) {
+  if (std::find(SKIP_DIRS.begin(), SKIP_DIRS.end(), d) != SKIP_DIRS.end()) return false;
+  std::string p = join(base, d);
+  if (std::find(_CONDITIONAL_SKIP.begin(), _CONDITIONAL_SKIP.end(), d) != _CONDITIONAL_SKIP.end()) {
+    Listing inner;
+    // A listing error skips the marker test and falls through to the link check.
+    if (list_dir(p, inner)) {
+      for (const std::string& sub : inner.dirs) {
+        if (std::find(kArtifactMarkers.begin(), kArtifactMarkers.end(), sub) !=
+            kArtifactMarkers.end()) {
+          return false;
+        }
+      }
+    }
+  }
+  struct stat lst {};
+  if (::lstat(p.c_str(), &lst) != 0) return true;
+  if (S_ISLNK(lst.st_mode)) {
+    char* real = ::realpath(p.c_str(), nullptr);
+    if (real == nullptr) return false;
+    std::string resolved(real);
+    std::free(real);
+    if (!is_below_or_equal(resolved, root_resolved)) return false;
+  }
+  return true;
+}
+
+std::vector<std::string> walk_files(const std::string& root) {
+  std::vector<std::string> files;
+  Walker walker(resolve_path(root), files);
+  walker.push_root(root);
+  walker.walk(root);
+  return files;
+}
+
+}  // namespace graph_builder::discovery

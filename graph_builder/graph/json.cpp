@@ -1,0 +1,248 @@
+#include "graph_builder/graph/json.hpp"
+
+#include <charconv>
+#include <cmath>
+#include <cstdlib>
+
+#include "graph_builder/text/unicode.hpp"
+
+namespace graph_builder::graph {
+
+JsonValue JsonValue::boolean(bool b) {
+  JsonValue v;
+  v.type_ = Type::boolean;
+  v.bool_ = b;
+  return v;
+}
+JsonValue JsonValue::integer(std::int64_t i) {
+  JsonValue v;
+  v.type_ = Type::integer;
+  v.text_ = std::to_string(i);
+  return v;
+}
+JsonValue JsonValue::integer_text(std::string digits) {
+  JsonValue v;
+  v.type_ = Type::integer;
+  v.text_ = std::move(digits);
+  return v;
+}
+JsonValue JsonValue::real_text(std::string literal) {
+  JsonValue v;
+  v.type_ = Type::real;
+  v.text_ = std::move(literal);
+  return v;
+}
+JsonValue JsonValue::string(std::string s) {
+  JsonValue v;
+  v.type_ = Type::string;
+  v.text_ = std::move(s);
+  return v;
+}
+JsonValue JsonValue::array(std::vector<JsonValue> items) {
+  JsonValue v;
+  v.type_ = Type::array;
+  v.items_ = std::move(items);
+  return v;
+}
+JsonValue JsonValue::object(std::vector<Member> members) {
+  JsonValue v;
+  v.type_ = Type::object;
+  v.members_ = std::move(members);
+  return v;
+}
+
+const JsonValue* JsonValue::find(std::string_view key) const {
+  if (type_ != Type::object) return nullptr;
+  for (const Member& m : members_) {
+    if (m.first == key) return &m.second;
+  }
+  return nullptr;
+}
+
+void JsonValue::set(std::string key, JsonValue value) {
+  for (Member& m : members_) {
+    if (m.first == key) {
+      m.second = std::move(value);
+      return;
+    }
+  }
+  members_.emplace_back(std::move(key), std::move(value));
+}
+
+namespace {
+
+constexpr char kHex[] = "0123456789abcdef";
+
+void append_u_escape(std::string& out, unsigned unit) {
+  out += "\\u";
+  out += kHex[(unit >> 12) & 0xF];
+  out += kHex[(unit >> 8) & 0xF];
+  out += kHex[(unit >> 4) & 0xF];
+  out += kHex[unit & 0xF];
+}
+
+// Integer literal as an arbitrary-precision integer prints: no "-0".
+std::string canonical_integer(const std::string& digits) {
+  bool negative = !digits.empty() && digits[0] == '-';
+  std::string_view body(digits);
+  if (negative) body.remove_prefix(1);
+  while (body.size() > 1 && body[0] == '0') body.remove_prefix(1);
+  if (body == "0") return "0";
+  std::string out;
+  if (negative) out += '-';
+  out.append(body);
+  return out;
+}
+
+// Shortest round-trip repr of a double, laid out like Python's float repr.
+std::string float_repr(double d) {
+  if (std::isinf(d)) return d < 0 ? "-Infinity" : "Infinity";
+  if (std::isnan(d)) return "NaN";
+  char buf[64];
+  auto res = std::to_chars(buf, buf + sizeof buf, d, std::chars_format::scientific);
+  std::string sci(buf, res.ptr);
+  bool negative = sci[0] == '-';
+  if (negative) sci.erase(0, 1);
+  std::size_t e = sci.find('e');
+  std::string mantissa = sci.substr(0, e);
+  int exp10 = std::atoi(sci.c_str() + e + 1);
+  std::string digits;
+  for (char c : mantissa) {
+    if (c != '.') digits += c;
+  }
+  while (digits.size() > 1 && digits.back() == '0') digits.pop_back();
+  int decpt = exp10 + 1;  // value = 0.<digits> * 10^decpt
+  std::string out = negative ? "-" : "";
+  if (decpt <= -4 || decpt > 16) {
+    out += digits[0];
+    if (digits.size() > 1) {
+      out += '.';
+      out += digits.substr(1);
+    }
+    out += 'e';
+    int x = decpt - 1;
+    out += x < 0 ? '-' : '+';
+    int ax = x < 0 ? -x : x;
+    if (ax < 10) out += '0';
+    out += std::to_string(ax);
+  } else if (decpt <= 0) {
+    out += "0.";
+    out.append(static_cast<std::size_t>(-decpt), '0');
+    out += digits;
+  } else if (static_cast<std::size_t>(decpt) >= digits.size()) {
+    out += digits;
+    out.append(static_cast<std::size_t>(decpt) - digits.size(), '0');
+    out += ".0";
+  } else {
+    out += digits.substr(0, static_cast<std::size_t>(decpt));
+    out += '.';
+    out += digits.substr(static_cast<std::size_t>(decpt));
+  }
+  return out;
+}
+
+}  // namespace
+
+void append_json_string(std::string& out, std::string_view s) {
+  out += '"';
+  std::size_t pos = 0;
+  while (pos < s.size()) {
+    auto b = static_cast<unsigned char>(s[pos]);
+    if (b >= 0x20 && b < 0x7F) {
+      // Copy the run of plain ASCII in one go.
+      std::size_t run = pos;
+      while (run < s.size()) {
+        auto c = static_cast<unsigned char>(s[run]);
+        if (c < 0x20 || c >= 0x7F || c == '"' || c == '\\') break;
+        ++run;
+      }
+      if (run > pos) {
+        out.append(s.substr(pos, run - pos));
+        pos = run;
+        continue;
+      }
+      out += '\\';
+      out += static_cast<char>(b);
+      ++pos;
+      continue;
+    }
+    char32_t cp = text::next_code_point(s, pos);
+    switch (cp) {
+      case '\b': out += "\\b"; break;
+      case '\f': out += "\\f"; break;
+      case '\n': out += "\\n"; break;
+      case '\r': out += "\\r"; break;
+      case '\t': out += "\\t"; break;
+      default:
+        if (cp >= 0x10000) {
+          char32_t v = cp - 0x10000;
+          append_u_escape(out, 0xD800 + (v >> 10));
+          append_u_escape(out, 0xDC00 + (v & 0x3FF));
+        } else {
+          append_u_escape(out, cp);
+        }
+    }
+  }
+  out += '"';
+}
+
+void append_json_number(std::string& out, const JsonValue& number) {
+  if (number.type() == JsonValue::Type::integer) {
+    out += canonical_integer(number.text());
+    return;
+  }
+  out += float_repr(std::strtod(number.text().c_str(), nullptr));
+}
+
+void append_newline_indent(std::string& out, int level) {
+  out += '\n';
+  out.append(static_cast<std::size_t>(2 * level), ' ');
+}
+
+void append_json(std::string& out, const JsonValue& v, Layout layout, int level) {
+  switch (v.type()) {
+    case JsonValue::Type::null: out += "null"; return;
+    case JsonValue::Type::boolean: out += v.as_bool() ? "true" : "false"; return;
+    case JsonValue::Type::integer:
+    case JsonValue::Type::real: append_json_number(out, v); return;
+    case JsonValue::Type::string: append_json_string(out, v.text()); return;
+    case JsonValue::Type::array: {
+      if (v.items().empty()) {
+        out += "[]";
+        return;
+      }
+      out += '[';
+      bool first = true;
+      for (const JsonValue& item : v.items()) {
+        if (!first) out += layout == Layout::indented ? "," : ", ";
+        first = false;
+        if (layout == Layout::indented) append_newline_indent(out, level + 1);
+        append_json(out, item, layout, level + 1);
+      }
+      if (layout == Layout::indented) append_newline_indent(out, level);
+      out += ']';
+      return;
+    }
+    case JsonValue::Type::object: {
+      if (v.members().empty()) {
+        out += "{}";
+        return;
+      }
+      out += '{';
+      bool first = true;
+      for (const auto& [key, value] : v.members()) {
+        if (!first) out += layout == Layout::indented ? "," : ", ";
+        first = false;
+        if (layout == Layout::indented) append_newline_indent(out, level + 1);
+        append_json_string(out, key);
+        out += ": ";
+        append_json(out, value, layout, level + 1);
+      }
+      if (layout == Layout::indented) append_newline_indent(out, level);
+      out += '}';
+      return;
+    }
+  }
+}
+
+}  // namespace graph_builder::graph

@@ -1,0 +1,171 @@
+#include "graph_builder/graph/scan.hpp"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <memory>
+#include <unordered_set>
+
+#include "graph_builder/discovery/file_id.hpp"
+#include "graph_builder/discovery/skip_rules.hpp"
+#include "graph_builder/discovery/walk.hpp"
+#include "graph_builder/relations/relations.hpp"
+#include "graph_builder/symbols/dispatch.hpp"
+#include "graph_builder/text/keywords.hpp"
+#include "graph_builder/text/short_hash.hpp"
+#include "graph_builder/text/summary.hpp"
+#include "graph_builder/text/unicode.hpp"
+
+namespace graph_builder::graph {
+namespace {
+
+struct EdgeKeyHash {
+  std::size_t operator()(const Edge* e) const {
+    std::hash<std::string> h;
+    return h(e->from) ^ (h(e->to) * 31) ^ (h(e->rel) * 131);
+  }
+};
+struct EdgeKeyEq {
+  bool operator()(const Edge* a, const Edge* b) const { return *a == *b; }
+};
+
+// A reused file node: the stored values as they are, the current hash.
+Node reuse_node(const JsonValue& old, const std::string& file_id, std::string_view ext,
+                std::int64_t size, std::string_view content, const std::string& fhash) {
+  Node n;
+  const JsonValue* id = old.find("id");
+  n.id = id != nullptr && id->type() == JsonValue::Type::string ? id->text() : file_id;
+  const JsonValue* kind = old.find("kind");
+  n.kind = kind != nullptr && kind->type() == JsonValue::Type::string ? kind->text() : "file";
+  n.path = file_id;
+  n.ext = std::string(ext);
+  n.size = size;
+  n.file_hash = fhash;
+  auto stored = std::make_shared<StoredFields>();
+  auto take = [&](const char* key, std::optional<JsonValue>& slot) {
+    if (const JsonValue* v = old.find(key)) slot = *v;
+  };
+  take("path", stored->path);
+  take("ext", stored->ext);
+  take("size", stored->size);
+  take("keywords", stored->keywords);
+  take("content", stored->content);
+  take("summary", stored->summary);
+  if (!stored->content) n.content = std::string(text::prefix(content, MAX_CONTENT_CHARS));
+  n.stored = std::move(stored);
+  return n;
+}
+
+}  // namespace
+
+ReadStatus read_source(const std::string& path, std::string& out, std::size_t max_bytes) {
+  out.clear();
+  int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) return ReadStatus::unreadable;
+  struct stat st {};
+  if (::fstat(fd, &st) != 0) {
+    ::close(fd);
+    return ReadStatus::unreadable;
+  }
+  if (static_cast<std::size_t>(st.st_size) > max_bytes) {
+    ::close(fd);
+    return ReadStatus::too_large;
+  }
+  out.resize(static_cast<std::size_t>(st.st_size) + 1);
+  std::size_t got = 0;
+  while (true) {
+    if (got == out.size()) out.resize(out.size() * 2 + 4096);
+    ssize_t n = ::read(fd, out.data() + got, out.size() - got);
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      ::close(fd);
+      out.clear();
+      return ReadStatus::unreadable;
+    }
+    if (n == 0) break;
+    got += static_cast<std::size_t>(n);
+  }
+  ::close(fd);
+  out.resize(got);
+  return ReadStatus::ok;
+}
+
+std::vector<Edge> dedupe_edges(std::vector<Edge>&& edges) {
+  std::vector<Edge> out;
+  out.reserve(edges.size());
+  std::unordered_set<const Edge*, EdgeKeyHash, EdgeKeyEq> seen;
+  seen.reserve(edges.size());
+  // Keys point into `edges`, which is not touched while `seen` is alive.
+  std::vector<bool> keep(edges.size(), false);
+  for (std::size_t i = 0; i < edges.size(); ++i) keep[i] = seen.insert(&edges[i]).second;
+  seen.clear();
+  for (std::size_t i = 0; i < edges.size(); ++i) {
+    if (keep[i]) out.push_back(std::move(edges[i]));
+  }
+  return out;
+}
+
+std::vector<Edge> dedupe_edges(const std::vector<Edge>& edges) {
+  return dedupe_edges(std::vector<Edge>(edges));
+}
+
+Graph scan(const std::string& root, const PriorNodes* existing_nodes) {
+  Graph g;
+  g.root = root;
+  std::vector<Edge> edges;
+  const std::vector<std::string> files = discovery::walk_files(root);
+  const std::string root_resolved = discovery::resolve_path(root);
+  std::string bytes;
+  std::string content;
+  for (const std::string& path : files) {
+    // The size check follows links, like the read itself.
+    struct stat st {};
+    if (::stat(path.c_str(), &st) != 0) continue;
+    if (static_cast<std::size_t>(st.st_size) > MAX_FILE_BYTES) continue;
+    if (read_source(path, bytes) != ReadStatus::ok) continue;
+    text::decode_text(bytes, content);
+    const auto size = static_cast<std::int64_t>(st.st_size);
+    std::string file_id = discovery::relative_id(discovery::resolve_path(path), root_resolved);
+    std::string_view name = discovery::base_name(path);
+    std::string ext = text::to_lower(discovery::file_extension(name));
+    std::string fhash = text::short_hash(content);
+
+    const JsonValue* old = nullptr;
+    if (existing_nodes != nullptr) {
+      auto it = existing_nodes->find(file_id);
+      if (it != existing_nodes->end()) old = &it->second;
+    }
+    const JsonValue* old_hash = old != nullptr ? old->find("file_hash") : nullptr;
+    if (old_hash != nullptr && old_hash->type() == JsonValue::Type::string &&
+        old_hash->text() == fhash) {
+      g.nodes.push_back(reuse_node(*old, file_id, ext, size, content, fhash));
+    } else {
+      Node n;
+      n.summary = text::_make_summary(content, file_id, ext);
+      n.keywords = text::extract_keywords(content, ext);
+      n.id = file_id;
+      n.kind = "file";
+      n.path = file_id;
+      n.ext = ext;
+      n.size = size;
+      n.content = std::string(text::prefix(content, MAX_CONTENT_CHARS));
+      n.file_hash = fhash;
+      g.nodes.push_back(std::move(n));
+    }
+    if (g.nodes.back().kind == "symbol") ++g.symbol_count;
+    auto rel_edges = relations::parse_relations_for_id(file_id, name, content);
+    for (Edge& e : rel_edges) edges.push_back(std::move(e));
+    if (symbols::is_symbol_ext(ext)) {
+      std::size_t before = g.nodes.size();
+      symbols::_append_symbol_nodes(g.nodes, edges,
+                                    symbols::_extract_symbols_for_file(content, file_id, ext),
+                                    file_id, ext);
+      g.symbol_count += g.nodes.size() - before;
+    }
+  }
+  g.edges = dedupe_edges(std::move(edges));
+  return g;
+}
+
+}  // namespace graph_builder::graph

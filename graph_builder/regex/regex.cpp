@@ -1,0 +1,229 @@
+#include "graph_builder/regex/regex.hpp"
+
+#define PCRE2_CODE_UNIT_WIDTH 8
+#include <pcre2.h>
+
+#include <cstdio>
+#include <memory>
+
+#include "graph_builder/check.hpp"
+
+namespace graph_builder::regex {
+namespace {
+
+// The white-space set shared with the text helpers (see the header).
+constexpr std::string_view kSpaceRanges =
+    "\\t-\\r\\x{1c}-\\x{20}\\x{85}\\x{a0}\\x{1680}\\x{2000}-\\x{200a}"
+    "\\x{2028}\\x{2029}\\x{202f}\\x{205f}\\x{3000}";
+
+// Bounds on one search. The match limit caps backtracking steps; the JIT stack
+// is large enough for ordinary patterns over 300000-byte subjects.
+constexpr std::uint32_t kMatchLimit = 20'000'000;
+constexpr std::size_t kJitStackMax = 64U << 20;
+
+pcre2_code* as_code(void* p) { return static_cast<pcre2_code*>(p); }
+
+// Per-thread scratch: one match-data block and one JIT stack reused by every
+// search of that thread.
+struct ThreadScratch {
+  pcre2_match_data* data = nullptr;
+  pcre2_match_context* context = nullptr;
+  pcre2_jit_stack* stack = nullptr;
+  ThreadScratch() {
+    data = pcre2_match_data_create(kMaxGroups + 1, nullptr);
+    context = pcre2_match_context_create(nullptr);
+    stack = pcre2_jit_stack_create(32U << 10, kJitStackMax, nullptr);
+    GB_CHECK(data && context && stack);
+    pcre2_set_match_limit(context, kMatchLimit);
+    pcre2_set_depth_limit(context, 100'000);
+    pcre2_jit_stack_assign(context, nullptr, stack);
+  }
+  ~ThreadScratch() {
+    pcre2_jit_stack_free(stack);
+    pcre2_match_context_free(context);
+    pcre2_match_data_free(data);
+  }
+  ThreadScratch(const ThreadScratch&) = delete;
+  ThreadScratch& operator=(const ThreadScratch&) = delete;
+};
+
+ThreadScratch& scratch() {
+  thread_local ThreadScratch s;
+  return s;
+}
+
+}  // namespace
+
+std::uint32_t Regex::kNotEmptyAtStartAnchored = PCRE2_NOTEMPTY_ATSTART | PCRE2_ANCHORED;
+
+std::string rewrite_pattern(std::string_view pattern) {
+  std::string out;
+  out.reserve(pattern.size() + 32);
+  bool in_class = false;
+  for (std::size_t i = 0; i < pattern.size(); ++i) {
+    char c = pattern[i];
+    if (c == '\\' && i + 1 < pattern.size()) {
+      char n = pattern[i + 1];
+      if (n == 's') {
+        if (in_class) {
+          out += kSpaceRanges;
+        } else {
+          out += '[';
+          out += kSpaceRanges;
+          out += ']';
+        }
+      } else if (n == 'S' && !in_class) {
+        out += "[^";
+        out += kSpaceRanges;
+        out += ']';
+      } else {
+        GB_CHECK(!(n == 'S' && in_class));  // no pattern of ours needs it
+        out += c;
+        out += n;
+      }
+      ++i;
+      continue;
+    }
+    if (!in_class && c == '[') {
+      in_class = true;
+      out += c;
+      // A ']' right after '[' or '[^' is a literal member.
+      if (i + 1 < pattern.size() && pattern[i + 1] == '^') {
+        out += '^';
+        ++i;
+      }
+      if (i + 1 < pattern.size() && pattern[i + 1] == ']') {
+        out += ']';
+        ++i;
+      }
+      continue;
+    }
+    if (in_class && c == ']') in_class = false;
+    out += c;
+  }
+  return out;
+}
+
+Match::Match(const Regex& re, std::string_view subject, const std::size_t* ov, int pairs)
+    : re_(&re), subject_(subject), pairs_(pairs) {
+  for (int i = 0; i < 2 * pairs; ++i) ov_[static_cast<std::size_t>(i)] = ov[i];
+}
+
+bool Match::has(int g) const {
+  return g >= 0 && g < pairs_ && ov_[2 * static_cast<std::size_t>(g)] != PCRE2_UNSET;
+}
+
+std::string_view Match::group(int g) const {
+  if (!has(g)) return {};
+  auto s = ov_[2 * static_cast<std::size_t>(g)];
+  auto e = ov_[2 * static_cast<std::size_t>(g) + 1];
+  return subject_.substr(s, e - s);
+}
+
+bool Match::has(std::string_view name) const { return has(re_->group_number(name)); }
+std::string_view Match::group(std::string_view name) const {
+  return group(re_->group_number(name));
+}
+
+Regex::Regex(std::string_view pattern, Flags flags) : pattern_(pattern) {
+  std::uint32_t options = PCRE2_UTF | PCRE2_UCP | PCRE2_NO_UTF_CHECK;
+  if (has_flag(flags, Flags::multiline)) options |= PCRE2_MULTILINE;
+  if (has_flag(flags, Flags::dotall)) options |= PCRE2_DOTALL;
+  if (has_flag(flags, Flags::caseless)) options |= PCRE2_CASELESS;
+  std::string rewritten = rewrite_pattern(pattern);
+  pcre2_compile_context* cctx = pcre2_compile_context_create(nullptr);
+  GB_CHECK(cctx != nullptr);
+  pcre2_set_newline(cctx, PCRE2_NEWLINE_LF);
+  pcre2_set_bsr(cctx, PCRE2_BSR_UNICODE);
+  int err = 0;
+  PCRE2_SIZE erroff = 0;
+  pcre2_code* code =
+      pcre2_compile(reinterpret_cast<PCRE2_SPTR>(rewritten.data()), rewritten.size(),
+                    options, &err, &erroff, cctx);
+  pcre2_compile_context_free(cctx);
+  if (code == nullptr) {
+    PCRE2_UCHAR msg[256];
+    pcre2_get_error_message(err, msg, sizeof msg);
+    std::fprintf(stderr, "graph_builder: pattern %s: %s at %zu\n", pattern_.c_str(),
+                 reinterpret_cast<const char*>(msg), static_cast<std::size_t>(erroff));
+  }
+  GB_CHECK(code != nullptr);
+  std::uint32_t captures = 0;
+  pcre2_pattern_info(code, PCRE2_INFO_CAPTURECOUNT, &captures);
+  GB_CHECK(captures <= static_cast<std::uint32_t>(kMaxGroups));
+  // Without JIT support the interpreter runs the same pattern, only slower.
+  jit_ = pcre2_jit_compile(code, PCRE2_JIT_COMPLETE) == 0;
+  code_ = code;
+}
+
+Regex::~Regex() { pcre2_code_free(as_code(code_)); }
+
+int Regex::run(std::string_view subject, std::size_t from, std::uint32_t options,
+               const std::size_t** ov) const {
+  ThreadScratch& s = scratch();
+  auto* subj = reinterpret_cast<PCRE2_SPTR>(subject.data());
+  int rc;
+  if (jit_ && (options & PCRE2_ANCHORED) == 0) {
+    rc = pcre2_jit_match(as_code(code_), subj, subject.size(), from,
+                         options | PCRE2_NO_UTF_CHECK, s.data, s.context);
+  } else {
+    rc = pcre2_match(as_code(code_), subj, subject.size(), from,
+                     options | PCRE2_NO_UTF_CHECK, s.data, s.context);
+  }
+  if (rc <= 0) return 0;  // no match, or a limit reached: nothing more here
+  *ov = pcre2_get_ovector_pointer(s.data);
+  return rc;
+}
+
+std::optional<Match> Regex::search(std::string_view subject, std::size_t from) const {
+  const std::size_t* ov = nullptr;
+  if (from > subject.size()) return std::nullopt;
+  int pairs = run(subject, from, 0, &ov);
+  if (pairs <= 0) return std::nullopt;
+  return Match(*this, subject, ov, pairs);
+}
+
+std::optional<Match> Regex::match_start(std::string_view subject) const {
+  const std::size_t* ov = nullptr;
+  int pairs = run(subject, 0, PCRE2_ANCHORED, &ov);
+  if (pairs <= 0) return std::nullopt;
+  return Match(*this, subject, ov, pairs);
+}
+
+bool Regex::full_match(std::string_view subject) const {
+  const std::size_t* ov = nullptr;
+  int pairs = run(subject, 0, PCRE2_ANCHORED | PCRE2_ENDANCHORED, &ov);
+  return pairs > 0;
+}
+
+std::string Regex::replace_all(std::string_view subject, std::string_view replacement) const {
+  std::string out;
+  out.reserve(subject.size());
+  std::size_t last = 0;
+  for_each(subject, [&](const Match& m) {
+    out.append(subject.substr(last, m.start() - last));
+    for (std::size_t i = 0; i < replacement.size(); ++i) {
+      char c = replacement[i];
+      if (c == '\\' && i + 1 < replacement.size() && replacement[i + 1] >= '0' &&
+          replacement[i + 1] <= '9') {
+        out.append(m.group(replacement[i + 1] - '0'));
+        ++i;
+      } else {
+        out += c;
+      }
+    }
+    last = m.end();
+    return true;
+  });
+  out.append(subject.substr(last));
+  return out;
+}
+
+int Regex::group_number(std::string_view name) const {
+  std::string n(name);
+  int g = pcre2_substring_number_from_name(as_code(code_),
+                                           reinterpret_cast<PCRE2_SPTR>(n.c_str()));
+  return g > 0 ? g : -1;
+}
+
+}  // namespace graph_builder::regex

@@ -1,0 +1,37 @@
+#pragma once
+// Access to the conformance kit (realistic inputs with independently computed
+// expected results). Tests read it where it stands; when it is absent they
+// skip.
+
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include <nlohmann/json.hpp>
+
+namespace graph_builder::testing {
+
+// The kit directory: $GB_CONFORMANCE_DIR, else the location configured at
+// build time; nothing when neither exists.
+std::optional<std::filesystem::path> conformance_dir();
+
+struct KitCase {
+  std::string file_id;             // e.g. "ts/lib/pricing.ts"
+  std::filesystem::path input;     // <kit>/cases/<file_id>
+  std::filesystem::path expected;  // <kit>/expected/<file_id>.json
+};
+
+// Every per-file case of the kit, sorted by file id.
+std::vector<KitCase> kit_cases();
+
+// A case's expected fragment {"nodes": [...], "edges": [...]}, order kept.
+nlohmann::ordered_json load_fragment(const KitCase& c);
+
+// The case's input decoded the way the scan decodes files.
+std::string decoded_input(const KitCase& c);
+
+// The lower-cased extension of the case's file name, as the scan computes it.
+std::string case_ext(const KitCase& c);
+
+}  // namespace graph_builder::testing
