@@ -22,6 +22,8 @@ std::optional<std::filesystem::path> conformance_dir() {
   return std::filesystem::canonical(p, ec);
 }
 
+void PrintTo(const KitCase& c, std::ostream* os) { *os << c.file_id; }
+
 std::vector<KitCase> kit_cases() {
   std::vector<KitCase> out;
   auto dir = conformance_dir();

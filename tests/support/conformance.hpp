@@ -5,6 +5,7 @@
 
 #include <filesystem>
 #include <optional>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -21,6 +22,9 @@ struct KitCase {
   std::filesystem::path input;     // <kit>/cases/<file_id>
   std::filesystem::path expected;  // <kit>/expected/<file_id>.json
 };
+
+// Names a case by its file id in test output.
+void PrintTo(const KitCase& c, std::ostream* os);
 
 // Every per-file case of the kit, sorted by file id.
 std::vector<KitCase> kit_cases();

@@ -1,0 +1,23 @@
+#pragma once
+// Runs the built graph_builder executable and captures what it prints.
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+namespace graph_builder::testing {
+
+struct CliResult {
+  int status = -1;  // exit status, or 128 + signal number
+  std::string out;
+  std::string err;
+};
+
+// Runs the executable with `args` in the working directory `cwd` (the
+// current one when empty).
+CliResult run_cli(const std::vector<std::string>& args, const std::filesystem::path& cwd = {});
+
+// The JSON string literal of `s` as the documents write it.
+std::string json_literal(const std::string& s);
+
+}  // namespace graph_builder::testing

@@ -1,0 +1,138 @@
+#include "graph_builder/graph/json.hpp"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "graph_builder/graph/node.hpp"
+
+namespace graph_builder::graph {
+namespace {
+
+std::string str(std::string_view s) {
+  std::string out;
+  append_json_string(out, s);
+  return out;
+}
+
+TEST(JsonString, EscapesLikeTheDocumentsRequire) {
+  struct Case {
+    std::string in;
+    std::string out;
+  };
+  const std::vector<Case> cases{
+      {"plain/path.ts", R"("plain/path.ts")"},
+      {"q\"b\\", R"("q\"b\\")"},
+      {"\b\f\n\r\t", R"("\b\f\n\r\t")"},
+      {std::string("\0\x01\x0b\x1f\x7f", 5), R"("\u0000\u0001\u000b\u001f\u007f")"},
+      {"\xC3\xA9\xE2\x82\xAC", R"("\u00e9\u20ac")"},
+      {"\xF0\x9F\x98\x80", R"("\ud83d\ude00")"},
+      {"\xEF\xBB\xBF", R"("\ufeff")"},
+      {"", R"("")"},
+  };
+  for (const Case& c : cases) EXPECT_EQ(str(c.in), c.out) << c.out;
+}
+
+TEST(JsonNumber, IntegersExactFloatsShortestRepr) {
+  struct Case {
+    JsonValue v;
+    std::string out;
+  };
+  const std::vector<Case> cases{
+      {JsonValue::integer(-42), "-42"},
+      {JsonValue::integer_text("123456789012345678901234567890"), "123456789012345678901234567890"},
+      {JsonValue::integer_text("-0"), "0"},
+      {JsonValue::real_text("1.50"), "1.5"},
+      {JsonValue::real_text("1e2"), "100.0"},
+      {JsonValue::real_text("1E16"), "1e+16"},
+      {JsonValue::real_text("123456789012345.6"), "123456789012345.6"},
+      {JsonValue::real_text("0.0001"), "0.0001"},
+      {JsonValue::real_text("0.00001"), "1e-05"},
+      {JsonValue::real_text("-0.0"), "-0.0"},
+      {JsonValue::real_text("1e400"), "Infinity"},
+      {JsonValue::real_text("2.5e-300"), "2.5e-300"},
+      {JsonValue::real_text("0.1"), "0.1"},
+  };
+  for (const Case& c : cases) {
+    std::string out;
+    append_json_number(out, c.v);
+    EXPECT_EQ(out, c.out) << c.v.text();
+  }
+}
+
+TEST(JsonLayout, IndentedAndSingleLine) {
+  JsonValue v = JsonValue::object(
+      {{"a", JsonValue::array({JsonValue::integer(1), JsonValue::string("x")})},
+       {"b", JsonValue::array()},
+       {"c", JsonValue::object()},
+       {"d", JsonValue::object({{"e", JsonValue()}, {"f", JsonValue::boolean(true)}})}});
+  std::string indented;
+  append_json(indented, v, Layout::indented);
+  EXPECT_EQ(indented,
+            "{\n  \"a\": [\n    1,\n    \"x\"\n  ],\n  \"b\": [],\n  \"c\": {},\n  \"d\": {\n"
+            "    \"e\": null,\n    \"f\": true\n  }\n}");
+  std::string line;
+  append_json(line, v, Layout::single_line);
+  EXPECT_EQ(line, R"({"a": [1, "x"], "b": [], "c": {}, "d": {"e": null, "f": true}})");
+}
+
+TEST(JsonValue, SetKeepsFirstPositionTakesLastValue) {
+  JsonValue o = JsonValue::object();
+  o.set("a", JsonValue::integer(1));
+  o.set("b", JsonValue::integer(2));
+  o.set("a", JsonValue::integer(3));
+  ASSERT_EQ(o.members().size(), 2U);
+  EXPECT_EQ(o.members()[0].first, "a");
+  EXPECT_EQ(o.members()[0].second.text(), "3");
+  EXPECT_EQ(o.find("zz"), nullptr);
+}
+
+Node file_node() {
+  Node n;
+  n.id = n.path = "src/a.ts";
+  n.kind = "file";
+  n.ext = ".ts";
+  n.size = 12;
+  n.keywords = {"alpha", "\xC3\xA9t\xC3\xA9"};
+  n.content = "x\ny";
+  n.summary = "Handles a.";
+  n.file_hash = "0123abcd";
+  return n;
+}
+
+TEST(NodeJson, StreamedFormEqualsSerialisedDict) {
+  Node file = file_node();
+  Node sym;
+  sym.id = "src/a.ts::f";
+  sym.kind = "symbol";
+  sym.path = "src/a.ts";
+  sym.ext = ".ts";
+  sym.size = 3;
+  sym.symbol_type = "use_case";
+  sym.name = "f";
+  sym.line_start = 4;
+  sym.line_end = 6;
+  sym.body_hash = "deadbeef";
+  sym.confidence = "high";
+  sym.exported = true;
+  Node reused = file_node();
+  auto stored = std::make_shared<StoredFields>();
+  stored->size = JsonValue::string("big");
+  stored->keywords = JsonValue::object({{"k", JsonValue::real_text("2.50")}});
+  stored->summary = JsonValue();
+  reused.stored = stored;
+  for (const Node* n : {&file, &sym, &reused}) {
+    std::string streamed;
+    append_node_json(streamed, *n, 2);
+    std::string via_dict;
+    append_json(via_dict, n->as_dict(), Layout::indented, 2);
+    EXPECT_EQ(streamed, via_dict) << n->id;
+  }
+  EXPECT_EQ(file.as_dict().members().size(), 9U);
+  EXPECT_EQ(sym.as_dict().members().size(), 13U);
+  EXPECT_EQ(reused.as_dict().find("size")->text(), "big");
+}
+
+}  // namespace
+}  // namespace graph_builder::graph
