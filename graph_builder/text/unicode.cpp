@@ -111,6 +111,16 @@ void decode_text(std::string_view bytes, std::string& out) {
   bool pending_cr = false;  // a CR was emitted as LF; a following LF is swallowed
   std::size_t i = 0;
   while (i < n) {
+    // Bulk-copy runs of plain ASCII (no CR): most source text is nothing else.
+    std::size_t run = i;
+    while (run < n && p[run] < 0x80 && p[run] != '\r') ++run;
+    if (run > i) {
+      if (pending_cr && p[i] == '\n') ++i;
+      out.append(bytes.substr(i, run - i));
+      pending_cr = false;
+      i = run;
+      if (i == n) break;
+    }
     unsigned char b = p[i];
     if (b < 0x80) {
       if (b == '\r') {
