@@ -1,10 +1,294 @@
 #include "graph_builder/text/keywords.hpp"
 
-namespace graph_builder::text {
+#include <initializer_list>
 
-// Placeholder until keyword extraction lands.
-std::vector<std::string> extract_keywords(std::string_view /*content*/, std::string_view /*ext*/) {
+#include "graph_builder/regex/regex.hpp"
+#include "graph_builder/text/identifiers.hpp"
+#include "graph_builder/text/unicode.hpp"
+
+namespace graph_builder::text {
+namespace {
+
+using regex::Flags;
+using regex::Match;
+using regex::Regex;
+
+// Later admissions never change the first kCap keywords, so every pass stops
+// as soon as the list is full.
+constexpr std::size_t kCap = 80;
+
+// Calls `fn(piece)` for every piece of `s` between single `sep` characters,
+// empty pieces included ("a//b" gives "a", "", "b").
+template <class Fn>
+void for_each_piece(std::string_view s, char sep, Fn&& fn) {
+  std::size_t start = 0;
+  while (true) {
+    const std::size_t at = s.find(sep, start);
+    fn(s.substr(start, at == std::string_view::npos ? std::string_view::npos : at - start));
+    if (at == std::string_view::npos) return;
+    start = at + 1;
+  }
+}
+
+// `s` without any of the ASCII characters in `drop`.
+std::string without_chars(std::string_view s, std::string_view drop) {
+  std::string out;
+  out.reserve(s.size());
+  for (char c : s) {
+    if (drop.find(c) == std::string_view::npos) out.push_back(c);
+  }
+  return out;
+}
+
+bool is_one_of(std::string_view s, std::initializer_list<std::string_view> set) {
+  for (std::string_view x : set) {
+    if (s == x) return true;
+  }
+  return false;
+}
+
+// The verb and the path segments of one route registration or decorator.
+void add_route(KeywordList& kw, const Match& m) {
+  kw.add(to_upper(m.group(1)));
+  for_each_piece(strip_chars(m.group(2), "/"), '/', [&](std::string_view seg) {
+    // "{orderId}" -> "orderId", "<int:check_id>" -> "intcheck_id"
+    std::string cleaned = without_chars(seg, "{}:<>");
+    if (!cleaned.empty()) kw.add(cleaned);
+  });
+}
+
+// `add_name(group 1)` for every match of `re`, until the list is full.
+void add_group1_names(KeywordList& kw, const Regex& re, std::string_view content) {
+  re.for_each(content, [&](const Match& m) {
+    kw.add_name(m.group(1));
+    return kw.size() < kCap;
+  });
+}
+
+// The first group of `m`, from 1 to `groups`, that took part and is non-empty.
+std::string_view first_present(const Match& m, int groups) {
+  for (int g = 1; g <= groups; ++g) {
+    if (!m.group(g).empty()) return m.group(g);
+  }
   return {};
+}
+
+// `add` of every run of four or more ASCII letters in `text`.
+void add_letter_runs(KeywordList& kw, std::string_view text) {
+  static const Regex kRun(R"re([a-zA-Z]{4,})re");
+  kRun.for_each(text, [&](const Match& m) {
+    kw.add(m.text());
+    return kw.size() < kCap;
+  });
+}
+
+void add_ts_declarations(KeywordList& kw, std::string_view content) {
+  // matches: "export default async function handler" and "export const API_URL"
+  static const Regex kExport(
+      R"re(export\s+(?:default\s+)?(?:async\s+)?(?:function|class|const|type|interface|enum)\s+([A-Za-z_]\w*))re");
+  // matches: "export { foo, bazQux as Quux }"
+  static const Regex kExportList(R"re(export\s*\{([^}]+)\})re");
+  static const Regex kListSeparator(R"re([,\s]+)re");
+  add_group1_names(kw, kExport, content);
+  kExportList.for_each(content, [&](const Match& m) {
+    const std::string_view list = m.group(1);
+    // Split at separator runs; a run at either end leaves an empty piece there.
+    std::size_t start = 0;
+    auto take = [&](std::string_view piece) {
+      piece = strip(piece);
+      if (!piece.empty()) kw.add_name(piece);
+    };
+    kListSeparator.for_each(list, [&](const Match& sep) {
+      take(list.substr(start, sep.start() - start));
+      start = sep.end();
+      return true;
+    });
+    take(list.substr(start));
+    return kw.size() < kCap;
+  });
+}
+
+void add_py_declarations(KeywordList& kw, std::string_view content) {
+  // matches: "def load(", "async def load(" and "class Store:" at a line start
+  static const Regex kDecl(R"re(^(?:async\s+)?def\s+([A-Za-z_]\w*)|^class\s+([A-Za-z_]\w*))re",
+                           Flags::multiline);
+  kDecl.for_each(content, [&](const Match& m) {
+    const std::string_view name = m.group(1).empty() ? m.group(2) : m.group(1);
+    // Private names ("_helper") say nothing about the file.
+    if (!name.empty() && name.front() != '_') {
+      kw.add_name(name);
+      for_each_piece(name, '_', [&](std::string_view part) { kw.add(part); });
+    }
+    return kw.size() < kCap;
+  });
+}
+
+void add_c_declarations(KeywordList& kw, std::string_view content) {
+  // matches: "static int parse_header(const char *p," (the rest may run on)
+  static const Regex kFunction(R"re(^[\w:*&<>\s]+?\s+([A-Za-z_]\w*)\s*\([^;]*$)re",
+                               Flags::multiline);
+  // matches: "struct ring_buffer {" and "namespace net"
+  static const Regex kType(R"re(^(?:class|struct|enum|namespace|union)\s+([A-Za-z_]\w*))re",
+                           Flags::multiline);
+  kFunction.for_each(content, [&](const Match& m) {
+    const std::string_view name = m.group(1);
+    if (!is_one_of(name, {"if", "for", "while", "switch", "return", "sizeof", "catch"})) {
+      kw.add_name(name);
+    }
+    return kw.size() < kCap;
+  });
+  if (kw.size() < kCap) add_group1_names(kw, kType, content);
+}
+
+void add_declarations(KeywordList& kw, std::string_view content, std::string_view ext) {
+  if (ext == ".ts" || ext == ".tsx" || ext == ".js" || ext == ".jsx") {
+    add_ts_declarations(kw, content);
+  } else if (ext == ".py") {
+    add_py_declarations(kw, content);
+  } else if (ext == ".go") {
+    // matches: "func Handle(" and "func (s *Server) Start(" (exported names only)
+    static const Regex kFunc(R"re(^func\s+(?:\([^)]+\)\s+)?([A-Z]\w*))re", Flags::multiline);
+    add_group1_names(kw, kFunc, content);
+  } else if (ext == ".swift") {
+    // matches: "public final class Store" and "extension Store"
+    static const Regex kType(
+        R"re(^(?:public\s+|private\s+|internal\s+|open\s+|final\s+)*(?:class|struct|enum|protocol|actor|extension)\s+([A-Za-z_]\w*))re",
+        Flags::multiline);
+    // matches: "    public static func make("
+    static const Regex kFunc(
+        R"re(^(?:\s*)(?:public\s+|private\s+|internal\s+|open\s+|static\s+|class\s+|mutating\s+|override\s+)*func\s+([A-Za-z_]\w*))re",
+        Flags::multiline);
+    add_group1_names(kw, kType, content);
+    add_group1_names(kw, kFunc, content);
+  } else if (ext == ".rs") {
+    // matches: "pub(crate) fn parse(" and "fn main("
+    static const Regex kFn(R"re(^(?:pub(?:\s*\([^)]*\))?\s+)?fn\s+([A-Za-z_]\w*))re",
+                           Flags::multiline);
+    // matches: "pub struct Ledger" and "impl Display for Ledger"
+    static const Regex kType(
+        R"re(^(?:pub\s+)?(?:struct|enum|trait|impl(?:\s+\w+\s+for)?)\s+([A-Za-z_]\w*))re",
+        Flags::multiline);
+    add_group1_names(kw, kFn, content);
+    add_group1_names(kw, kType, content);
+  } else if (ext == ".cs") {
+    // matches: "public sealed partial class Customer"
+    static const Regex kType(
+        R"re((?:public|private|protected|internal)\s+(?:(?:static|abstract|sealed|partial|new|override|virtual|extern|unsafe)\s+)*(?:class|interface|enum|struct|record)\s+([A-Za-z_]\w*))re");
+    // matches: "public async Task<Order> PlaceOrder("
+    static const Regex kMethod(
+        R"re((?:public|private|protected|internal)\s+(?:static\s+)?(?:async\s+)?(?:virtual\s+|override\s+)?(?!class|if|for|while|return)[\w<>\[\]?]+\s+([A-Za-z_]\w*)\s*\()re");
+    add_group1_names(kw, kType, content);
+    add_group1_names(kw, kMethod, content);
+  } else if (ext == ".xaml") {
+    // matches: x:Class="Acme.Views.MainWindow" (the name after the last dot)
+    static const Regex kClass(R"re(x:Class="[\w.]*\.([A-Za-z_]\w*)")re");
+    // matches: x:Name="SaveButton"
+    static const Regex kName(R"re(x:Name="([A-Za-z_]\w*)")re");
+    // matches: "<Grid>" and "<StackPanel " but not "<ui:Card "
+    static const Regex kElement(R"re(<([A-Za-z][A-Za-z0-9]*)[\s>])re");
+    add_group1_names(kw, kClass, content);
+    add_group1_names(kw, kName, content);
+    kElement.for_each(content, [&](const Match& m) {
+      kw.add(m.group(1));
+      return kw.size() < kCap;
+    });
+  } else if (ext == ".rb") {
+    // matches: "  def self.build" (gives build), "class Shop" and "module Billing"
+    static const Regex kDecl(
+        R"re(^\s*(?:def\s+(?:self\.)?([A-Za-z_]\w*)|class\s+([A-Za-z_]\w*)|module\s+([A-Za-z_]\w*)))re",
+        Flags::multiline);
+    kDecl.for_each(content, [&](const Match& m) {
+      kw.add_name(first_present(m, 3));
+      return kw.size() < kCap;
+    });
+  } else if (ext == ".php") {
+    // matches: "function createOrder" and "trait Loggable" anywhere
+    static const Regex kDecl(
+        R"re((?:function\s+([A-Za-z_]\w*)|class\s+([A-Za-z_]\w*)|interface\s+([A-Za-z_]\w*)|trait\s+([A-Za-z_]\w*)))re");
+    kDecl.for_each(content, [&](const Match& m) {
+      kw.add_name(first_present(m, 4));
+      return kw.size() < kCap;
+    });
+  } else if (ext == ".c" || ext == ".cpp" || ext == ".h" || ext == ".hpp") {
+    add_c_declarations(kw, content);
+  }
+  // Kotlin runs the Java patterns and then its own.
+  if (ext == ".java" || ext == ".kt") {
+    // matches: "public final class Ledger"
+    static const Regex kType(
+        R"re((?:public|private|protected|static|final|\s)+(?:class|interface|enum|record)\s+([A-Za-z_]\w*))re");
+    // matches: "    public List<Entry> entriesFor("
+    static const Regex kMethod(
+        R"re((?:public|private|protected|static|final|\s)+(?!class|if|for|while|return)\w[\w<>\[\]]*\s+([A-Za-z_]\w*)\s*\()re");
+    if (kw.size() < kCap) add_group1_names(kw, kType, content);
+    if (kw.size() < kCap) add_group1_names(kw, kMethod, content);
+  }
+  if (ext == ".kt") {
+    // matches: "data class Entry" and "private fun audit"
+    static const Regex kDecl(
+        R"re(^(?:(?:public|private|internal|protected|open|data|sealed|abstract)\s+)*(?:class|object|interface|fun)\s+([A-Za-z_]\w*))re",
+        Flags::multiline);
+    if (kw.size() < kCap) add_group1_names(kw, kDecl, content);
+  }
+}
+
+// The path segments of one outgoing HTTP call.
+void add_http_call(KeywordList& kw, std::string_view url_text) {
+  std::string url(url_text);
+  // Only lower-case schemes are removed: "HTTPS://" stays and gives "https:".
+  for (std::string_view scheme : {std::string_view("http://"), std::string_view("https://")}) {
+    for (std::size_t at = url.find(scheme); at != std::string::npos; at = url.find(scheme, at)) {
+      url.erase(at, scheme.size());
+    }
+  }
+  for_each_piece(strip_chars(url, "/"), '/', [&](std::string_view piece) {
+    std::string cleaned = without_chars(piece, "{}?=&<>");
+    const std::size_t dot = cleaned.find('.');
+    if (dot != std::string::npos) cleaned.resize(dot);
+    if (length(cleaned) >= 3) kw.add(cleaned);
+  });
+}
+
+}  // namespace
+
+std::vector<std::string> extract_keywords(std::string_view content, std::string_view ext) {
+  // matches: "app.get('/api/users/:userId'" and "mux.HandleFunc(\"/orders\""
+  static const Regex kRoute(
+      R"re((?:app|router|r|mux|api)\s*[.\@]\s*(get|post|put|delete|patch|handle|handlefunc)\s*\(\s*['\"/]([^'\")\s]+))re",
+      Flags::caseless);
+  // matches: "@router.get(\"/items/{item_id}\""
+  static const Regex kDecoratorRoute(
+      R"re(@\w+\.(get|post|put|delete|patch)\s*\(\s*[\'\"]([^\'\"]+)[\'\"])re", Flags::caseless);
+  // matches: a docstring opening the file: "\"\"\"Billing service ..."
+  static const Regex kLeadDocstring(R"re(\s*\"\"\"([^\"]{10,200}))re");
+  // matches: "/** Prices an order line." opening the file
+  static const Regex kLeadComment(R"re(\s*/\*\*?\s*([^\n*]{10,200}))re");
+  // matches: "fetch(`/api/orders/${id}`" and "requests.get('https://api.acme.io/v1'"
+  static const Regex kHttpCall(
+      R"re((?:fetch|axios\.(?:get|post|put|delete)|requests\.(?:get|post|put|delete))\s*\(\s*[`'\"](https?://[^`'\"]+|/[^`'\"]+)[`'\"])re",
+      Flags::caseless);
+
+  KeywordList kw;
+  const auto route = [&](const Match& m) {
+    add_route(kw, m);
+    return kw.size() < kCap;
+  };
+  kRoute.for_each(content, route);
+  if (kw.size() < kCap) kDecoratorRoute.for_each(content, route);
+  if (kw.size() < kCap) add_declarations(kw, content, ext);
+  if (kw.size() < kCap) {
+    if (auto m = kLeadDocstring.match_start(content)) add_letter_runs(kw, m->group(1));
+  }
+  if (kw.size() < kCap) {
+    if (auto m = kLeadComment.match_start(content)) add_letter_runs(kw, m->group(1));
+  }
+  if (kw.size() < kCap) {
+    kHttpCall.for_each(content, [&](const Match& m) {
+      add_http_call(kw, m.group(1));
+      return kw.size() < kCap;
+    });
+  }
+  return kw.take(kCap);
 }
 
 }  // namespace graph_builder::text
