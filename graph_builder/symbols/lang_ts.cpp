@@ -1,10 +1,113 @@
+#include "graph_builder/symbols/lang_ts.hpp"
+
+#include "graph_builder/regex/regex.hpp"
+#include "graph_builder/symbols/block_end.hpp"
 #include "graph_builder/symbols/extractors.hpp"
+#include "graph_builder/text/unicode.hpp"
 
 namespace graph_builder::symbols {
+namespace {
 
-// Placeholder until this language family's extractor lands: no symbols.
-std::vector<Symbol> extract_symbols_ts(std::string_view /*content*/, std::string_view /*file_path*/) {
-  return {};
+using regex::Flags;
+using regex::Match;
+using regex::Regex;
+
+bool is_http_method(std::string_view name) {
+  for (std::string_view m : {"GET", "POST", "PUT", "PATCH", "DELETE", "HEAD", "OPTIONS"}) {
+    if (name == m) return true;
+  }
+  return false;
+}
+
+// True when the code point at index `index` of `name` exists and is upper case.
+bool upper_at(std::string_view name, std::size_t index) {
+  std::size_t pos = 0;
+  for (std::size_t i = 0; pos < name.size(); ++i) {
+    const char32_t cp = text::next_code_point(name, pos);
+    if (i == index) return text::is_upper(cp);
+  }
+  return false;
+}
+
+}  // namespace
+
+TsClassification _classify_ts(std::string_view name, bool exported) {
+  if (is_http_method(name)) return {"api_route", "high"};
+  // "useAuth" is a hook; "user" and "use" are not.
+  if (name.starts_with("use") && upper_at(name, 3)) return {"hook", "high"};
+  if (exported) {
+    if (upper_at(name, 0)) return {"use_case", "medium"};
+    return {"use_case", "high"};
+  }
+  return {"utility", "medium"};
+}
+
+std::vector<Symbol> extract_symbols_ts(std::string_view content, std::string_view file_path) {
+  // Every pattern is anchored at a line start: indented declarations (members,
+  // nested functions) are not symbols. `\s` crosses line ends, so "export" and
+  // "function" may sit on different lines; the line is that of the match start.
+
+  // matches: "export async function POST(req) {"
+  static const Regex kRoute(
+      R"(^export\s+(?:async\s+)?function\s+(GET|POST|PUT|PATCH|DELETE|HEAD|OPTIONS)\s*[\(<])",
+      Flags::multiline);
+  // matches: "function helper(", "export default async function Page(", "function id<T>("
+  static const Regex kFunction(
+      R"(^(export\s+)?(default\s+)?(async\s+)?function\s+([A-Za-z_]\w*)\s*[\(<])",
+      Flags::multiline);
+  // matches: "export const fetchUser = async (id) =>" and "export let f = x =>"
+  static const Regex kConstFunction(
+      R"(^export\s+(?:const|let)\s+([A-Za-z_]\w*)\s*=\s*(?:async\s+)?(?:function|\([^)]*\)\s*=>|\w+\s*=>))",
+      Flags::multiline);
+  // matches: "export interface User {" and "type Id = string;"
+  static const Regex kType(R"(^(export\s+)?(?:interface|type)\s+([A-Za-z_]\w*)\s*[={<])",
+                           Flags::multiline);
+  // matches: "export default class App {" and "class Repo"
+  static const Regex kClass(R"(^(export\s+)?(?:default\s+)?class\s+([A-Za-z_]\w*))",
+                            Flags::multiline);
+  // matches: "const userSchema = z.object({"
+  static const Regex kSchema(R"(^(?:export\s+)?const\s+([A-Za-z_]\w*[Ss]chema)\s*=\s*z\.)",
+                             Flags::multiline);
+
+  SymbolRecorder rec(content, file_path);
+  auto add_sym = [&](std::string_view name, std::size_t match_start, std::string_view sym_type,
+                     std::string_view confidence, bool exported) {
+    rec.add_sym(name, rec.line_of(match_start), sym_type, confidence, exported,
+                _find_block_end_ts);
+  };
+
+  kRoute.for_each(content, [&](const Match& m) {
+    add_sym(m.group(1), m.start(), "api_route", "high", true);
+    return true;
+  });
+  kFunction.for_each(content, [&](const Match& m) {
+    const bool exported = m.has(1);
+    const TsClassification c = _classify_ts(m.group(4), exported);
+    // HTTP-method functions count only as exported handlers (first pattern).
+    if (c.symbol_type != "api_route") {
+      add_sym(m.group(4), m.start(), c.symbol_type, c.confidence, exported);
+    }
+    return true;
+  });
+  kConstFunction.for_each(content, [&](const Match& m) {
+    const TsClassification c = _classify_ts(m.group(1), true);
+    add_sym(m.group(1), m.start(), c.symbol_type, c.confidence, true);
+    return true;
+  });
+  kType.for_each(content, [&](const Match& m) {
+    add_sym(m.group(2), m.start(), "model", "high", m.has(1));
+    return true;
+  });
+  kClass.for_each(content, [&](const Match& m) {
+    add_sym(m.group(2), m.start(), "model", "high", m.has(1));
+    return true;
+  });
+  // Schemas count as exported even without the keyword: they are shared models.
+  kSchema.for_each(content, [&](const Match& m) {
+    add_sym(m.group(1), m.start(), "model", "high", true);
+    return true;
+  });
+  return rec.take();
 }
 
 }  // namespace graph_builder::symbols
