@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <ostream>
 #include <string>
 #include <utility>
 #include <vector>
@@ -30,6 +31,8 @@ struct Case {
   std::string_view text;
   Found expected;
 };
+
+void PrintTo(const Case& c, std::ostream* os) { *os << c.what << " (" << c.file_name << ")"; }
 
 class RelationsTable : public ::testing::TestWithParam<Case> {};
 
