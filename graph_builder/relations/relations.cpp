@@ -1,6 +1,11 @@
 #include "graph_builder/relations/relations.hpp"
 
+#include <string>
+
 #include "graph_builder/discovery/file_id.hpp"
+#include "graph_builder/discovery/skip_rules.hpp"
+#include "graph_builder/relations/imports.hpp"
+#include "graph_builder/relations/references.hpp"
 
 namespace graph_builder::relations {
 
@@ -11,11 +16,14 @@ std::vector<graph::Edge> parse_relations(const std::filesystem::path& path, std:
   return parse_relations_for_id(id, name, text);
 }
 
-// Placeholder until relation extraction lands.
-std::vector<graph::Edge> parse_relations_for_id(std::string_view /*file_id*/,
-                                                std::string_view /*file_name*/,
-                                                std::string_view /*text*/) {
-  return {};
+std::vector<graph::Edge> parse_relations_for_id(std::string_view file_id,
+                                                std::string_view file_name,
+                                                std::string_view text) {
+  const std::string from(file_id);
+  std::vector<graph::Edge> edges;
+  append_statement_edges(from, discovery::file_extension(file_name), text, edges);
+  append_reference_edges(from, text, edges);
+  return edges;
 }
 
 }  // namespace graph_builder::relations

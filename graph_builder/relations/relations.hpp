@@ -1,5 +1,8 @@
 #pragma once
 // Edges from a file to the modules, headers, packages and paths its text names.
+// Targets are the text as written: nothing is resolved or checked against the
+// graph, no file is read, and duplicates are left for the scan to remove.
+// Statement rows live in imports.*, the file-mention scanner in references.*.
 
 #include <filesystem>
 #include <string_view>

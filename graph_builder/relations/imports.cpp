@@ -1,0 +1,98 @@
+#include "graph_builder/relations/imports.hpp"
+
+#include <array>
+
+#include "graph_builder/regex/regex.hpp"
+
+namespace graph_builder::relations {
+namespace {
+
+using regex::Flags;
+using regex::Regex;
+
+enum class Matches { all, first_only };
+
+// One statement rule. Group 1 of each match is the edge target.
+struct Row {
+  Regex re;
+  // Extensions the row applies to, compared exactly (case kept); none = every file.
+  std::array<std::string_view, 4> exts;
+  // Text every match contains: a file without it cannot match, and a plain
+  // find is cheaper than a regex pass.
+  std::string_view literal;
+  std::string_view kind;
+  Matches matches;
+
+  bool applies_to(std::string_view ext) const {
+    if (exts[0].empty()) return true;
+    for (std::string_view e : exts) {
+      if (!e.empty() && e == ext) return true;
+    }
+    return false;
+  }
+};
+
+// Rows run in this order and their edges come out in this order. The first
+// five run on every file whatever its language, so a Java import is found by
+// both the generic and the Java row.
+const std::array<Row, 14>& rows() {
+  static const std::array<Row, 14> kRows{{
+      // matches: "import \"fmt\"" and the first entry of "import (\n\t\"fmt\""
+      {Regex(R"(import\s+\(?\s*\"([^\"]+)\")"), {}, "import", "imports", Matches::all},
+      // matches: "import React from 'react'"; the lazy part stays on its line
+      {Regex(R"(import\s+.*?\s+from\s+[\'\"]([^\'\"]+)[\'\"])"), {}, "import", "imports",
+       Matches::all},
+      // matches: "const db = require('./db')"
+      {Regex(R"(require\([\'\"]([^\'\"]+)[\'\"]\))"), {}, "require(", "requires", Matches::all},
+      // matches: "import os, sys" and "    import json"
+      {Regex(R"(^\s*import\s+([a-zA-Z0-9_\.]+))", Flags::multiline), {}, "import", "imports",
+       Matches::all},
+      // matches: "from .models import User"
+      {Regex(R"(^\s*from\s+([a-zA-Z0-9_\.]+)\s+import\s+)", Flags::multiline), {}, "import",
+       "imports", Matches::all},
+      // matches: "import Foundation"
+      {Regex(R"(^import\s+([A-Za-z_]\w*))", Flags::multiline), {".swift"}, "import", "imports",
+       Matches::all},
+      // matches: "use std::collections::HashMap;" and "use crate::{a, b};" (gives "crate::")
+      {Regex(R"(^use\s+([\w:]+))", Flags::multiline), {".rs"}, "use", "imports", Matches::all},
+      // matches: "mod tests;"
+      {Regex(R"(^mod\s+([A-Za-z_]\w*))", Flags::multiline), {".rs"}, "mod", "imports",
+       Matches::all},
+      // matches: "import java.util.List;" and "import foo.bar.*;" (gives "foo.bar.")
+      {Regex(R"(^import\s+([\w.]+))", Flags::multiline), {".java", ".kt", ".kts", ".scala"},
+       "import", "imports", Matches::all},
+      // matches: "using System.Linq;"
+      {Regex(R"(^using\s+([\w.]+))", Flags::multiline), {".cs"}, "using", "imports",
+       Matches::all},
+      // matches: "<Window x:Class=\"App.MainWindow\"" (first one only)
+      {Regex(R"(x:Class=\"([\w.]+)\")"), {".xaml"}, "x:Class=\"", "references",
+       Matches::first_only},
+      // matches: "require 'json'" and "require_relative 'lib/loader'"
+      {Regex(R"((?:require|require_relative)\s+['\"]([^'\"]+)['\"])"), {".rb"}, "require",
+       "requires", Matches::all},
+      // matches: "use App\Models\User;"
+      {Regex(R"(^use\s+([\w\\]+))", Flags::multiline), {".php"}, "use", "imports",
+       Matches::all},
+      // matches: "#include \"util.h\"" in the first column, not "#include <stdio.h>"
+      {Regex(R"(^#include\s+\"([^\"]+)\")", Flags::multiline), {".c", ".cpp", ".h", ".hpp"},
+       "#include", "includes", Matches::all},
+  }};
+  return kRows;
+}
+
+}  // namespace
+
+void append_statement_edges(const std::string& file_id, std::string_view ext,
+                            std::string_view text, std::vector<graph::Edge>& out) {
+  for (const Row& row : rows()) {
+    if (!row.applies_to(ext) || text.find(row.literal) == std::string_view::npos) continue;
+    row.re.for_each(text, [&](const regex::Match& m) {
+      out.push_back({file_id, std::string(m.group(1)), std::string(row.kind)});
+      return row.matches == Matches::all;
+    });
+  }
+}
+
+std::size_t statement_row_count() { return rows().size(); }
+
+}  // namespace graph_builder::relations
