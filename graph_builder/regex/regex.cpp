@@ -125,12 +125,10 @@ std::string_view Match::group(std::string_view name) const {
   return group(re_->group_number(name));
 }
 
-Regex::Regex(std::string_view pattern, Flags flags) : pattern_(pattern) {
-  std::uint32_t options = PCRE2_UTF | PCRE2_UCP | PCRE2_NO_UTF_CHECK;
-  if (has_flag(flags, Flags::multiline)) options |= PCRE2_MULTILINE;
-  if (has_flag(flags, Flags::dotall)) options |= PCRE2_DOTALL;
-  if (has_flag(flags, Flags::caseless)) options |= PCRE2_CASELESS;
-  std::string rewritten = rewrite_pattern(pattern);
+namespace {
+
+pcre2_code* compile_or_die(const std::string& original, const std::string& rewritten,
+                           std::uint32_t options) {
   pcre2_compile_context* cctx = pcre2_compile_context_create(nullptr);
   GB_CHECK(cctx != nullptr);
   pcre2_set_newline(cctx, PCRE2_NEWLINE_LF);
@@ -138,37 +136,60 @@ Regex::Regex(std::string_view pattern, Flags flags) : pattern_(pattern) {
   int err = 0;
   PCRE2_SIZE erroff = 0;
   pcre2_code* code =
-      pcre2_compile(reinterpret_cast<PCRE2_SPTR>(rewritten.data()), rewritten.size(),
-                    options, &err, &erroff, cctx);
+      pcre2_compile(reinterpret_cast<PCRE2_SPTR>(rewritten.data()), rewritten.size(), options,
+                    &err, &erroff, cctx);
   pcre2_compile_context_free(cctx);
   if (code == nullptr) {
     PCRE2_UCHAR msg[256];
     pcre2_get_error_message(err, msg, sizeof msg);
-    std::fprintf(stderr, "graph_builder: pattern %s: %s at %zu\n", pattern_.c_str(),
+    std::fprintf(stderr, "graph_builder: pattern %s: %s at %zu\n", original.c_str(),
                  reinterpret_cast<const char*>(msg), static_cast<std::size_t>(erroff));
   }
   GB_CHECK(code != nullptr);
+  return code;
+}
+
+}  // namespace
+
+Regex::Regex(std::string_view pattern, Flags flags) : pattern_(pattern) {
+  std::uint32_t options = PCRE2_UTF | PCRE2_UCP | PCRE2_NO_UTF_CHECK;
+  if (has_flag(flags, Flags::multiline)) options |= PCRE2_MULTILINE;
+  if (has_flag(flags, Flags::dotall)) options |= PCRE2_DOTALL;
+  if (has_flag(flags, Flags::caseless)) options |= PCRE2_CASELESS;
+  const std::string rewritten = rewrite_pattern(pattern);
+  pcre2_code* code = compile_or_die(pattern_, rewritten, options);
   std::uint32_t captures = 0;
   pcre2_pattern_info(code, PCRE2_INFO_CAPTURECOUNT, &captures);
   GB_CHECK(captures <= static_cast<std::uint32_t>(kMaxGroups));
   // Without JIT support the interpreter runs the same pattern, only slower.
   jit_ = pcre2_jit_compile(code, PCRE2_JIT_COMPLETE) == 0;
   code_ = code;
+  // JIT cannot anchor at match time, so anchored searches get their own code.
+  pcre2_code* anchored = compile_or_die(pattern_, rewritten, options | PCRE2_ANCHORED);
+  anchored_jit_ = pcre2_jit_compile(anchored, PCRE2_JIT_COMPLETE) == 0;
+  anchored_code_ = anchored;
 }
 
-Regex::~Regex() { pcre2_code_free(as_code(code_)); }
+Regex::~Regex() {
+  pcre2_code_free(as_code(code_));
+  pcre2_code_free(as_code(anchored_code_));
+}
 
 int Regex::run(std::string_view subject, std::size_t from, std::uint32_t options,
                const std::size_t** ov) const {
   ThreadScratch& s = scratch();
   auto* subj = reinterpret_cast<PCRE2_SPTR>(subject.data());
   int rc;
-  if (jit_ && (options & PCRE2_ANCHORED) == 0) {
-    rc = pcre2_jit_match(as_code(code_), subj, subject.size(), from,
-                         options | PCRE2_NO_UTF_CHECK, s.data, s.context);
+  const bool anchored = (options & PCRE2_ANCHORED) != 0;
+  options &= ~static_cast<std::uint32_t>(PCRE2_ANCHORED);
+  pcre2_code* code = as_code(anchored ? anchored_code_ : code_);
+  const bool jit = anchored ? anchored_jit_ : jit_;
+  if (jit && (options & PCRE2_ENDANCHORED) == 0) {
+    rc = pcre2_jit_match(code, subj, subject.size(), from, options | PCRE2_NO_UTF_CHECK, s.data,
+                         s.context);
   } else {
-    rc = pcre2_match(as_code(code_), subj, subject.size(), from,
-                     options | PCRE2_NO_UTF_CHECK, s.data, s.context);
+    rc = pcre2_match(code, subj, subject.size(), from, options | PCRE2_NO_UTF_CHECK, s.data,
+                     s.context);
   }
   if (rc <= 0) return 0;  // no match, or a limit reached: nothing more here
   *ov = pcre2_get_ovector_pointer(s.data);

@@ -103,8 +103,10 @@ class Regex {
   static std::uint32_t kNotEmptyAtStartAnchored;
 
   std::string pattern_;
-  void* code_ = nullptr;  // pcre2_code_8*
+  void* code_ = nullptr;           // pcre2_code_8*
+  void* anchored_code_ = nullptr;  // the same pattern compiled anchored, for JIT
   bool jit_ = false;
+  bool anchored_jit_ = false;
 };
 
 // The pattern text after the white-space rewrite described above.
