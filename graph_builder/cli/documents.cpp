@@ -11,15 +11,29 @@
 #include <unordered_map>
 #include <vector>
 
+#include "graph_builder/cli/options.hpp"
 #include "graph_builder/error.hpp"
 
 namespace graph_builder::cli {
+
+namespace {
+constexpr std::size_t kFlushBytes = 1U << 20;
+}  // namespace
 
 std::string graph_document(const graph::Graph& g) {
   std::string out;
   std::size_t estimate = 256;
   for (const graph::Node& n : g.nodes) estimate += n.content.size() + 512;
   out.reserve(estimate + g.edges.size() * 96);
+  write_graph_document(g, out, [](std::string&) {});
+  return out;
+}
+
+void write_graph_document(const graph::Graph& g, std::string& out,
+                          const std::function<void(std::string&)>& flush) {
+  auto maybe_flush = [&] {
+    if (out.size() >= kFlushBytes) flush(out);
+  };
   out += '{';
   graph::append_newline_indent(out, 1);
   out += "\"root\": ";
@@ -47,6 +61,7 @@ std::string graph_document(const graph::Graph& g) {
       if (i > 0) out += ',';
       graph::append_newline_indent(out, 2);
       graph::append_node_json(out, g.nodes[i], 2);
+      maybe_flush();
     }
     graph::append_newline_indent(out, 1);
     out += ']';
@@ -62,12 +77,13 @@ std::string graph_document(const graph::Graph& g) {
       if (i > 0) out += ',';
       graph::append_newline_indent(out, 2);
       graph::append_edge_json(out, g.edges[i], 2);
+      maybe_flush();
     }
     graph::append_newline_indent(out, 1);
     out += ']';
   }
   out += "\n}";
-  return out;
+  flush(out);
 }
 
 std::string symbol_index_document(const graph::Graph& g, std::size_t* members) {
@@ -106,6 +122,12 @@ std::string symbol_index_document(const graph::Graph& g, std::size_t* members) {
 }
 
 void write_file_atomic(const std::string& path, const std::string& bytes) {
+  write_file_atomic(path, [&](const std::function<void(std::string_view)>& write) { write(bytes); });
+}
+
+void write_file_atomic(
+    const std::string& path,
+    const std::function<void(const std::function<void(std::string_view)>&)>& produce) {
   std::string dir = ".";
   std::size_t slash = path.rfind('/');
   if (slash != std::string::npos) dir = slash == 0 ? "/" : path.substr(0, slash);
@@ -114,37 +136,54 @@ void write_file_atomic(const std::string& path, const std::string& bytes) {
   name.push_back('\0');
   int fd = ::mkstemp(name.data());
   if (fd < 0) throw FatalError("cannot write " + path + ": " + std::strerror(errno));
-  std::string tmp(name.data());
-  auto fail = [&](const char* what) {
-    int err = errno;
-    ::close(fd);
+  const std::string tmp(name.data());
+  auto fail = [&](int err) {
+    if (fd >= 0) ::close(fd);
     ::unlink(tmp.c_str());
-    throw FatalError(std::string(what) + " " + path + ": " + std::strerror(err));
+    throw FatalError("cannot write " + path + ": " + std::strerror(err));
   };
   // mkstemp creates 0600; documents are ordinary files readable as umask allows.
   mode_t mask = ::umask(0);
   ::umask(mask);
-  if (::fchmod(fd, 0666 & ~mask) != 0) fail("cannot write");
-  std::size_t done = 0;
-  while (done < bytes.size()) {
-    ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
-    if (n < 0) {
-      if (errno == EINTR) continue;
-      fail("cannot write");
-    }
-    done += static_cast<std::size_t>(n);
+  if (::fchmod(fd, 0666 & ~mask) != 0) fail(errno);
+  try {
+    produce([&](std::string_view bytes) {
+      std::size_t done = 0;
+      while (done < bytes.size()) {
+        ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
+        if (n < 0) {
+          if (errno == EINTR) continue;
+          fail(errno);
+        }
+        done += static_cast<std::size_t>(n);
+      }
+    });
+  } catch (const FatalError&) {
+    throw;
+  } catch (...) {
+    fail(EIO);
   }
-  if (::fsync(fd) != 0) fail("cannot write");
-  if (::close(fd) != 0) {
-    int err = errno;
-    ::unlink(tmp.c_str());
-    throw FatalError("cannot write " + path + ": " + std::strerror(err));
-  }
-  if (::rename(tmp.c_str(), path.c_str()) != 0) {
-    int err = errno;
-    ::unlink(tmp.c_str());
-    throw FatalError("cannot write " + path + ": " + std::strerror(err));
-  }
+  // The data reaches the disk before the rename makes it visible.
+  if (::fsync(fd) != 0) fail(errno);
+  int closed = ::close(fd);
+  fd = -1;
+  if (closed != 0) fail(errno);
+  if (::rename(tmp.c_str(), path.c_str()) != 0) fail(errno);
+}
+
+std::string write_documents(const graph::Graph& g, const std::string& out_path,
+                            std::size_t* members) {
+  write_file_atomic(out_path, [&](const std::function<void(std::string_view)>& write) {
+    std::string buffer;
+    buffer.reserve(kFlushBytes + (64U << 10));
+    write_graph_document(g, buffer, [&](std::string& b) {
+      write(b);
+      b.clear();
+    });
+  });
+  std::string index_path = sibling_path(out_path, "symbol_index.json");
+  write_file_atomic(index_path, symbol_index_document(g, members));
+  return index_path;
 }
 
 }  // namespace graph_builder::cli

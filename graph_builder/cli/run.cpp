@@ -37,11 +37,8 @@ void run_checked(const Options& opts) {
 
   graph::Graph g = graph::scan(root, &prior);
 
-  write_file_atomic(opts.out, graph_document(g));
   std::size_t members = 0;
-  std::string index = symbol_index_document(g, &members);
-  const std::string index_path = sibling_path(opts.out, "symbol_index.json");
-  write_file_atomic(index_path, index);
+  const std::string index_path = write_documents(g, opts.out, &members);
 
   std::string tally = "Scanned: " + std::to_string(g.file_count()) + " files, " +
                       std::to_string(g.symbol_count) + " symbols, " +

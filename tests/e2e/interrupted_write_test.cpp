@@ -1,0 +1,74 @@
+// A run killed at any moment leaves either the previous documents or the new
+// ones in place, never a truncated or mixed one.
+
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "support/run_cli.hpp"
+#include "support/temp_tree.hpp"
+
+namespace graph_builder::testing {
+namespace {
+
+pid_t spawn_cli(const std::vector<std::string>& args) {
+  pid_t pid = ::fork();
+  if (pid == 0) {
+    std::vector<std::string> owned{GB_EXECUTABLE};
+    owned.insert(owned.end(), args.begin(), args.end());
+    std::vector<char*> argv;
+    for (auto& a : owned) argv.push_back(a.data());
+    argv.push_back(nullptr);
+    // Silence the tally; only the documents matter here.
+    std::freopen("/dev/null", "w", stdout);
+    ::execv(argv[0], argv.data());
+    ::_exit(127);
+  }
+  return pid;
+}
+
+TEST(InterruptedWrite, KilledRunsLeaveOldOrNewDocuments) {
+  TempTree t;
+  // Large enough that writing the graph takes a noticeable time.
+  std::string body;
+  for (int i = 0; i < 2500; ++i) body += "line " + std::to_string(i) + " of text\n";
+  for (int i = 0; i < 300; ++i) t.write("p/d" + std::to_string(i % 7) + "/f" + std::to_string(i) + ".md", body);
+  const std::vector<std::string> args{"--root", t.path("p").string(), "--out",
+                                      t.path("o/g.json").string()};
+  ASSERT_EQ(run_cli(args).status, 0);
+  const std::string old_graph = read_file(t.path("o/g.json"));
+  const std::string old_index = read_file(t.path("o/symbol_index.json"));
+  t.write("p/new.py", "def added():\n    return 1\n");
+  t.write("p/d0/f0.md", "changed\n");
+
+  auto start = std::chrono::steady_clock::now();
+  ASSERT_EQ(run_cli(args).status, 0);
+  auto full = std::chrono::steady_clock::now() - start;
+  const std::string new_graph = read_file(t.path("o/g.json"));
+  const std::string new_index = read_file(t.path("o/symbol_index.json"));
+  ASSERT_NE(new_graph, old_graph);
+
+  // Restore the old documents, then kill fresh runs at spread-out moments.
+  for (int k = 1; k <= 12; ++k) {
+    t.write("o/g.json", old_graph);
+    t.write("o/symbol_index.json", old_index);
+    pid_t pid = spawn_cli(args);
+    std::this_thread::sleep_for(full * k / 12);
+    ::kill(pid, SIGKILL);
+    int st = 0;
+    ::waitpid(pid, &st, 0);
+    const std::string g = read_file(t.path("o/g.json"));
+    const std::string idx = read_file(t.path("o/symbol_index.json"));
+    EXPECT_TRUE(g == old_graph || g == new_graph) << "kill " << k << ": graph torn";
+    EXPECT_TRUE(idx == old_index || idx == new_index) << "kill " << k << ": index torn";
+  }
+}
+
+}  // namespace
+}  // namespace graph_builder::testing
