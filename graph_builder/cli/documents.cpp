@@ -7,6 +7,8 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
+#include <system_error>
 #include <string_view>
 #include <unordered_map>
 #include <vector>
@@ -173,6 +175,12 @@ void write_file_atomic(
 
 std::string write_documents(const graph::Graph& g, const std::string& out_path,
                             std::size_t* members) {
+  const std::filesystem::path parent = std::filesystem::path(out_path).parent_path();
+  if (!parent.empty()) {
+    std::error_code ec;
+    std::filesystem::create_directories(parent, ec);
+    if (ec) throw FatalError("cannot create directory " + parent.string() + ": " + ec.message());
+  }
   write_file_atomic(out_path, [&](const std::function<void(std::string_view)>& write) {
     std::string buffer;
     buffer.reserve(kFlushBytes + (64U << 10));

@@ -35,7 +35,8 @@ void write_file_atomic(const std::string& path, const std::string& bytes);
 void write_file_atomic(const std::string& path,
                        const std::function<void(const std::function<void(std::string_view)>&)>& produce);
 
-// Writes both documents for `g`: the graph to `out_path`, then the symbol
+// Writes both documents for `g` (creating the output directory when missing):
+// the graph to `out_path`, then the symbol
 // index beside it. Returns the symbol index path (normalised) and stores its
 // number of members in `members`. Throws FatalError when a document cannot
 // be written.

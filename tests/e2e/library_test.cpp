@@ -1,0 +1,77 @@
+// The library gives exactly what the command line gives, and the symbol index
+// leads back to each symbol's lines.
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "graph_builder/graph_builder.hpp"
+#include "support/conformance.hpp"
+#include "support/run_cli.hpp"
+#include "support/temp_tree.hpp"
+
+namespace graph_builder::testing {
+namespace {
+
+void write_sample(const TempTree& t) {
+  t.write("p/src/auth.ts",
+          "import jwt from 'jsonwebtoken';\n\nexport function handleLogin(u) {\n  return jwt.sign(u);\n}\n");
+  t.write("p/app/models.py", "class User:\n    name = ''\n\n\ndef load_user(id):\n    return User()\n");
+  t.write("p/docs/guide.md", "# Guide\nRead src/auth.ts first. \xC3\xA9t\xC3\xA9\n");
+}
+
+TEST(Library, ScanAndWritersEqualTheProgramByteForByte) {
+  TempTree t;
+  write_sample(t);
+  std::string root = t.path("p").string();
+  if (auto kit = conformance_dir()) root = (*kit / "cases").string();
+  const std::string resolved = discovery::resolve_path(root);
+
+  graph::Graph g = graph::scan(resolved);
+  std::size_t members = 0;
+  const std::string index_path = cli::write_documents(g, t.path("lib/g.json").string(), &members);
+  EXPECT_EQ(index_path, t.path("lib/symbol_index.json").string());
+
+  CliResult r = run_cli({"--root", root, "--out", t.path("cli/g.json").string()});
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(read_file(t.path("lib/g.json")), read_file(t.path("cli/g.json")));
+  EXPECT_EQ(read_file(t.path("lib/symbol_index.json")), read_file(t.path("cli/symbol_index.json")));
+  EXPECT_EQ(cli::graph_document(g), read_file(t.path("cli/g.json")));
+  std::string tally_count = "(";
+  tally_count += std::to_string(members);
+  tally_count += " symbols)";
+  EXPECT_NE(r.out.find(tally_count), std::string::npos);
+}
+
+TEST(Library, SymbolIndexLeadsBackToTheSymbolLines) {
+  TempTree t;
+  write_sample(t);
+  t.write("p/src/ff.ts", "export function a() {\n  return 1;\n}\n\f\nexport function b() {\n}\n");
+  const std::string root = t.path("p").string();
+  graph::Graph g = graph::scan(root);
+  cli::write_documents(g, t.path("o/g.json").string());
+  auto index = cli::read_symbol_index(t.path("o/symbol_index.json").string());
+  ASSERT_TRUE(index.has_value());
+  std::size_t checked = 0;
+  for (const cli::SymbolIndexEntry& e : *index) {
+    auto lines = cli::read_symbol_lines(root, e);
+    ASSERT_TRUE(lines.has_value()) << e.id;
+    EXPECT_TRUE(cli::body_matches(*lines, e)) << e.id;
+    ++checked;
+    if (e.id == "src/ff.ts::b") {
+      EXPECT_EQ((*lines)[0], "export function b() {");
+    }
+  }
+  EXPECT_GE(checked, 3U);
+  t.write("p/src/auth.ts", "// moved\nexport function handleLogin(u) {\n}\n");
+  for (const cli::SymbolIndexEntry& e : *index) {
+    if (e.id != "src/auth.ts::handleLogin") continue;
+    EXPECT_FALSE(cli::body_matches(*cli::read_symbol_lines(root, e), e));
+  }
+  t.write("o/bad.json", "[1]");
+  EXPECT_FALSE(cli::read_symbol_index(t.path("o/bad.json").string()).has_value());
+  EXPECT_FALSE(cli::read_symbol_index(t.path("o/none.json").string()).has_value());
+}
+
+}  // namespace
+}  // namespace graph_builder::testing
