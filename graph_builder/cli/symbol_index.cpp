@@ -16,10 +16,11 @@ std::optional<std::vector<SymbolIndexEntry>> read_symbol_index(const std::string
   nlohmann::ordered_json doc = nlohmann::ordered_json::parse(bytes, nullptr, false);
   if (doc.is_discarded() || !doc.is_object()) return std::nullopt;
   std::vector<SymbolIndexEntry> out;
-  for (const auto& [id, v] : doc.items()) {
+  for (auto member = doc.begin(); member != doc.end(); ++member) {
+    const nlohmann::ordered_json& v = member.value();
     if (!v.is_object()) return std::nullopt;
     SymbolIndexEntry e;
-    e.id = id;
+    e.id = member.key();
     auto int_of = [&](const char* key, std::int64_t& slot) {
       auto it = v.find(key);
       if (it == v.end() || !it->is_number_integer()) return false;
