@@ -1,10 +1,105 @@
+#include <algorithm>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "graph_builder/regex/regex.hpp"
 #include "graph_builder/symbols/extractors.hpp"
+#include "graph_builder/text/unicode.hpp"
 
 namespace graph_builder::symbols {
+namespace {
 
-// Placeholder until this language family's extractor lands: no symbols.
-std::vector<Symbol> extract_symbols_java(std::string_view /*content*/, std::string_view /*file_path*/) {
-  return {};
+// Lines after its first line that a Java, Kotlin or Scala symbol is taken to
+// extend.
+constexpr std::int64_t kWindow = 60;
+
+// The content with every block comment removed, and the way back from an
+// offset in that text to the offset of the same character in the content, so
+// that a licence header or a Javadoc comment above a declaration does not move
+// its line.
+class CommentFreeText {
+ public:
+  explicit CommentFreeText(std::string_view content) {
+    // matches: "/* one line */" and "/**\n * Javadoc\n */"
+    static const regex::Regex kBlockComment(R"(/\*.*?\*/)", regex::Flags::dotall);
+    std::size_t copied = 0;
+    std::size_t removed = 0;
+    kBlockComment.for_each(content, [&](const regex::Match& m) {
+      text_.append(content.substr(copied, m.start() - copied));
+      removed += m.end() - m.start();
+      removals_.emplace_back(text_.size(), removed);
+      copied = m.end();
+      return true;
+    });
+    text_.append(content.substr(copied));
+  }
+
+  std::string_view text() const { return text_; }
+
+  // The content offset of the character at `text_offset`. A removal at that
+  // very offset counts: the character there is the one after the comment.
+  std::size_t content_offset(std::size_t text_offset) const {
+    auto it = std::upper_bound(
+        removals_.begin(), removals_.end(), text_offset,
+        [](std::size_t off, const std::pair<std::size_t, std::size_t>& r) { return off < r.first; });
+    return it == removals_.begin() ? text_offset : text_offset + std::prev(it)->second;
+  }
+
+ private:
+  std::string text_;
+  // (offset in `text_` where a comment was cut out, bytes removed up to and
+  // including that comment), in increasing order of both.
+  std::vector<std::pair<std::size_t, std::size_t>> removals_;
+};
+
+// True when the `n` code points of `text` from byte `start` contain "public".
+bool public_within(std::string_view text, std::size_t start, std::size_t n) {
+  return text::prefix(text.substr(start), n).find("public") != std::string_view::npos;
+}
+
+}  // namespace
+
+std::vector<Symbol> extract_symbols_java(std::string_view content, std::string_view file_path) {
+  // matches: "\npublic final class Account" (from the space before "class"),
+  // "\n\ndata class Entry" and "\nsealed class Event"
+  static const regex::Regex kType(
+      R"((?:public|private|protected|\s)+(?:class|interface|enum|record|object|data\s+class|sealed\s+class|abstract\s+class|@interface)\s+([A-Za-z_]\w*))");
+  // matches: "public static void main(" and "private Map<String, Long> totals("
+  static const regex::Regex kModifierMethod(
+      R"((?:public|private|protected)\s+(?:static\s+)?(?:final\s+)?(?:default\s+)?(?:synchronized\s+)?(?!class|if|for|while|return|new)(?:\w[\w<>\[\]]*|(?:\w+\s*<[^;{(]*?>))\s+([A-Za-z_]\w*)\s*\()");
+  // matches: "    int size(", "    fun add(" and "    else if (" (named "if")
+  static const regex::Regex kIndentedMethod(
+      R"(^\s+(?!public|private|protected|static|final|default|class|if|for|while|return|new|@)([A-Za-z]\w*(?:<[^;{]*?>)?(?:\[\])?)\s+([a-z]\w*)\s*\()",
+      regex::Flags::multiline);
+
+  SymbolRecorder rec(content, file_path);
+  const CommentFreeText stripped(content);
+  const std::string_view text = stripped.text();
+  auto line_of = [&](const regex::Match& m) {
+    return rec.line_of(stripped.content_offset(m.start()));
+  };
+  auto window = [&rec](const auto&, std::int64_t line_no) {
+    return rec.window_end(line_no, kWindow);
+  };
+
+  kType.for_each(text, [&](const regex::Match& m) {
+    rec.add_sym(m.group(1), line_of(m), "model", "high", public_within(text, m.start(), 20),
+                window);
+    return true;
+  });
+  kModifierMethod.for_each(text, [&](const regex::Match& m) {
+    std::string_view name = m.group(1);
+    // Constructors ("public Account(") and upper-case or "_" names are not methods.
+    if (name.empty() || name.front() < 'a' || name.front() > 'z') return true;
+    rec.add_sym(name, line_of(m), "use_case", "high", public_within(text, m.start(), 30), window);
+    return true;
+  });
+  kIndentedMethod.for_each(text, [&](const regex::Match& m) {
+    rec.add_sym(m.group(2), line_of(m), "use_case", "high", true, window);
+    return true;
+  });
+  return rec.take();
 }
 
 }  // namespace graph_builder::symbols
