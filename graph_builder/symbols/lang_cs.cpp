@@ -10,8 +10,8 @@ namespace {
 // Lines after its first line that a C# symbol is taken to extend.
 constexpr std::int64_t kWindow = 60;
 
-// Words the method pattern can capture as a name that are statements, not
-// methods ("public new Foo(" is a constructor call, not a method "new").
+// Statement keywords the method pattern can capture in its name slot; such a
+// match is not a method declaration.
 constexpr std::array<std::string_view, 6> kNotNames{"if", "for", "while", "return", "new",
                                                     "class"};
 

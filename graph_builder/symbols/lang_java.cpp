@@ -1,4 +1,5 @@
 #include <algorithm>
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -58,6 +59,33 @@ bool public_within(std::string_view text, std::size_t start, std::size_t n) {
   return text::prefix(text.substr(start), n).find("public") != std::string_view::npos;
 }
 
+// Visits every match of `full` left to right, exactly as `full.for_each(text,
+// fn)` would, where `full` is a run of `run` pieces followed by `tail`. A plain
+// search retries from every position of a long run that leads nowhere, each
+// retry eating to the run's end again: quadratic on a file of blank lines or
+// of repeated modifiers. Every start inside one maximal run reaches the same
+// run end, and `tail` never begins with a run character, so one test of `tail`
+// at the run end decides the whole run; `full` itself then runs only from a
+// run start where it matches. `run` must be possessive or end in a single
+// white-space repeat, so that its leftmost match is the maximal run; `tail`
+// starts with "\G" (anchored where the search starts, and still compiled to
+// machine code, which an anchored-at-match-time search is not).
+template <class Fn>
+void for_each_by_runs(std::string_view text, const regex::Regex& run, const regex::Regex& tail,
+                      const regex::Regex& full, Fn&& fn) {
+  std::size_t pos = 0;
+  while (pos < text.size()) {
+    std::optional<regex::Match> r = run.search(text, pos);
+    if (!r) return;
+    pos = r->end();
+    if (!tail.search(text, r->end())) continue;
+    std::optional<regex::Match> m = full.search(text, r->start());
+    if (!m) return;
+    if (!fn(*m)) return;
+    pos = std::max(pos, m->end());
+  }
+}
+
 }  // namespace
 
 std::vector<Symbol> extract_symbols_java(std::string_view content, std::string_view file_path) {
@@ -72,6 +100,13 @@ std::vector<Symbol> extract_symbols_java(std::string_view content, std::string_v
   static const regex::Regex kIndentedMethod(
       R"(^\s+(?!public|private|protected|static|final|default|class|if|for|while|return|new|@)([A-Za-z]\w*(?:<[^;{]*?>)?(?:\[\])?)\s+([a-z]\w*)\s*\()",
       regex::Flags::multiline);
+  // The leading runs and the rest of the type and indented-method patterns.
+  static const regex::Regex kTypeRun(R"((?:public|private|protected|\s)++)");
+  static const regex::Regex kTypeTail(
+      R"(\G(?:class|interface|enum|record|object|data\s+class|sealed\s+class|abstract\s+class|@interface)\s+([A-Za-z_]\w*))");
+  static const regex::Regex kIndentRun(R"(^\s+)", regex::Flags::multiline);
+  static const regex::Regex kIndentTail(
+      R"(\G(?!public|private|protected|static|final|default|class|if|for|while|return|new|@)([A-Za-z]\w*(?:<[^;{]*?>)?(?:\[\])?)\s+([a-z]\w*)\s*\()");
 
   SymbolRecorder rec(content, file_path);
   const CommentFreeText stripped(content);
@@ -83,19 +118,25 @@ std::vector<Symbol> extract_symbols_java(std::string_view content, std::string_v
     return rec.window_end(line_no, kWindow);
   };
 
-  kType.for_each(text, [&](const regex::Match& m) {
+  for_each_by_runs(text, kTypeRun, kTypeTail, kType, [&](const regex::Match& m) {
     rec.add_sym(m.group(1), line_of(m), "model", "high", public_within(text, m.start(), 20),
                 window);
     return true;
   });
-  kModifierMethod.for_each(text, [&](const regex::Match& m) {
+  // Both method patterns end in "(": nothing after the last one can be part of a
+  // match, and a file without any is done (long texts of words and blank
+  // lines otherwise cost a failing search per line).
+  const std::size_t last_paren = text.rfind('(');
+  if (last_paren == std::string_view::npos) return rec.take();
+  const std::string_view upto_paren = text.substr(0, last_paren + 1);
+  kModifierMethod.for_each(upto_paren, [&](const regex::Match& m) {
     std::string_view name = m.group(1);
     // Constructors ("public Account(") and upper-case or "_" names are not methods.
     if (name.empty() || name.front() < 'a' || name.front() > 'z') return true;
     rec.add_sym(name, line_of(m), "use_case", "high", public_within(text, m.start(), 30), window);
     return true;
   });
-  kIndentedMethod.for_each(text, [&](const regex::Match& m) {
+  for_each_by_runs(upto_paren, kIndentRun, kIndentTail, kIndentedMethod, [&](const regex::Match& m) {
     rec.add_sym(m.group(2), line_of(m), "use_case", "high", true, window);
     return true;
   });
