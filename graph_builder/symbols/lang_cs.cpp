@@ -12,8 +12,7 @@ constexpr std::int64_t kWindow = 60;
 
 // Statement keywords the method pattern can capture in its name slot; such a
 // match is not a method declaration.
-constexpr std::array<std::string_view, 6> kNotNames{"if", "for", "while", "return", "new",
-                                                    "class"};
+constexpr std::array<std::string_view, 6> kNotNames{"if", "for", "while", "return", "new", "class"};
 
 // True when the `n` code points of `text` from byte `start` contain "public".
 bool public_within(std::string_view text, std::size_t start, std::size_t n) {

@@ -41,9 +41,10 @@ class CommentFreeText {
   // The content offset of the character at `text_offset`. A removal at that
   // very offset counts: the character there is the one after the comment.
   std::size_t content_offset(std::size_t text_offset) const {
-    auto it = std::upper_bound(
-        removals_.begin(), removals_.end(), text_offset,
-        [](std::size_t off, const std::pair<std::size_t, std::size_t>& r) { return off < r.first; });
+    auto it = std::upper_bound(removals_.begin(), removals_.end(), text_offset,
+                               [](std::size_t off, const std::pair<std::size_t, std::size_t>& r) {
+                                 return off < r.first;
+                               });
     return it == removals_.begin() ? text_offset : text_offset + std::prev(it)->second;
   }
 
@@ -131,15 +132,16 @@ std::vector<Symbol> extract_symbols_java(std::string_view content, std::string_v
   const std::string_view upto_paren = text.substr(0, last_paren + 1);
   kModifierMethod.for_each(upto_paren, [&](const regex::Match& m) {
     std::string_view name = m.group(1);
-    // Constructors ("public Account(") and upper-case or "_" names are not methods.
+    // Only a name that starts with a lower-case letter is taken as a method.
     if (name.empty() || name.front() < 'a' || name.front() > 'z') return true;
     rec.add_sym(name, line_of(m), "use_case", "high", public_within(text, m.start(), 30), window);
     return true;
   });
-  for_each_by_runs(upto_paren, kIndentRun, kIndentTail, kIndentedMethod, [&](const regex::Match& m) {
-    rec.add_sym(m.group(2), line_of(m), "use_case", "high", true, window);
-    return true;
-  });
+  for_each_by_runs(upto_paren, kIndentRun, kIndentTail, kIndentedMethod,
+                   [&](const regex::Match& m) {
+                     rec.add_sym(m.group(2), line_of(m), "use_case", "high", true, window);
+                     return true;
+                   });
   return rec.take();
 }
 

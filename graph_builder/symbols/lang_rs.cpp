@@ -11,8 +11,8 @@ constexpr std::int64_t kWindow = 50;
 
 std::vector<Symbol> extract_symbols_rs(std::string_view content, std::string_view file_path) {
   // matches: "pub fn open(", "pub(crate) fn load(" and "pub async fn serve(" at a line start
-  static const regex::Regex kPubFn(
-      R"(^pub(?:\s*\([^)]*\))?\s+(?:async\s+)?fn\s+([A-Za-z_]\w*))", regex::Flags::multiline);
+  static const regex::Regex kPubFn(R"(^pub(?:\s*\([^)]*\))?\s+(?:async\s+)?fn\s+([A-Za-z_]\w*))",
+                                   regex::Flags::multiline);
   // matches: "pub struct Store", "enum Mode" and "trait Codec" at a line start
   static const regex::Regex kType(R"(^(?P<pub>pub\s+)?(?:struct|enum|trait)\s+([A-Za-z_]\w*))",
                                   regex::Flags::multiline);

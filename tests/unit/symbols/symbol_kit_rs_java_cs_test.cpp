@@ -5,11 +5,10 @@
 
 #include <algorithm>
 #include <array>
+#include <nlohmann/json.hpp>
 #include <string>
 #include <string_view>
 #include <vector>
-
-#include <nlohmann/json.hpp>
 
 #include "graph_builder/graph/json.hpp"
 #include "graph_builder/graph/node.hpp"
