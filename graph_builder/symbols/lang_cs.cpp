@@ -1,10 +1,53 @@
+#include <array>
+
+#include "graph_builder/regex/regex.hpp"
 #include "graph_builder/symbols/extractors.hpp"
+#include "graph_builder/text/unicode.hpp"
 
 namespace graph_builder::symbols {
+namespace {
 
-// Placeholder until this language family's extractor lands: no symbols.
-std::vector<Symbol> extract_symbols_cs(std::string_view /*content*/, std::string_view /*file_path*/) {
-  return {};
+// Lines after its first line that a C# symbol is taken to extend.
+constexpr std::int64_t kWindow = 60;
+
+// Statement keywords the method pattern can capture in its name slot; such a
+// match is not a method declaration.
+constexpr std::array<std::string_view, 6> kNotNames{"if", "for", "while", "return", "new", "class"};
+
+// True when the `n` code points of `text` from byte `start` contain "public".
+bool public_within(std::string_view text, std::size_t start, std::size_t n) {
+  return text::prefix(text.substr(start), n).find("public") != std::string_view::npos;
+}
+
+}  // namespace
+
+std::vector<Symbol> extract_symbols_cs(std::string_view content, std::string_view file_path) {
+  // matches: "public sealed partial class OrderService" and "internal record Line"
+  static const regex::Regex kType(
+      R"((?:public|internal|private|protected)\s+(?:(?:static|abstract|sealed|partial|new|override|virtual|extern|unsafe)\s+)*(?:class|interface|enum|struct|record)\s+([A-Za-z_]\w*))");
+  // matches: "public async Task<Order> PlaceAsync(" and "private static int Count("
+  static const regex::Regex kMethod(
+      R"((?:public|private|protected|internal)\s+(?:static\s+)?(?:async\s+)?(?:virtual\s+|override\s+)?(?!class\b|if\b|for\b|while\b|return\b|new\b)[\w<>\[\]?]+\s+([A-Za-z_]\w*)\s*\()");
+
+  SymbolRecorder rec(content, file_path);
+  auto window = [&rec](const auto&, std::int64_t line_no) {
+    return rec.window_end(line_no, kWindow);
+  };
+  kType.for_each(content, [&](const regex::Match& m) {
+    rec.add_sym(m.group(1), rec.line_of(m.start()), "model", "high",
+                public_within(content, m.start(), 20), window);
+    return true;
+  });
+  kMethod.for_each(content, [&](const regex::Match& m) {
+    std::string_view name = m.group(1);
+    for (std::string_view word : kNotNames) {
+      if (name == word) return true;
+    }
+    rec.add_sym(name, rec.line_of(m.start()), "use_case", "high",
+                public_within(content, m.start(), 30), window);
+    return true;
+  });
+  return rec.take();
 }
 
 }  // namespace graph_builder::symbols

@@ -1,10 +1,148 @@
+#include <algorithm>
+#include <optional>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "graph_builder/regex/regex.hpp"
 #include "graph_builder/symbols/extractors.hpp"
+#include "graph_builder/text/unicode.hpp"
 
 namespace graph_builder::symbols {
+namespace {
 
-// Placeholder until this language family's extractor lands: no symbols.
-std::vector<Symbol> extract_symbols_java(std::string_view /*content*/, std::string_view /*file_path*/) {
-  return {};
+// Lines after its first line that a Java, Kotlin or Scala symbol is taken to
+// extend.
+constexpr std::int64_t kWindow = 60;
+
+// The content with every block comment removed, and the way back from an
+// offset in that text to the offset of the same character in the content, so
+// that a licence header or a Javadoc comment above a declaration does not move
+// its line.
+class CommentFreeText {
+ public:
+  explicit CommentFreeText(std::string_view content) {
+    // matches: "/* one line */" and "/**\n * Javadoc\n */"
+    static const regex::Regex kBlockComment(R"(/\*.*?\*/)", regex::Flags::dotall);
+    std::size_t copied = 0;
+    std::size_t removed = 0;
+    kBlockComment.for_each(content, [&](const regex::Match& m) {
+      text_.append(content.substr(copied, m.start() - copied));
+      removed += m.end() - m.start();
+      removals_.emplace_back(text_.size(), removed);
+      copied = m.end();
+      return true;
+    });
+    text_.append(content.substr(copied));
+  }
+
+  std::string_view text() const { return text_; }
+
+  // The content offset of the character at `text_offset`. A removal at that
+  // very offset counts: the character there is the one after the comment.
+  std::size_t content_offset(std::size_t text_offset) const {
+    auto it = std::upper_bound(removals_.begin(), removals_.end(), text_offset,
+                               [](std::size_t off, const std::pair<std::size_t, std::size_t>& r) {
+                                 return off < r.first;
+                               });
+    return it == removals_.begin() ? text_offset : text_offset + std::prev(it)->second;
+  }
+
+ private:
+  std::string text_;
+  // (offset in `text_` where a comment was cut out, bytes removed up to and
+  // including that comment), in increasing order of both.
+  std::vector<std::pair<std::size_t, std::size_t>> removals_;
+};
+
+// True when the `n` code points of `text` from byte `start` contain "public".
+bool public_within(std::string_view text, std::size_t start, std::size_t n) {
+  return text::prefix(text.substr(start), n).find("public") != std::string_view::npos;
+}
+
+// Visits every match of `full` left to right, exactly as `full.for_each(text,
+// fn)` would, where `full` is a run of `run` pieces followed by `tail`. A plain
+// search retries from every position of a long run that leads nowhere, each
+// retry eating to the run's end again: quadratic on a file of blank lines or
+// of repeated modifiers. Every start inside one maximal run reaches the same
+// run end, and `tail` never begins with a run character, so one test of `tail`
+// at the run end decides the whole run; `full` itself then runs only from a
+// run start where it matches. `run` must be possessive or end in a single
+// white-space repeat, so that its leftmost match is the maximal run; `tail`
+// starts with "\G" (anchored where the search starts, and still compiled to
+// machine code, which an anchored-at-match-time search is not).
+template <class Fn>
+void for_each_by_runs(std::string_view text, const regex::Regex& run, const regex::Regex& tail,
+                      const regex::Regex& full, Fn&& fn) {
+  std::size_t pos = 0;
+  while (pos < text.size()) {
+    std::optional<regex::Match> r = run.search(text, pos);
+    if (!r) return;
+    pos = r->end();
+    if (!tail.search(text, r->end())) continue;
+    std::optional<regex::Match> m = full.search(text, r->start());
+    if (!m) return;
+    if (!fn(*m)) return;
+    pos = std::max(pos, m->end());
+  }
+}
+
+}  // namespace
+
+std::vector<Symbol> extract_symbols_java(std::string_view content, std::string_view file_path) {
+  // matches: "\npublic final class Account" (from the space before "class"),
+  // "\n\ndata class Entry" and "\nsealed class Event"
+  static const regex::Regex kType(
+      R"((?:public|private|protected|\s)+(?:class|interface|enum|record|object|data\s+class|sealed\s+class|abstract\s+class|@interface)\s+([A-Za-z_]\w*))");
+  // matches: "public static void main(" and "private Map<String, Long> totals("
+  static const regex::Regex kModifierMethod(
+      R"((?:public|private|protected)\s+(?:static\s+)?(?:final\s+)?(?:default\s+)?(?:synchronized\s+)?(?!class|if|for|while|return|new)(?:\w[\w<>\[\]]*|(?:\w+\s*<[^;{(]*?>))\s+([A-Za-z_]\w*)\s*\()");
+  // matches: "    int size(", "    fun add(" and "    else if (" (named "if")
+  static const regex::Regex kIndentedMethod(
+      R"(^\s+(?!public|private|protected|static|final|default|class|if|for|while|return|new|@)([A-Za-z]\w*(?:<[^;{]*?>)?(?:\[\])?)\s+([a-z]\w*)\s*\()",
+      regex::Flags::multiline);
+  // The leading runs and the rest of the type and indented-method patterns.
+  static const regex::Regex kTypeRun(R"((?:public|private|protected|\s)++)");
+  static const regex::Regex kTypeTail(
+      R"(\G(?:class|interface|enum|record|object|data\s+class|sealed\s+class|abstract\s+class|@interface)\s+([A-Za-z_]\w*))");
+  static const regex::Regex kIndentRun(R"(^\s+)", regex::Flags::multiline);
+  static const regex::Regex kIndentTail(
+      R"(\G(?!public|private|protected|static|final|default|class|if|for|while|return|new|@)([A-Za-z]\w*(?:<[^;{]*?>)?(?:\[\])?)\s+([a-z]\w*)\s*\()");
+
+  SymbolRecorder rec(content, file_path);
+  const CommentFreeText stripped(content);
+  const std::string_view text = stripped.text();
+  auto line_of = [&](const regex::Match& m) {
+    return rec.line_of(stripped.content_offset(m.start()));
+  };
+  auto window = [&rec](const auto&, std::int64_t line_no) {
+    return rec.window_end(line_no, kWindow);
+  };
+
+  for_each_by_runs(text, kTypeRun, kTypeTail, kType, [&](const regex::Match& m) {
+    rec.add_sym(m.group(1), line_of(m), "model", "high", public_within(text, m.start(), 20),
+                window);
+    return true;
+  });
+  // Both method patterns end in "(": nothing after the last one can be part of a
+  // match, and a file without any is done (long texts of words and blank
+  // lines otherwise cost a failing search per line).
+  const std::size_t last_paren = text.rfind('(');
+  if (last_paren == std::string_view::npos) return rec.take();
+  const std::string_view upto_paren = text.substr(0, last_paren + 1);
+  kModifierMethod.for_each(upto_paren, [&](const regex::Match& m) {
+    std::string_view name = m.group(1);
+    // Only a name that starts with a lower-case letter is taken as a method.
+    if (name.empty() || name.front() < 'a' || name.front() > 'z') return true;
+    rec.add_sym(name, line_of(m), "use_case", "high", public_within(text, m.start(), 30), window);
+    return true;
+  });
+  for_each_by_runs(upto_paren, kIndentRun, kIndentTail, kIndentedMethod,
+                   [&](const regex::Match& m) {
+                     rec.add_sym(m.group(2), line_of(m), "use_case", "high", true, window);
+                     return true;
+                   });
+  return rec.take();
 }
 
 }  // namespace graph_builder::symbols

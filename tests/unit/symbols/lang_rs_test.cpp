@@ -1,0 +1,106 @@
+#include <gtest/gtest.h>
+
+#include <ostream>
+#include <string>
+#include <vector>
+
+#include "graph_builder/symbols/extractors.hpp"
+#include "graph_builder/text/short_hash.hpp"
+
+namespace graph_builder::symbols {
+namespace {
+
+// What a test pins down of one record.
+struct Want {
+  std::string name;
+  std::string type;
+  std::int64_t start;
+  std::int64_t end;
+  bool exported;
+  bool operator==(const Want&) const = default;
+};
+std::ostream& operator<<(std::ostream& os, const Want& w) {
+  return os << "{" << w.name << " " << w.type << " " << w.start << ".." << w.end << " "
+            << (w.exported ? "exported" : "private") << "}";
+}
+
+std::vector<Want> summarize(const std::vector<Symbol>& syms) {
+  std::vector<Want> out;
+  for (const Symbol& s : syms) {
+    out.push_back({s.name, s.symbol_type, s.line_start, s.line_end, s.exported});
+  }
+  return out;
+}
+
+std::string numbered_lines(int n) {
+  std::string s;
+  for (int i = 0; i < n; ++i) s += "// line " + std::to_string(i) + "\n";
+  return s;
+}
+
+struct Case {
+  const char* label;
+  std::string content;
+  std::vector<Want> want;
+};
+
+TEST(LangRs, DeclarationsByPatternThenPosition) {
+  const std::vector<Case> cases = {
+      {"empty text", "", {}},
+      {"only line-start public functions and line-start types",
+       "pub fn a() {}\n"
+       "pub(crate) fn b() {}\n"
+       "pub async fn c() {}\n"
+       "impl X {\n"
+       "    pub fn inner() {}\n"
+       "}\n"
+       "fn plain() {}\n"
+       "pub const fn k() {}\n"
+       "pub unsafe fn u() {}\n"
+       "struct S;\n"
+       "pub struct U;\n"
+       "pub enum V {}\n"
+       "trait W {}\n"
+       "pub(crate) struct T;\n",
+       {{"a", "use_case", 0, 13, true},
+        {"b", "use_case", 1, 13, true},
+        {"c", "use_case", 2, 13, true},
+        {"S", "model", 9, 13, false},
+        {"U", "model", 10, 13, true},
+        {"V", "model", 11, 13, true},
+        {"W", "model", 12, 13, false}}},
+      {"a function and a type of one name: the function pass wins",
+       "pub struct Store;\npub fn Store() {}\n",
+       {{"Store", "use_case", 1, 1, true}}},
+      {"a redeclaration keeps the first line",
+       "pub fn a() {}\n\npub fn a() {}\n",
+       {{"a", "use_case", 0, 2, true}}},
+      {"white space after pub may span lines",
+       "pub\n\nfn split() {}\n",
+       {{"split", "use_case", 0, 2, true}}},
+      {"window of 50 lines",
+       numbered_lines(3) + "pub fn f() {}\n" + numbered_lines(196),
+       {{"f", "use_case", 3, 53, true}}},
+      {"a match on the last line ends there",
+       numbered_lines(4) + "pub struct Last;",
+       {{"Last", "model", 4, 4, true}}},
+      {"a form feed is not a line break",
+       "pub struct A;\f\npub struct B;\n",
+       {{"A", "model", 0, 1, true}, {"B", "model", 1, 1, true}}},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(summarize(extract_symbols_rs(c.content, "src/lib.rs")), c.want) << c.label;
+  }
+}
+
+TEST(LangRs, RecordCarriesIdHashAndKeywords) {
+  const auto syms = extract_symbols_rs("// head\npub fn load_config() {\n    1\n}\n", "src/cfg.rs");
+  ASSERT_EQ(syms.size(), 1U);
+  EXPECT_EQ(syms[0].id, "src/cfg.rs::load_config");
+  EXPECT_EQ(syms[0].confidence, "high");
+  EXPECT_EQ(syms[0].body_hash, text::short_hash("pub fn load_config() {\n    1\n}"));
+  EXPECT_EQ(syms[0].keywords, (std::vector<std::string>{"load_config", "load", "config"}));
+}
+
+}  // namespace
+}  // namespace graph_builder::symbols
