@@ -27,8 +27,7 @@ bool is_skip_word(std::string_view name) {
   return false;
 }
 
-// One code point of the text and the classes the function-definition pattern
-// asks about.
+// One code point of the text and the classes the function patterns ask about.
 struct CodePoint {
   std::size_t size;  // bytes
   bool space;        // \s
@@ -59,102 +58,201 @@ std::size_t previous_start(std::string_view t, std::size_t pos) {
   return pos;
 }
 
+constexpr std::size_t kNone = std::string_view::npos;
+
+// The first line start at or after `p` ("^" in multi-line mode), or kNone.
+std::size_t next_line_start(std::string_view t, std::size_t p) {
+  if (p == 0 || (p <= t.size() && t[p - 1] == '\n')) return p;
+  const std::size_t lf = t.find('\n', p);
+  return lf == kNone ? kNone : lf + 1;
+}
+
+// First offset at or after `pos` outside the return-type class [\w:*&<>\s].
+std::size_t end_of_type_run(std::string_view t, std::size_t pos) {
+  while (pos < t.size()) {
+    const CodePoint c = classify(t, pos);
+    const char b = t[pos];
+    if (!c.space && !c.word && b != ':' && b != '*' && b != '&' && b != '<' && b != '>') break;
+    pos += c.size;
+  }
+  return pos;
+}
+
+std::size_t skip_space(std::string_view t, std::size_t pos) {
+  while (pos < t.size()) {
+    const CodePoint c = classify(t, pos);
+    if (!c.space) break;
+    pos += c.size;
+  }
+  return pos;
+}
+
+// The name of "[\w:*&<>\s]+?\s+([A-Za-z_]\w*)\s*\(" for a class run that
+// starts at `lo` and ends at the "(" at `paren`: the "(" is the first
+// character outside the class, so the greedy name can only be the whole word
+// before the white space in front of the "(", \s+ must end right at it, and
+// the lazy run needs one character before that white space. Returns
+// {begin, end}, or {kNone, kNone} when the run has no such name.
+std::array<std::size_t, 2> name_before_paren(std::string_view t, std::size_t lo,
+                                             std::size_t paren) {
+  constexpr std::array<std::size_t, 2> kNoName{kNone, kNone};
+  std::size_t end = paren;
+  while (end > lo && classify(t, previous_start(t, end)).space) end = previous_start(t, end);
+  std::size_t begin = end;
+  while (begin > lo && classify(t, previous_start(t, begin)).word) {
+    begin = previous_start(t, begin);
+  }
+  if (begin == end || begin == lo) return kNoName;
+  const char first = t[begin];
+  if (!((first >= 'A' && first <= 'Z') || (first >= 'a' && first <= 'z') || first == '_')) {
+    return kNoName;
+  }
+  const std::size_t space_before = previous_start(t, begin);
+  if (space_before == lo || !classify(t, space_before).space) return kNoName;
+  return {begin, end};
+}
+
+// First offset at or after `from` holding one of `chars`, or the text size.
+// Remembers its last answer, which also holds for any later `from` up to it;
+// callers ask with offsets that only grow, so all their searches together
+// read the text once.
+class FindCache {
+ public:
+  FindCache(std::string_view t, std::string_view chars) : t_(t), chars_(chars) {}
+  std::size_t operator()(std::size_t from) {
+    if (from < from_ || from > at_) {
+      from_ = from;
+      at_ = std::min(t_.find_first_of(chars_, from), t_.size());
+    }
+    return at_;
+  }
+
+ private:
+  std::string_view t_;
+  std::string_view chars_;
+  std::size_t from_ = 1;
+  std::size_t at_ = 0;
+};
+
 }  // namespace
 
+// Scans and patterns that stand in for a plain pattern with the same matches;
+// not in a header, declared again by the differential tests that compare them
+// with the plain patterns.
 namespace c_cpp_internal {
 
 // Every successive match of the function-definition pattern
 //   "^[\w:*&<>\s]+?\s+([A-Za-z_]\w*)\s*\([^;{]*\{"  (multi-line)
-// as {match start, group 1 start, group 1 end, match end}, computed in linear
-// time. The pattern itself backtracks quadratically: every line start of a
-// long run re-scans the run, and every "(" scans on to the next ";" or "{"
-// (a 300000-byte file of "a b(" lines with one ";" at the end takes many
-// seconds).
+// as {match start, group 1 start, group 1 end, match end}, in linear time.
+// The pattern itself backtracks quadratically: every line start of a long
+// run re-scans the run, and every "(" scans on to the next ";" or "{" (a
+// 300000-byte file of "a b(" lines with one ";" at the end takes seconds).
 //
-// Why a single pass gives exactly the pattern's matches: from a line start s
-// the class run [\w:*&<>\s] cannot contain "(", so the "(" the pattern needs
-// must be the first character g outside the class at or after s. Before it,
-// "\s+ name \s*" can only be the last word of the run: the greedy name must
-// end where only white space separates it from g, and \s+ must end right at
-// the name, so the name is the whole word run before the trailing white space
-// at g, it must start with [A-Za-z_], and at least one white-space character
-// must precede it after the first character of the run (the lazy part takes
-// at least one). "[^;{]*\{" then succeeds exactly when the first ";" or "{"
-// after g is "{", and the match ends right after it. None of this depends on
-// s except that the white space before the name must start after s, so the
-// first line start of a run decides for every later line start of the same
-// run, and the search resumes after g (on failure) or after the match.
+// Why one pass gives exactly the pattern's matches: from a line start s the
+// class run cannot contain "(", so the "(" must be the first character g
+// outside the class at or after s, and the name is fixed by
+// `name_before_paren`. "[^;{]*\{" then succeeds exactly when the first ";" or
+// "{" after g is "{", and the match ends right after it. Only "the lazy run
+// needs one character" depends on s, and it holds for s when it holds for
+// any later line start of the same run, so the first line start of a run
+// decides for all of them, and the search resumes after g or after the match.
 std::vector<std::array<std::size_t, 4>> function_definition_matches(std::string_view t) {
   std::vector<std::array<std::size_t, 4>> out;
-  const std::size_t n = t.size();
-  // Cache of the first ";" or "{" at or after any offset in
-  // [stop_from, stop_at]; the searched offsets only grow.
-  std::size_t stop_from = 1;
-  std::size_t stop_at = 0;
+  FindCache next_stop(t, ";{");
   std::size_t p = 0;
   for (;;) {
-    std::size_t s = p;
-    if (p != 0 && t[p - 1] != '\n') {
-      const std::size_t lf = t.find('\n', p);
-      if (lf == std::string_view::npos) break;
-      s = lf + 1;
-    }
-    if (s >= n) break;
-    std::size_t g = s;
-    while (g < n) {
-      const CodePoint c = classify(t, g);
-      const bool punct = t[g] == ':' || t[g] == '*' || t[g] == '&' || t[g] == '<' || t[g] == '>';
-      if (!c.space && !c.word && !punct) break;
-      g += c.size;
-    }
+    const std::size_t s = next_line_start(t, p);
+    if (s == kNone || s >= t.size()) break;
+    const std::size_t g = end_of_type_run(t, s);
     // Every later line start lies in the same run and also reaches the end.
-    if (g == n) break;
+    if (g == t.size()) break;
     p = g + 1;
-    if (g == s || t[g] != '(') continue;
-
-    std::size_t name_end = g;
-    while (name_end > s && classify(t, previous_start(t, name_end)).space) {
-      name_end = previous_start(t, name_end);
-    }
-    std::size_t name_begin = name_end;
-    while (name_begin > s && classify(t, previous_start(t, name_begin)).word) {
-      name_begin = previous_start(t, name_begin);
-    }
-    if (name_begin == name_end || name_begin == s) continue;
-    const char first = t[name_begin];
-    if (!((first >= 'A' && first <= 'Z') || (first >= 'a' && first <= 'z') || first == '_')) {
-      continue;
-    }
-    const std::size_t space_before = previous_start(t, name_begin);
-    if (space_before == s || !classify(t, space_before).space) continue;
-
-    if (g + 1 < stop_from || g + 1 > stop_at) {
-      stop_from = g + 1;
-      stop_at = std::min(t.find_first_of(";{", g + 1), n);
-    }
-    if (stop_at == n || t[stop_at] != '{') continue;
-    out.push_back({s, name_begin, name_end, stop_at + 1});
-    p = stop_at + 1;
+    if (t[g] != '(') continue;
+    const auto [name_begin, name_end] = name_before_paren(t, s, g);
+    if (name_begin == kNone) continue;
+    const std::size_t stop = next_stop(g + 1);
+    if (stop == t.size() || t[stop] != '{') continue;
+    out.push_back({s, name_begin, name_end, stop + 1});
+    p = stop + 1;
   }
   return out;
+}
+
+// Every successive match of the Unreal function pattern
+//   "^\s*UFUNCTION\s*\([^)]*\)\s*\n\s*(?:virtual\s+|static\s+|FORCEINLINE\s+)*
+//    [\w:*&<>\s]+?\s+([A-Za-z_]\w*)\s*\("  (multi-line)
+// in the same form, in linear time. The pattern's modifier group and its
+// class run can share every "static " of a long run, and "\s*\n\s*" can pick
+// any line feed of a blank run, so it backtracks exponentially or
+// quadratically and then gives up at the engine's limits, losing later
+// matches (a UFUNCTION line followed by 1000 "static " lines).
+//
+// Why one pass gives exactly the pattern's matches: "^\s*" leads every line
+// start of a white-space run to the same first non-space character u, which
+// must begin "UFUNCTION", then optional white space and "("; "[^)]*\)" ends at
+// the first ")" after it, at c. After c everything up to the "(" that ends
+// the match is white space or in the class (the modifiers are too), so that
+// "(" is the first character g outside the class after c; white space
+// holding a line feed must follow c directly, and taking its first line feed
+// leaves the most room for the rest, which is the function-definition tail
+// starting after that line feed (the modifier group may as well match
+// nothing: the class run covers what it would). The match ends after g.
+std::vector<std::array<std::size_t, 4>> unreal_function_matches(std::string_view t) {
+  static constexpr std::string_view kMacro = "UFUNCTION";
+  std::vector<std::array<std::size_t, 4>> out;
+  FindCache next_close(t, ")");
+  std::size_t p = 0;
+  for (;;) {
+    const std::size_t s = next_line_start(t, p);
+    if (s == kNone || s >= t.size()) break;
+    const std::size_t u = skip_space(t, s);
+    if (u == t.size()) break;
+    p = u + 1;
+    if (t.substr(u, kMacro.size()) != kMacro) continue;
+    const std::size_t open = skip_space(t, u + kMacro.size());
+    if (open == t.size() || t[open] != '(') continue;
+    const std::size_t close = next_close(open + 1);
+    if (close == t.size()) continue;
+    const std::size_t after_close = skip_space(t, close + 1);
+    const std::size_t lf = t.substr(0, after_close).find('\n', close + 1);
+    if (lf == kNone) continue;
+    const std::size_t g = end_of_type_run(t, after_close);
+    if (g == t.size() || t[g] != '(') continue;
+    const auto [name_begin, name_end] = name_before_paren(t, lf + 1, g);
+    if (name_begin == kNone) continue;
+    out.push_back({s, name_begin, name_end, g + 1});
+    p = g + 1;
+  }
+  return out;
+}
+
+const regex::Regex& unreal_type_pattern() {
+  // matches: "UCLASS(Blueprintable)\nclass MYGAME_API AWeapon : public AActor"
+  // (the macro at column 0). Written as
+  //   "^(?:UCLASS|USTRUCT|UINTERFACE)\s*\([^)]*\)\s*\n\s*(?:class|struct)\s+..."
+  // but with "\s*\n\s*" as "(?>\s*?\n)\s*+": the keyword cannot start with
+  // white space, so both forms must cover exactly the white space after ")"
+  // and need one line feed in it; the plain form tries every line feed of a
+  // blank run and every split around it (a UCLASS line followed by 300000
+  // blank lines took over a minute), the atomic form takes the first one.
+  static const regex::Regex kUnrealType(
+      R"(^(?:UCLASS|USTRUCT|UINTERFACE)\s*\([^)]*\)(?>\s*?\n)\s*+(?:class|struct)\s+(?:\w+_API\s+)?([A-Za-z_]\w*))",
+      regex::Flags::multiline);
+  return kUnrealType;
+}
+
+const regex::Regex& unreal_enum_pattern() {
+  // matches: "UENUM(BlueprintType)\nenum class EFireMode : uint8"; "\s*\n\s*"
+  // rewritten as for the class pattern.
+  static const regex::Regex kUnrealEnum(
+      R"(^UENUM\s*\([^)]*\)(?>\s*?\n)\s*+enum\s+(?:class\s+)?(?:\w+_API\s+)?([A-Za-z_]\w*))",
+      regex::Flags::multiline);
+  return kUnrealEnum;
 }
 
 }  // namespace c_cpp_internal
 
 std::vector<Symbol> extract_symbols_c_cpp(std::string_view content, std::string_view file_path) {
-  // matches: "UCLASS(Blueprintable)\nclass MYGAME_API AWeapon : public AActor"
-  // (the macro at column 0)
-  static const regex::Regex kUnrealType(
-      R"(^(?:UCLASS|USTRUCT|UINTERFACE)\s*\([^)]*\)\s*\n\s*(?:class|struct)\s+(?:\w+_API\s+)?([A-Za-z_]\w*))",
-      regex::Flags::multiline);
-  // matches: "UENUM(BlueprintType)\nenum class EFireMode : uint8"
-  static const regex::Regex kUnrealEnum(
-      R"(^UENUM\s*\([^)]*\)\s*\n\s*enum\s+(?:class\s+)?(?:\w+_API\s+)?([A-Za-z_]\w*))",
-      regex::Flags::multiline);
-  // matches: "\tUFUNCTION(BlueprintCallable)\n\tvoid Fire(int32 Shots);"
-  static const regex::Regex kUnrealFunction(
-      R"(^\s*UFUNCTION\s*\([^)]*\)\s*\n\s*(?:virtual\s+|static\s+|FORCEINLINE\s+)*[\w:*&<>\s]+?\s+([A-Za-z_]\w*)\s*\()",
-      regex::Flags::multiline);
   // matches: "namespace app", "  struct stat st;", "enum class Color : int"
   static const regex::Regex kType(
       R"(^\s*(?:class|struct|union|namespace)\s+(?:\w+_API\s+)?([A-Za-z_]\w*)|^\s*enum\s+(?:class\s+)?(?:\w+_API\s+)?([A-Za-z_]\w*))",
@@ -169,12 +267,17 @@ std::vector<Symbol> extract_symbols_c_cpp(std::string_view content, std::string_
     return true;
   };
 
-  kUnrealType.for_each(content, [&](const regex::Match& m) { return add(m.group(1), m, "model"); });
-  kUnrealEnum.for_each(content, [&](const regex::Match& m) { return add(m.group(1), m, "model"); });
-  kUnrealFunction.for_each(content, [&](const regex::Match& m) {
-    if (is_skip_word(m.group(1))) return true;
-    return add(m.group(1), m, "use_case");
-  });
+  auto add_model = [&](const regex::Match& m) { return add(m.group(1), m, "model"); };
+  c_cpp_internal::unreal_type_pattern().for_each(content, add_model);
+  c_cpp_internal::unreal_enum_pattern().for_each(content, add_model);
+  // Unreal functions: "\tUFUNCTION(BlueprintCallable)\n\tvoid Fire(int32 Shots);",
+  // with any blank lines above the macro line.
+  for (const auto& [start, name_begin, name_end, end] :
+       c_cpp_internal::unreal_function_matches(content)) {
+    const std::string_view name = content.substr(name_begin, name_end - name_begin);
+    if (is_skip_word(name)) continue;
+    rec.add_sym(name, rec.line_of(start), "use_case", "high", true, window);
+  }
   kType.for_each(content, [&](const regex::Match& m) {
     std::string_view name = m.has(1) ? m.group(1) : m.group(2);
     // The keyword is the match's first word: "namespace" makes a utility.

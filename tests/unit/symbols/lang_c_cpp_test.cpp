@@ -17,6 +17,9 @@ namespace graph_builder::symbols {
 namespace c_cpp_internal {
 // Defined in lang_c_cpp.cpp; declared here for the differential test only.
 std::vector<std::array<std::size_t, 4>> function_definition_matches(std::string_view t);
+std::vector<std::array<std::size_t, 4>> unreal_function_matches(std::string_view t);
+const regex::Regex& unreal_type_pattern();
+const regex::Regex& unreal_enum_pattern();
 }  // namespace c_cpp_internal
 
 namespace {
@@ -132,16 +135,27 @@ TEST(LangCCpp, OnlyLineFeedsSeparateLines) {
   EXPECT_EQ(syms[0].confidence, "high");
 }
 
-// The hand-written scan must give exactly the matches of the plain pattern.
-std::vector<std::array<std::size_t, 4>> pattern_matches(std::string_view t) {
-  static const regex::Regex kFunction(R"(^[\w:*&<>\s]+?\s+([A-Za-z_]\w*)\s*\([^;{]*\{)",
-                                      regex::Flags::multiline);
+// The hand-written scans must give exactly the matches of the plain patterns.
+std::vector<std::array<std::size_t, 4>> matches_of(const regex::Regex& re, std::string_view t) {
   std::vector<std::array<std::size_t, 4>> out;
-  kFunction.for_each(t, [&](const regex::Match& m) {
+  re.for_each(t, [&](const regex::Match& m) {
     out.push_back({m.start(), m.group_start(1), m.group_start(1) + m.group(1).size(), m.end()});
     return true;
   });
   return out;
+}
+
+std::vector<std::array<std::size_t, 4>> pattern_matches(std::string_view t) {
+  static const regex::Regex kFunction(R"(^[\w:*&<>\s]+?\s+([A-Za-z_]\w*)\s*\([^;{]*\{)",
+                                      regex::Flags::multiline);
+  return matches_of(kFunction, t);
+}
+
+std::vector<std::array<std::size_t, 4>> unreal_pattern_matches(std::string_view t) {
+  static const regex::Regex kUnrealFunction(
+      R"(^\s*UFUNCTION\s*\([^)]*\)\s*\n\s*(?:virtual\s+|static\s+|FORCEINLINE\s+)*[\w:*&<>\s]+?\s+([A-Za-z_]\w*)\s*\()",
+      regex::Flags::multiline);
+  return matches_of(kUnrealFunction, t);
 }
 
 std::string escaped(std::string_view s) {
@@ -227,6 +241,113 @@ TEST(LangCCpp, FunctionScanAgreesWithThePatternOnNearMissDefinitions) {
         << "input: \"" << escaped(t) << "\"";
   }
   EXPECT_GT(with_matches, 20000);
+}
+
+TEST(LangCCpp, UnrealFunctionScanAgreesWithThePatternOnRandomInputs) {
+  const std::vector<std::string> pieces = {
+      "UFUNCTION", "UFUNCTION", "UFUNCTION(", "UFUNCTION()\n", "(", "(", ")", ")", "\n", "\n",
+      "\n",         " ",         " ",          "\t",            "static ", "virtual ", "FORCEINLINE ",
+      "void",      "x",         "Fire",       "1",             "if",      ";",       "{",
+      ":",         "*",         "&",          "<T>",           "\xC3\xA9", "\xC2\xA0", "\xE2\x80\xA8",
+      "\xCC\x81",  "=",         "\"",
+  };
+  std::mt19937 rng(4242);
+  std::uniform_int_distribution<std::size_t> pick(0, pieces.size() - 1);
+  std::uniform_int_distribution<int> length(0, 20);
+  int with_matches = 0;
+  for (int iter = 0; iter < 200000; ++iter) {
+    std::string t;
+    const int n = length(rng);
+    for (int i = 0; i < n; ++i) t += pieces[pick(rng)];
+    const auto expected = unreal_pattern_matches(t);
+    if (!expected.empty()) ++with_matches;
+    ASSERT_EQ(c_cpp_internal::unreal_function_matches(t), expected)
+        << "input: \"" << escaped(t) << "\"";
+  }
+  EXPECT_GT(with_matches, 500);
+}
+
+TEST(LangCCpp, UnrealFunctionScanAgreesWithThePatternOnNearMissDeclarations) {
+  const std::vector<std::vector<std::string>> slots = {
+      {"", "", "\n", "\t", "\n\n\t", "x", " "},
+      {"UFUNCTION", "UFUNCTION", "UFUNCTIONS", "UFUNCTION "},
+      {"(", "(", "", " (", "\n("},
+      {"", "BlueprintCallable", "meta=(X)", "Category = \"W\"", "\n"},
+      {")", ")", "", "))"},
+      {"\n", "\n", " \n", "", "\n\n", " x\n", "\xE2\x80\xA8"},
+      {"\t", "", "  ", "\n"},
+      {"", "virtual ", "static ", "FORCEINLINE ", "static virtual ", "virtual\n"},
+      {"void", "int32", "", "const FVector&", "TArray<int>", "*", "1"},
+      {" ", " ", "", "\n", "\xC2\xA0", " *"},
+      {"Fire", "Fire", "_x", "2x", "if", "\xC3\xA9"},
+      {"", " ", "\n"},
+      {"(", "(", "", ";", "{"},
+      {");", ") const {}", "", "\n"},
+  };
+  std::mt19937 rng(99);
+  std::uniform_int_distribution<int> decl_count(1, 3);
+  int with_matches = 0;
+  for (int iter = 0; iter < 100000; ++iter) {
+    std::string t;
+    const int decls = decl_count(rng);
+    for (int d = 0; d < decls; ++d) {
+      for (const auto& slot : slots) {
+        t += slot[std::uniform_int_distribution<std::size_t>(0, slot.size() - 1)(rng)];
+      }
+      t += '\n';
+    }
+    const auto expected = unreal_pattern_matches(t);
+    if (!expected.empty()) ++with_matches;
+    ASSERT_EQ(c_cpp_internal::unreal_function_matches(t), expected)
+        << "input: \"" << escaped(t) << "\"";
+  }
+  EXPECT_GT(with_matches, 5000);
+}
+
+TEST(LangCCpp, UnrealTypePatternsAgreeWithTheirPlainFormsOnRandomInputs) {
+  static const regex::Regex kPlainType(
+      R"(^(?:UCLASS|USTRUCT|UINTERFACE)\s*\([^)]*\)\s*\n\s*(?:class|struct)\s+(?:\w+_API\s+)?([A-Za-z_]\w*))",
+      regex::Flags::multiline);
+  static const regex::Regex kPlainEnum(
+      R"(^UENUM\s*\([^)]*\)\s*\n\s*enum\s+(?:class\s+)?(?:\w+_API\s+)?([A-Za-z_]\w*))",
+      regex::Flags::multiline);
+  const std::vector<std::vector<std::string>> slots = {
+      {"", "", "\n", " ", "x"},
+      {"UCLASS", "USTRUCT", "UINTERFACE", "UENUM", "UENUM", "UCLASSX"},
+      {"(", "(", " (", "\n(", ""},
+      {"", "Blueprintable", "meta=(X)", "\n", ")"},
+      {")", ")", ""},
+      {"\n", "\n", " \n ", "", "\n\n", " ", "\xE2\x80\xA8", "\n\t\n  ", "x\n"},
+      {"class", "struct", "enum", "enum class", "class\n", "classy", "enum\xC2\xA0" "class"},
+      {" ", " ", "", "\n", "\t\n"},
+      {"", "MYGAME_API ", "A_API\n", "_API ", "MY_API", "X_APIY "},
+      {"AActor", "_x", "1x", "", "\xC3\xA9", "E : uint8"},
+      {"", " {", ";", "\n"},
+  };
+  std::mt19937 rng(1234);
+  std::uniform_int_distribution<int> decl_count(1, 3);
+  int type_matches = 0;
+  int enum_matches = 0;
+  for (int iter = 0; iter < 100000; ++iter) {
+    std::string t;
+    const int decls = decl_count(rng);
+    for (int d = 0; d < decls; ++d) {
+      for (const auto& slot : slots) {
+        t += slot[std::uniform_int_distribution<std::size_t>(0, slot.size() - 1)(rng)];
+      }
+      t += '\n';
+    }
+    const auto plain_type = matches_of(kPlainType, t);
+    const auto plain_enum = matches_of(kPlainEnum, t);
+    if (!plain_type.empty()) ++type_matches;
+    if (!plain_enum.empty()) ++enum_matches;
+    ASSERT_EQ(matches_of(c_cpp_internal::unreal_type_pattern(), t), plain_type)
+        << "input: \"" << escaped(t) << "\"";
+    ASSERT_EQ(matches_of(c_cpp_internal::unreal_enum_pattern(), t), plain_enum)
+        << "input: \"" << escaped(t) << "\"";
+  }
+  EXPECT_GT(type_matches, 5000);
+  EXPECT_GT(enum_matches, 2000);
 }
 
 }  // namespace
