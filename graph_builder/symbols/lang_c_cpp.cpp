@@ -1,10 +1,298 @@
 #include "graph_builder/symbols/extractors.hpp"
 
-namespace graph_builder::symbols {
+#include "graph_builder/regex/regex.hpp"
+#include "graph_builder/text/unicode.hpp"
 
-// Placeholder until this language family's extractor lands: no symbols.
-std::vector<Symbol> extract_symbols_c_cpp(std::string_view /*content*/, std::string_view /*file_path*/) {
-  return {};
+#include <algorithm>
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <string_view>
+#include <vector>
+
+namespace graph_builder::symbols {
+namespace {
+
+// C and C++ symbols extend a fixed number of lines past their first line.
+constexpr std::int64_t kWindow = 50;
+
+// Keywords the function patterns capture in the name position ("if (x) {")
+// that never name a function.
+bool is_skip_word(std::string_view name) {
+  static constexpr std::array<std::string_view, 9> kSkip{
+      "if", "for", "while", "switch", "return", "sizeof", "catch", "else", "do"};
+  for (std::string_view w : kSkip) {
+    if (w == name) return true;
+  }
+  return false;
+}
+
+// One code point of the text and the classes the function patterns ask about.
+struct CodePoint {
+  std::size_t size;  // bytes
+  bool space;        // \s
+  bool word;         // \w (Unicode letters, digits, underscore, ...)
+};
+
+CodePoint classify(std::string_view t, std::size_t pos) {
+  const auto c = static_cast<unsigned char>(t[pos]);
+  if (c < 0x80) {
+    const bool space = (c >= 0x09 && c <= 0x0D) || (c >= 0x1C && c <= 0x20);
+    const bool word = (c >= '0' && c <= '9') || (c >= 'A' && c <= 'Z') ||
+                      (c >= 'a' && c <= 'z') || c == '_';
+    return {1, space, word};
+  }
+  // Outside ASCII the engine decides what \w is, so both agree by construction.
+  static const regex::Regex kWordChar(R"(\w)");
+  std::size_t end = pos;
+  const char32_t cp = text::next_code_point(t, end);
+  const std::string_view one = t.substr(pos, end - pos);
+  return {end - pos, text::is_space(cp), kWordChar.match_start(one).has_value()};
+}
+
+// Start of the code point that ends at byte `pos` (pos > 0).
+std::size_t previous_start(std::string_view t, std::size_t pos) {
+  do {
+    --pos;
+  } while (pos > 0 && (static_cast<unsigned char>(t[pos]) & 0xC0) == 0x80);
+  return pos;
+}
+
+constexpr std::size_t kNone = std::string_view::npos;
+
+// The first line start at or after `p` ("^" in multi-line mode), or kNone.
+std::size_t next_line_start(std::string_view t, std::size_t p) {
+  if (p == 0 || (p <= t.size() && t[p - 1] == '\n')) return p;
+  const std::size_t lf = t.find('\n', p);
+  return lf == kNone ? kNone : lf + 1;
+}
+
+// First offset at or after `pos` outside the return-type class [\w:*&<>\s].
+std::size_t end_of_type_run(std::string_view t, std::size_t pos) {
+  while (pos < t.size()) {
+    const CodePoint c = classify(t, pos);
+    const char b = t[pos];
+    if (!c.space && !c.word && b != ':' && b != '*' && b != '&' && b != '<' && b != '>') break;
+    pos += c.size;
+  }
+  return pos;
+}
+
+std::size_t skip_space(std::string_view t, std::size_t pos) {
+  while (pos < t.size()) {
+    const CodePoint c = classify(t, pos);
+    if (!c.space) break;
+    pos += c.size;
+  }
+  return pos;
+}
+
+// The name of "[\w:*&<>\s]+?\s+([A-Za-z_]\w*)\s*\(" for a class run that
+// starts at `lo` and ends at the "(" at `paren`: the "(" is the first
+// character outside the class, so the greedy name can only be the whole word
+// before the white space in front of the "(", \s+ must end right at it, and
+// the lazy run needs one character before that white space. Returns
+// {begin, end}, or {kNone, kNone} when the run has no such name.
+std::array<std::size_t, 2> name_before_paren(std::string_view t, std::size_t lo,
+                                             std::size_t paren) {
+  constexpr std::array<std::size_t, 2> kNoName{kNone, kNone};
+  std::size_t end = paren;
+  while (end > lo && classify(t, previous_start(t, end)).space) end = previous_start(t, end);
+  std::size_t begin = end;
+  while (begin > lo && classify(t, previous_start(t, begin)).word) {
+    begin = previous_start(t, begin);
+  }
+  if (begin == end || begin == lo) return kNoName;
+  const char first = t[begin];
+  if (!((first >= 'A' && first <= 'Z') || (first >= 'a' && first <= 'z') || first == '_')) {
+    return kNoName;
+  }
+  const std::size_t space_before = previous_start(t, begin);
+  if (space_before == lo || !classify(t, space_before).space) return kNoName;
+  return {begin, end};
+}
+
+// First offset at or after `from` holding one of `chars`, or the text size.
+// Remembers its last answer, which also holds for any later `from` up to it;
+// callers ask with offsets that only grow, so all their searches together
+// read the text once.
+class FindCache {
+ public:
+  FindCache(std::string_view t, std::string_view chars) : t_(t), chars_(chars) {}
+  std::size_t operator()(std::size_t from) {
+    if (from < from_ || from > at_) {
+      from_ = from;
+      at_ = std::min(t_.find_first_of(chars_, from), t_.size());
+    }
+    return at_;
+  }
+
+ private:
+  std::string_view t_;
+  std::string_view chars_;
+  std::size_t from_ = 1;
+  std::size_t at_ = 0;
+};
+
+}  // namespace
+
+// Scans and patterns that stand in for a plain pattern with the same matches;
+// not in a header, declared again by the differential tests that compare them
+// with the plain patterns.
+namespace c_cpp_internal {
+
+// Every successive match of the function-definition pattern
+//   "^[\w:*&<>\s]+?\s+([A-Za-z_]\w*)\s*\([^;{]*\{"  (multi-line)
+// as {match start, group 1 start, group 1 end, match end}, in linear time.
+// The pattern itself backtracks quadratically: every line start of a long
+// run re-scans the run, and every "(" scans on to the next ";" or "{" (a
+// 300000-byte file of "a b(" lines with one ";" at the end takes seconds).
+//
+// Why one pass gives exactly the pattern's matches: from a line start s the
+// class run cannot contain "(", so the "(" must be the first character g
+// outside the class at or after s, and the name is fixed by
+// `name_before_paren`. "[^;{]*\{" then succeeds exactly when the first ";" or
+// "{" after g is "{", and the match ends right after it. Only "the lazy run
+// needs one character" depends on s, and it holds for s when it holds for
+// any later line start of the same run, so the first line start of a run
+// decides for all of them, and the search resumes after g or after the match.
+std::vector<std::array<std::size_t, 4>> function_definition_matches(std::string_view t) {
+  std::vector<std::array<std::size_t, 4>> out;
+  FindCache next_stop(t, ";{");
+  std::size_t p = 0;
+  for (;;) {
+    const std::size_t s = next_line_start(t, p);
+    if (s == kNone || s >= t.size()) break;
+    const std::size_t g = end_of_type_run(t, s);
+    // Every later line start lies in the same run and also reaches the end.
+    if (g == t.size()) break;
+    p = g + 1;
+    if (t[g] != '(') continue;
+    const auto [name_begin, name_end] = name_before_paren(t, s, g);
+    if (name_begin == kNone) continue;
+    const std::size_t stop = next_stop(g + 1);
+    if (stop == t.size() || t[stop] != '{') continue;
+    out.push_back({s, name_begin, name_end, stop + 1});
+    p = stop + 1;
+  }
+  return out;
+}
+
+// Every successive match of the Unreal function pattern
+//   "^\s*UFUNCTION\s*\([^)]*\)\s*\n\s*(?:virtual\s+|static\s+|FORCEINLINE\s+)*
+//    [\w:*&<>\s]+?\s+([A-Za-z_]\w*)\s*\("  (multi-line)
+// in the same form, in linear time. The pattern's modifier group and its
+// class run can share every "static " of a long run, and "\s*\n\s*" can pick
+// any line feed of a blank run, so it backtracks exponentially or
+// quadratically and then gives up at the engine's limits, losing later
+// matches (a UFUNCTION line followed by 1000 "static " lines).
+//
+// Why one pass gives exactly the pattern's matches: "^\s*" leads every line
+// start of a white-space run to the same first non-space character u, which
+// must begin "UFUNCTION", then optional white space and "("; "[^)]*\)" ends at
+// the first ")" after it, at c. After c everything up to the "(" that ends
+// the match is white space or in the class (the modifiers are too), so that
+// "(" is the first character g outside the class after c; white space
+// holding a line feed must follow c directly, and taking its first line feed
+// leaves the most room for the rest, which is the function-definition tail
+// starting after that line feed (the modifier group may as well match
+// nothing: the class run covers what it would). The match ends after g.
+std::vector<std::array<std::size_t, 4>> unreal_function_matches(std::string_view t) {
+  static constexpr std::string_view kMacro = "UFUNCTION";
+  std::vector<std::array<std::size_t, 4>> out;
+  FindCache next_close(t, ")");
+  std::size_t p = 0;
+  for (;;) {
+    const std::size_t s = next_line_start(t, p);
+    if (s == kNone || s >= t.size()) break;
+    const std::size_t u = skip_space(t, s);
+    if (u == t.size()) break;
+    p = u + 1;
+    if (t.substr(u, kMacro.size()) != kMacro) continue;
+    const std::size_t open = skip_space(t, u + kMacro.size());
+    if (open == t.size() || t[open] != '(') continue;
+    const std::size_t close = next_close(open + 1);
+    if (close == t.size()) continue;
+    const std::size_t after_close = skip_space(t, close + 1);
+    const std::size_t lf = t.substr(0, after_close).find('\n', close + 1);
+    if (lf == kNone) continue;
+    const std::size_t g = end_of_type_run(t, after_close);
+    if (g == t.size() || t[g] != '(') continue;
+    const auto [name_begin, name_end] = name_before_paren(t, lf + 1, g);
+    if (name_begin == kNone) continue;
+    out.push_back({s, name_begin, name_end, g + 1});
+    p = g + 1;
+  }
+  return out;
+}
+
+const regex::Regex& unreal_type_pattern() {
+  // matches: "UCLASS(Blueprintable)\nclass MYGAME_API AWeapon : public AActor"
+  // (the macro at column 0). Written as
+  //   "^(?:UCLASS|USTRUCT|UINTERFACE)\s*\([^)]*\)\s*\n\s*(?:class|struct)\s+..."
+  // but with "\s*\n\s*" as "(?>\s*?\n)\s*+": the keyword cannot start with
+  // white space, so both forms must cover exactly the white space after ")"
+  // and need one line feed in it; the plain form tries every line feed of a
+  // blank run and every split around it (a UCLASS line followed by 300000
+  // blank lines took over a minute), the atomic form takes the first one.
+  static const regex::Regex kUnrealType(
+      R"(^(?:UCLASS|USTRUCT|UINTERFACE)\s*\([^)]*\)(?>\s*?\n)\s*+(?:class|struct)\s+(?:\w+_API\s+)?([A-Za-z_]\w*))",
+      regex::Flags::multiline);
+  return kUnrealType;
+}
+
+const regex::Regex& unreal_enum_pattern() {
+  // matches: "UENUM(BlueprintType)\nenum class EFireMode : uint8"; "\s*\n\s*"
+  // rewritten as for the class pattern.
+  static const regex::Regex kUnrealEnum(
+      R"(^UENUM\s*\([^)]*\)(?>\s*?\n)\s*+enum\s+(?:class\s+)?(?:\w+_API\s+)?([A-Za-z_]\w*))",
+      regex::Flags::multiline);
+  return kUnrealEnum;
+}
+
+}  // namespace c_cpp_internal
+
+std::vector<Symbol> extract_symbols_c_cpp(std::string_view content, std::string_view file_path) {
+  // matches: "namespace app", "  struct stat st;", "enum class Color : int"
+  static const regex::Regex kType(
+      R"(^\s*(?:class|struct|union|namespace)\s+(?:\w+_API\s+)?([A-Za-z_]\w*)|^\s*enum\s+(?:class\s+)?(?:\w+_API\s+)?([A-Za-z_]\w*))",
+      regex::Flags::multiline);
+
+  SymbolRecorder rec(content, file_path);
+  auto window = [&rec](const std::vector<std::string_view>&, std::int64_t line_no) {
+    return rec.window_end(line_no, kWindow);
+  };
+  auto add = [&](std::string_view name, const regex::Match& m, std::string_view sym_type) {
+    rec.add_sym(name, rec.line_of(m.start()), sym_type, "high", true, window);
+    return true;
+  };
+
+  auto add_model = [&](const regex::Match& m) { return add(m.group(1), m, "model"); };
+  c_cpp_internal::unreal_type_pattern().for_each(content, add_model);
+  c_cpp_internal::unreal_enum_pattern().for_each(content, add_model);
+  // Unreal functions: "\tUFUNCTION(BlueprintCallable)\n\tvoid Fire(int32 Shots);",
+  // with any blank lines above the macro line.
+  for (const auto& [start, name_begin, name_end, end] :
+       c_cpp_internal::unreal_function_matches(content)) {
+    const std::string_view name = content.substr(name_begin, name_end - name_begin);
+    if (is_skip_word(name)) continue;
+    rec.add_sym(name, rec.line_of(start), "use_case", "high", true, window);
+  }
+  kType.for_each(content, [&](const regex::Match& m) {
+    std::string_view name = m.has(1) ? m.group(1) : m.group(2);
+    // The keyword is the match's first word: "namespace" makes a utility.
+    const bool is_namespace = text::lstrip(m.text()).starts_with("namespace");
+    return add(name, m, is_namespace ? "utility" : "model");
+  });
+  // Function definitions with their opening brace: "int main(int argc, char **argv) {",
+  // and "static int\nparse(a,\n  b)\n{" recorded at the "static int" line.
+  for (const auto& [start, name_begin, name_end, end] :
+       c_cpp_internal::function_definition_matches(content)) {
+    const std::string_view name = content.substr(name_begin, name_end - name_begin);
+    if (is_skip_word(name)) continue;
+    rec.add_sym(name, rec.line_of(start), "use_case", "high", true, window);
+  }
+  return rec.take();
 }
 
 }  // namespace graph_builder::symbols

@@ -1,10 +1,115 @@
 #include "graph_builder/symbols/extractors.hpp"
 
-namespace graph_builder::symbols {
+#include "graph_builder/regex/regex.hpp"
+#include "graph_builder/text/unicode.hpp"
 
-// Placeholder until this language family's extractor lands: no symbols.
-std::vector<Symbol> extract_symbols_php(std::string_view /*content*/, std::string_view /*file_path*/) {
-  return {};
+#include <algorithm>
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <string_view>
+#include <vector>
+
+namespace graph_builder::symbols {
+namespace {
+
+// Brace-counting block end: the first line, from `start`, on which a brace
+// has opened and the depth is back at or below zero; braces written with a
+// backslash before them do not count. At most 400 lines are scanned; without
+// a closing line the block ends 100 lines on, clamped to the last line.
+// A private copy of the shared TS/JS block-end rule, to be replaced by it.
+std::int64_t find_block_end_braces(const std::vector<std::string_view>& lines,
+                                   std::int64_t start) {
+  const auto n = static_cast<std::int64_t>(lines.size());
+  const std::int64_t limit = std::min(start + 400, n);
+  std::int64_t depth = 0;
+  bool found_open = false;
+  for (std::int64_t i = start; i < limit; ++i) {
+    const std::string_view line = lines[static_cast<std::size_t>(i)];
+    std::int64_t opens = 0;
+    std::int64_t closes = 0;
+    for (std::size_t j = 0; j < line.size(); ++j) {
+      const bool escaped = j > 0 && line[j - 1] == '\\';
+      if (line[j] == '{' && !escaped) ++opens;
+      if (line[j] == '}' && !escaped) ++closes;
+    }
+    depth += opens - closes;
+    if (opens > 0) found_open = true;
+    if (found_open && depth <= 0) return i;
+  }
+  return std::min(start + 100, n - 1);
+}
+
+// Byte offset of the code point that ends right before `pos` (pos > 0).
+std::size_t previous_code_point(std::string_view s, std::size_t pos) {
+  do {
+    --pos;
+  } while (pos > 0 && (static_cast<unsigned char>(s[pos]) & 0xC0) == 0x80);
+  return pos;
+}
+
+bool word_char_before(std::string_view s, std::size_t pos) {
+  static const regex::Regex kWordChar(R"(\w)");
+  return pos > 0 && kWordChar.match_start(s.substr(previous_code_point(s, pos))).has_value();
+}
+
+// Whether the function whose keyword starts at `keyword` is public. PHP's
+// default visibility is public, so only a "private" or "protected" among the
+// modifier words directly before the keyword hides it. The walk back stops
+// at the first thing that is neither white space nor a whole modifier word,
+// so "private $x; public function f()" and "/* private */ function f()" are
+// public, while "private\nfunction f()" is not.
+bool php_function_exported(std::string_view content, std::size_t keyword) {
+  static constexpr std::array<std::string_view, 6> kModifiers{
+      "public", "private", "protected", "static", "final", "abstract"};
+  std::size_t pos = keyword;
+  for (;;) {
+    while (pos > 0) {
+      std::size_t prev = previous_code_point(content, pos);
+      std::size_t at = prev;
+      if (!text::is_space(text::next_code_point(content, at))) break;
+      pos = prev;
+    }
+    std::string_view word;
+    for (std::string_view w : kModifiers) {
+      if (pos >= w.size() && content.substr(pos - w.size(), w.size()) == w &&
+          !word_char_before(content, pos - w.size())) {
+        word = w;
+        break;
+      }
+    }
+    if (word.empty()) return true;
+    if (word == "private" || word == "protected") return false;
+    pos -= word.size();
+  }
+}
+
+}  // namespace
+
+std::vector<Symbol> extract_symbols_php(std::string_view content, std::string_view file_path) {
+  // matches: "\nfunction first_segment(" (from the line break above), "    public
+  // static function routes(" and "// the function that formats" (name "that")
+  static const regex::Regex kFunction(
+      R"((?:public|private|protected|\s)(?:static\s+)?function\s+([A-Za-z_]\w*))");
+  // matches: "final class InvoiceController", "enum Role: string", and the
+  // keyword anywhere else, comments and longer words included
+  static const regex::Regex kType(R"((?:class|interface|trait|enum)\s+([A-Za-z_]\w*))");
+
+  SymbolRecorder rec(content, file_path);
+  kFunction.for_each(content, [&](const regex::Match& m) {
+    // The match's prefix is a visibility word, white space or "static", none
+    // of which contains "function", so the first one is the keyword.
+    const std::size_t keyword = m.start() + m.text().find("function");
+    rec.add_sym(m.group(1), rec.line_of(m.start()), "use_case", "high",
+                php_function_exported(content, keyword), find_block_end_braces);
+    return true;
+  });
+  kType.for_each(content, [&](const regex::Match& m) {
+    rec.add_sym(m.group(1), rec.line_of(m.start()), "model", "high", true,
+                find_block_end_braces);
+    return true;
+  });
+  return rec.take();
 }
 
 }  // namespace graph_builder::symbols

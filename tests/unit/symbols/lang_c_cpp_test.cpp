@@ -1,0 +1,354 @@
+#include "graph_builder/symbols/extractors.hpp"
+
+#include "graph_builder/regex/regex.hpp"
+#include "graph_builder/text/short_hash.hpp"
+
+#include <gtest/gtest.h>
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <ostream>
+#include <random>
+#include <string>
+#include <vector>
+
+namespace graph_builder::symbols {
+namespace c_cpp_internal {
+// Defined in lang_c_cpp.cpp; declared here for the differential test only.
+std::vector<std::array<std::size_t, 4>> function_definition_matches(std::string_view t);
+std::vector<std::array<std::size_t, 4>> unreal_function_matches(std::string_view t);
+const regex::Regex& unreal_type_pattern();
+const regex::Regex& unreal_enum_pattern();
+}  // namespace c_cpp_internal
+
+namespace {
+
+struct Row {
+  std::string name;
+  std::string type;
+  std::int64_t start;
+  std::int64_t end;
+  bool operator==(const Row&) const = default;
+};
+std::ostream& operator<<(std::ostream& os, const Row& r) {
+  return os << "{" << r.name << " " << r.type << " " << r.start << ".." << r.end << "}";
+}
+
+std::vector<Row> rows(const std::vector<Symbol>& syms) {
+  std::vector<Row> out;
+  for (const Symbol& s : syms) out.push_back({s.name, s.symbol_type, s.line_start, s.line_end});
+  return out;
+}
+
+struct Case {
+  const char* label;
+  std::string content;
+  std::vector<Row> expected;
+};
+
+TEST(LangCCpp, FunctionsTypesAndTheirLines) {
+  const std::vector<Case> cases = {
+      {"empty", "", {}},
+      // The leading white space of the pattern absorbs the blank line above.
+      {"blank line above", "#include <stdio.h>\n\nint a(void) {\n}\n", {{"a", "use_case", 1, 3}}},
+      {"below a non-blank line; if and while bodies are skipped",
+       "#include <x.h>\nint main(int argc, char **argv) {\n  if (x) {\n  }\n  while (y) {\n  }\n}\n",
+       {{"main", "use_case", 1, 6}}},
+      {"signature over three lines is recorded at its first line",
+       "static int\nparse_line(const char *line,\n           entry_t *out)\n{\n    return 0;\n}\n",
+       {{"parse_line", "use_case", 0, 5}}},
+      {"member definitions, star against the name and prototypes are not functions",
+       "void Foo::bar() const {\n}\nint *make(void) {\n}\nint* make2(void) {\n}\nint proto(void);\n",
+       {{"make2", "use_case", 4, 6}}},
+      {"types and namespaces",
+       "class Fwd;\nstruct stat st;\nenum class Color : int { Red };\nenum E { A };\n"
+       "union U { int i; };\nnamespace app {\n}\nnamespace {\n}\ntypedef struct { int x; } T;\n"
+       "template <class T> class Box {};\n",
+       {{"Fwd", "model", 0, 10},
+        {"stat", "model", 1, 10},
+        {"Color", "model", 2, 10},
+        {"E", "model", 3, 10},
+        {"U", "model", 4, 10},
+        {"app", "utility", 5, 10}}},
+      {"a name keeps the type of the first pass that found it",
+       "namespace foo {\n}\nint foo(void) {\n}\nstruct foo *p;\n", {{"foo", "utility", 0, 4}}},
+      {"Unreal class and enum at their macro lines",
+       "UCLASS()\nclass MYGAME_API AMyActor : public AActor\n{\n};\nUENUM(BlueprintType)\n"
+       "enum class EKind : uint8\n{\n};\n",
+       {{"AMyActor", "model", 0, 7}, {"EKind", "model", 4, 7}}},
+      {"indented UCLASS is left to the type pass",
+       "\tUCLASS()\n\tclass MYGAME_API UComp : public UActorComponent\n\t{\n\t};\n",
+       {{"UComp", "model", 1, 3}}},
+      // From the blank line, "UCLASS(" followed by a "{" before any ";" looks
+      // like a function definition.
+      {"indented UCLASS below a blank line",
+       "\n\tUCLASS()\n\tclass MYGAME_API UComp : public UActorComponent\n\t{\n\t};\n",
+       {{"UComp", "model", 2, 4}, {"UCLASS", "use_case", 0, 4}}},
+      {"UFUNCTION with and without blank lines above, and with a nested parenthesis",
+       "class A {\n\tUFUNCTION(BlueprintCallable)\n\tvoid Fire(int32 N);\n\n\n\tUFUNCTION()\n"
+       "\tint32 Get() const { return 1; }\n\tUFUNCTION(meta=(X))\n\tvoid Reload();\n};\n",
+       {{"Fire", "use_case", 1, 9},
+        {"Get", "use_case", 3, 9},
+        {"A", "model", 0, 9},
+        {"UFUNCTION", "use_case", 3, 9}}},
+      {"UFUNCTION at column 0 under a blank line",
+       "#pragma once\n\nUFUNCTION()\nstatic FORCEINLINE bool Check(int x);\n",
+       {{"Check", "use_case", 1, 3}}},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(rows(extract_symbols_c_cpp(c.content, "src/x.c")), c.expected) << c.label;
+  }
+}
+
+TEST(LangCCpp, SkipWordsNeverNameAFunction) {
+  for (const char* word :
+       {"if", "for", "while", "switch", "return", "sizeof", "catch", "else", "do"}) {
+    const std::string text = std::string("void ") + word + "(int x) {\n}\n";
+    EXPECT_TRUE(extract_symbols_c_cpp(text, "a.c").empty()) << word;
+  }
+  EXPECT_EQ(rows(extract_symbols_c_cpp("void new(int x) {\n}\n", "a.c")),
+            (std::vector<Row>{{"new", "use_case", 0, 1}}));
+}
+
+TEST(LangCCpp, WindowIsFiftyLinesClampedToTheLastLine) {
+  std::string text;
+  for (int i = 0; i < 120; ++i) {
+    text += i == 0 ? "int f(void) {\n" : i == 100 ? "int g(void) {\n" : "  x;\n";
+  }
+  EXPECT_EQ(rows(extract_symbols_c_cpp(text, "a.c")),
+            (std::vector<Row>{{"f", "use_case", 0, 50}, {"g", "use_case", 100, 119}}));
+}
+
+TEST(LangCCpp, OnlyLineFeedsSeparateLines) {
+  // A form feed inside a body shifts neither the next symbol's line nor the
+  // lines its hash covers.
+  const std::string text = "int a(void) {\n  x;\f y;\n}\nint b(void) {\n}\n";
+  const auto syms = extract_symbols_c_cpp(text, "src/ring.c");
+  ASSERT_EQ(syms.size(), 2U);
+  EXPECT_EQ(syms[1].id, "src/ring.c::b");
+  EXPECT_EQ(syms[1].line_start, 3);
+  EXPECT_EQ(syms[1].line_end, 4);
+  EXPECT_EQ(syms[1].body_hash, text::short_hash("int b(void) {\n}"));
+  EXPECT_EQ(syms[0].body_hash, text::short_hash(text.substr(0, text.size() - 1)));
+  EXPECT_TRUE(syms[0].exported);
+  EXPECT_EQ(syms[0].confidence, "high");
+}
+
+// The hand-written scans must give exactly the matches of the plain patterns.
+std::vector<std::array<std::size_t, 4>> matches_of(const regex::Regex& re, std::string_view t) {
+  std::vector<std::array<std::size_t, 4>> out;
+  re.for_each(t, [&](const regex::Match& m) {
+    out.push_back({m.start(), m.group_start(1), m.group_start(1) + m.group(1).size(), m.end()});
+    return true;
+  });
+  return out;
+}
+
+std::vector<std::array<std::size_t, 4>> pattern_matches(std::string_view t) {
+  static const regex::Regex kFunction(R"(^[\w:*&<>\s]+?\s+([A-Za-z_]\w*)\s*\([^;{]*\{)",
+                                      regex::Flags::multiline);
+  return matches_of(kFunction, t);
+}
+
+std::vector<std::array<std::size_t, 4>> unreal_pattern_matches(std::string_view t) {
+  static const regex::Regex kUnrealFunction(
+      R"(^\s*UFUNCTION\s*\([^)]*\)\s*\n\s*(?:virtual\s+|static\s+|FORCEINLINE\s+)*[\w:*&<>\s]+?\s+([A-Za-z_]\w*)\s*\()",
+      regex::Flags::multiline);
+  return matches_of(kUnrealFunction, t);
+}
+
+std::string escaped(std::string_view s) {
+  std::string out;
+  for (char c : s) {
+    if (c == '\n') {
+      out += "\\n";
+    } else if (c == '\t') {
+      out += "\\t";
+    } else {
+      out += c;
+    }
+  }
+  return out;
+}
+
+TEST(LangCCpp, FunctionScanAgreesWithThePatternOnRandomInputs) {
+  // Pieces that decide the pattern's outcome: names, digits, every member of
+  // the return-type class, the parenthesis and the two stop characters, other
+  // punctuation, and non-ASCII letters, marks, digits and white space.
+  // Names, spaces, line feeds, "(" and "{" come more often, so that about one
+  // input in ten holds a match.
+  const std::vector<std::string> pieces = {
+      "a",  "a",  "a",  "b",  "_",  "x1", "1",  "int", "if", " ",  " ",  " ",  " ",
+      "\n", "\n", "\n", "\t", "(",  "(",  "(",  ")",  "{",  "{",  "{",  "}",  ";",
+      ":",  "*",  "&",  "<",  ">",  ",",  "#",
+      "\xC3\xA9",          // é
+      "\xE4\xB8\xAD",      // a CJK letter
+      "\xCC\x81",          // combining acute accent
+      "\xD9\xA3",          // Arabic-Indic digit three
+      "\xC2\xA0",          // no-break space
+      "\xE2\x80\xA8",      // line separator
+      "\xE3\x80\x80",      // ideographic space
+      "\x0C",              // form feed
+  };
+  std::mt19937 rng(20240611);
+  std::uniform_int_distribution<std::size_t> pick(0, pieces.size() - 1);
+  std::uniform_int_distribution<int> length(0, 24);
+  int with_matches = 0;
+  for (int iter = 0; iter < 200000; ++iter) {
+    std::string t;
+    const int n = length(rng);
+    for (int i = 0; i < n; ++i) t += pieces[pick(rng)];
+    const auto expected = pattern_matches(t);
+    const auto got = c_cpp_internal::function_definition_matches(t);
+    if (!expected.empty()) ++with_matches;
+    ASSERT_EQ(got, expected) << "input: \"" << escaped(t) << "\"";
+  }
+  // The generator must produce matches often enough to mean something.
+  EXPECT_GT(with_matches, 1000);
+}
+
+TEST(LangCCpp, FunctionScanAgreesWithThePatternOnNearMissDefinitions) {
+  // Lines shaped like a definition, each slot sometimes filled with what
+  // breaks it: a name after "::" or "*", a digit or non-ASCII first letter, a
+  // missing space, a ";" before the brace, blank lines and line separators.
+  const std::vector<std::vector<std::string>> slots = {
+      {"", "", "\n", "  ", "\t", "#", "\xC3\xA9", "\n\n"},
+      {"int", "a b", "Foo::", "x1", "*", "", "1", "int*", "<T>", "static int\n"},
+      {" ", " ", "", "\n", "\xC2\xA0", "*", " *", "\xE2\x80\xA8", " & "},
+      {"f", "f", "_g", "1x", "if", "\xC3\xA9", "x\xCC\x81", "a\xD9\xA3", "main"},
+      {"", "", " ", "\n", "\t"},
+      {"(", "(", "(", "", "{"},
+      {"", "void", "a;b", "x{", "\n", ")(", "int a,\n int b"},
+      {")", ")", ""},
+      {" {", "\n{", ";", "", " const {", "{}", "\n\n", " ;{"},
+  };
+  std::mt19937 rng(77);
+  std::uniform_int_distribution<int> line_count(1, 4);
+  int with_matches = 0;
+  for (int iter = 0; iter < 100000; ++iter) {
+    std::string t;
+    const int lines = line_count(rng);
+    for (int l = 0; l < lines; ++l) {
+      for (const auto& slot : slots) {
+        t += slot[std::uniform_int_distribution<std::size_t>(0, slot.size() - 1)(rng)];
+      }
+      t += '\n';
+    }
+    const auto expected = pattern_matches(t);
+    if (!expected.empty()) ++with_matches;
+    ASSERT_EQ(c_cpp_internal::function_definition_matches(t), expected)
+        << "input: \"" << escaped(t) << "\"";
+  }
+  EXPECT_GT(with_matches, 20000);
+}
+
+TEST(LangCCpp, UnrealFunctionScanAgreesWithThePatternOnRandomInputs) {
+  const std::vector<std::string> pieces = {
+      "UFUNCTION", "UFUNCTION", "UFUNCTION(", "UFUNCTION()\n", "(", "(", ")", ")", "\n", "\n",
+      "\n",         " ",         " ",          "\t",            "static ", "virtual ", "FORCEINLINE ",
+      "void",      "x",         "Fire",       "1",             "if",      ";",       "{",
+      ":",         "*",         "&",          "<T>",           "\xC3\xA9", "\xC2\xA0", "\xE2\x80\xA8",
+      "\xCC\x81",  "=",         "\"",
+  };
+  std::mt19937 rng(4242);
+  std::uniform_int_distribution<std::size_t> pick(0, pieces.size() - 1);
+  std::uniform_int_distribution<int> length(0, 20);
+  int with_matches = 0;
+  for (int iter = 0; iter < 200000; ++iter) {
+    std::string t;
+    const int n = length(rng);
+    for (int i = 0; i < n; ++i) t += pieces[pick(rng)];
+    const auto expected = unreal_pattern_matches(t);
+    if (!expected.empty()) ++with_matches;
+    ASSERT_EQ(c_cpp_internal::unreal_function_matches(t), expected)
+        << "input: \"" << escaped(t) << "\"";
+  }
+  EXPECT_GT(with_matches, 500);
+}
+
+TEST(LangCCpp, UnrealFunctionScanAgreesWithThePatternOnNearMissDeclarations) {
+  const std::vector<std::vector<std::string>> slots = {
+      {"", "", "\n", "\t", "\n\n\t", "x", " "},
+      {"UFUNCTION", "UFUNCTION", "UFUNCTIONS", "UFUNCTION "},
+      {"(", "(", "", " (", "\n("},
+      {"", "BlueprintCallable", "meta=(X)", "Category = \"W\"", "\n"},
+      {")", ")", "", "))"},
+      {"\n", "\n", " \n", "", "\n\n", " x\n", "\xE2\x80\xA8"},
+      {"\t", "", "  ", "\n"},
+      {"", "virtual ", "static ", "FORCEINLINE ", "static virtual ", "virtual\n"},
+      {"void", "int32", "", "const FVector&", "TArray<int>", "*", "1"},
+      {" ", " ", "", "\n", "\xC2\xA0", " *"},
+      {"Fire", "Fire", "_x", "2x", "if", "\xC3\xA9"},
+      {"", " ", "\n"},
+      {"(", "(", "", ";", "{"},
+      {");", ") const {}", "", "\n"},
+  };
+  std::mt19937 rng(99);
+  std::uniform_int_distribution<int> decl_count(1, 3);
+  int with_matches = 0;
+  for (int iter = 0; iter < 100000; ++iter) {
+    std::string t;
+    const int decls = decl_count(rng);
+    for (int d = 0; d < decls; ++d) {
+      for (const auto& slot : slots) {
+        t += slot[std::uniform_int_distribution<std::size_t>(0, slot.size() - 1)(rng)];
+      }
+      t += '\n';
+    }
+    const auto expected = unreal_pattern_matches(t);
+    if (!expected.empty()) ++with_matches;
+    ASSERT_EQ(c_cpp_internal::unreal_function_matches(t), expected)
+        << "input: \"" << escaped(t) << "\"";
+  }
+  EXPECT_GT(with_matches, 5000);
+}
+
+TEST(LangCCpp, UnrealTypePatternsAgreeWithTheirPlainFormsOnRandomInputs) {
+  static const regex::Regex kPlainType(
+      R"(^(?:UCLASS|USTRUCT|UINTERFACE)\s*\([^)]*\)\s*\n\s*(?:class|struct)\s+(?:\w+_API\s+)?([A-Za-z_]\w*))",
+      regex::Flags::multiline);
+  static const regex::Regex kPlainEnum(
+      R"(^UENUM\s*\([^)]*\)\s*\n\s*enum\s+(?:class\s+)?(?:\w+_API\s+)?([A-Za-z_]\w*))",
+      regex::Flags::multiline);
+  const std::vector<std::vector<std::string>> slots = {
+      {"", "", "\n", " ", "x"},
+      {"UCLASS", "USTRUCT", "UINTERFACE", "UENUM", "UENUM", "UCLASSX"},
+      {"(", "(", " (", "\n(", ""},
+      {"", "Blueprintable", "meta=(X)", "\n", ")"},
+      {")", ")", ""},
+      {"\n", "\n", " \n ", "", "\n\n", " ", "\xE2\x80\xA8", "\n\t\n  ", "x\n"},
+      {"class", "struct", "enum", "enum class", "class\n", "classy", "enum\xC2\xA0" "class"},
+      {" ", " ", "", "\n", "\t\n"},
+      {"", "MYGAME_API ", "A_API\n", "_API ", "MY_API", "X_APIY "},
+      {"AActor", "_x", "1x", "", "\xC3\xA9", "E : uint8"},
+      {"", " {", ";", "\n"},
+  };
+  std::mt19937 rng(1234);
+  std::uniform_int_distribution<int> decl_count(1, 3);
+  int type_matches = 0;
+  int enum_matches = 0;
+  for (int iter = 0; iter < 100000; ++iter) {
+    std::string t;
+    const int decls = decl_count(rng);
+    for (int d = 0; d < decls; ++d) {
+      for (const auto& slot : slots) {
+        t += slot[std::uniform_int_distribution<std::size_t>(0, slot.size() - 1)(rng)];
+      }
+      t += '\n';
+    }
+    const auto plain_type = matches_of(kPlainType, t);
+    const auto plain_enum = matches_of(kPlainEnum, t);
+    if (!plain_type.empty()) ++type_matches;
+    if (!plain_enum.empty()) ++enum_matches;
+    ASSERT_EQ(matches_of(c_cpp_internal::unreal_type_pattern(), t), plain_type)
+        << "input: \"" << escaped(t) << "\"";
+    ASSERT_EQ(matches_of(c_cpp_internal::unreal_enum_pattern(), t), plain_enum)
+        << "input: \"" << escaped(t) << "\"";
+  }
+  EXPECT_GT(type_matches, 5000);
+  EXPECT_GT(enum_matches, 2000);
+}
+
+}  // namespace
+}  // namespace graph_builder::symbols

@@ -1,0 +1,155 @@
+#include "graph_builder/symbols/extractors.hpp"
+
+#include "graph_builder/text/unicode.hpp"
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <ostream>
+#include <string>
+#include <vector>
+
+namespace graph_builder::symbols {
+namespace {
+
+struct Row {
+  std::string name;
+  std::string type;
+  std::int64_t start;
+  std::int64_t end;
+  bool exported;
+  bool operator==(const Row&) const = default;
+};
+std::ostream& operator<<(std::ostream& os, const Row& r) {
+  return os << "{" << r.name << " " << r.type << " " << r.start << ".." << r.end
+            << (r.exported ? " exported" : " hidden") << "}";
+}
+
+std::vector<Row> rows(const std::vector<Symbol>& syms) {
+  std::vector<Row> out;
+  for (const Symbol& s : syms) {
+    out.push_back({s.name, s.symbol_type, s.line_start, s.line_end, s.exported});
+  }
+  return out;
+}
+
+struct Case {
+  const char* label;
+  std::string content;
+  std::vector<Row> expected;
+};
+
+TEST(LangPhp, LinesAndBlockEnds) {
+  const std::vector<Case> cases = {
+      {"empty", "", {}},
+      // A function at column 0 is matched from the line break above it, and the
+      // brace count starts there.
+      {"top-level functions",
+       "<?php\nfunction first() {\n    return 1;\n}\nfunction second() {\n    return 2;\n}\n",
+       {{"first", "use_case", 0, 3, true}, {"second", "use_case", 3, 4, true}}},
+      {"keyword at the very start is not matched", "function f() {\n}\n", {}},
+      {"indented method and its class",
+       "<?php\nclass A {\n    public function bar() {\n        return 1;\n    }\n}\n",
+       {{"bar", "use_case", 2, 4, true}, {"A", "model", 1, 5, true}}},
+      // A body-less declaration runs to where the next braced block closes.
+      {"abstract method ends with the next body",
+       "<?php\nabstract class B {\n    abstract public function a();\n    public function b() {\n"
+       "        return 1;\n    }\n}\n",
+       {{"a", "use_case", 2, 5, true}, {"b", "use_case", 3, 5, true}, {"B", "model", 1, 6, true}}},
+      {"escaped braces do not count",
+       "<?php\n  function f() {\n  $re = '\\{';\n  }\n",
+       {{"f", "use_case", 1, 3, true}}},
+      {"anonymous functions are not recorded",
+       "<?php\n$f = function () {};\n$g = static function () {};\n", {}},
+      {"comments are searched like code",
+       "<?php\n// the function that formats\n// this class handles it\n$x = Foo::class;\n",
+       {{"that", "use_case", 1, 3, true}, {"handles", "model", 2, 3, true}}},
+      {"a function wins over a class of the same name; a class is recorded once",
+       "<?php\nclass Tool {}\ninterface Tool {}\nfunction Tool() {}\n",
+       {{"Tool", "use_case", 2, 2, true}}},
+      {"class keyword inside a longer word",
+       "<?php\n$subclass Item = 1;\n",
+       {{"Item", "model", 1, 1, true}}},
+      {"traits and enums", "<?php\ntrait T {}\nenum Role: string {}\n",
+       {{"T", "model", 1, 1, true}, {"Role", "model", 2, 2, true}}},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(rows(extract_symbols_php(c.content, "src/x.php")), c.expected) << c.label;
+  }
+}
+
+TEST(LangPhp, WithoutAClosingLineTheBlockEndsAHundredLinesOnClampedToTheFile) {
+  std::string text = "<?php\nfunction f();\n";
+  for (int i = 0; i < 200; ++i) text += "x\n";
+  text += "function g();\n";
+  for (int i = 0; i < 30; ++i) text += "y\n";
+  EXPECT_EQ(rows(extract_symbols_php(text, "a.php")),
+            (std::vector<Row>{{"f", "use_case", 0, 100, true}, {"g", "use_case", 201, 232, true}}));
+}
+
+TEST(LangPhp, BraceScanCoversFourHundredLinesFromTheMatchLine) {
+  // The match starts on line 0; the closing brace stands on line 2 + gap.
+  auto text_with_gap = [](int gap) {
+    std::string text = "<?php\nfunction f() {\n";
+    for (int i = 0; i < gap; ++i) text += "x\n";
+    return text + "}\n";
+  };
+  EXPECT_EQ(rows(extract_symbols_php(text_with_gap(397), "a.php")),
+            (std::vector<Row>{{"f", "use_case", 0, 399, true}}));
+  EXPECT_EQ(rows(extract_symbols_php(text_with_gap(398), "a.php")),
+            (std::vector<Row>{{"f", "use_case", 0, 100, true}}));
+}
+
+TEST(LangPhp, ExportedUnlessPrivateOrProtectedStandsBeforeTheKeyword) {
+  struct Form {
+    const char* declaration;  // one line inside a class body
+    bool exported;
+  };
+  const std::vector<Form> forms = {
+      {"function noVisibility() {}", true},
+      {"public function pub() {}", true},
+      {"public static function pubStatic() {}", true},
+      {"final public function finalPublic() {}", true},
+      {"abstract public function abstractPublic();", true},
+      {"static function bareStatic() {}", true},
+      {"private function priv() {}", false},
+      {"protected function prot() {}", false},
+      {"protected static function protStatic() {}", false},
+      {"static private function staticPrivate() {}", false},
+      {"final protected function finalProt() {}", false},
+      {"abstract protected function absProt();", false},
+      {"private\n    function privateAbove() {}", false},
+      {"private /* c */ function commentBetween() {}", true},
+      {"private $x; public function afterField() {}", true},
+      {"private $x; function afterFieldNoVisibility() {}", true},
+      {"/* private */ public function afterComment() {}", true},
+      {"#[Access('private')] public function afterAttribute() {}", true},
+      {"notprivate function wordBefore() {}", true},
+      {"\xC3\xA9private function unicodeWordBefore() {}", true},
+      // The walk does not know about comments: "private" still stands before it.
+      {"// the private function formatter", false},
+      {"// a function helper", true},
+  };
+  for (const Form& f : forms) {
+    const std::string text = std::string("<?php\nclass K {\n    ") + f.declaration + "\n}\n";
+    const auto syms = extract_symbols_php(text, "k.php");
+    ASSERT_GE(syms.size(), 2U) << f.declaration;
+    EXPECT_EQ(syms[0].exported, f.exported) << f.declaration;
+    EXPECT_EQ(syms.back().name, "K");
+    EXPECT_TRUE(syms.back().exported);
+  }
+}
+
+TEST(LangPhp, TopLevelFunctionRecordCarriesIdAndHash) {
+  const std::string text = "<?php\n\nfunction send_mail($to) {\n  return $to;\n}\n";
+  const auto syms = extract_symbols_php(text, "src/mail.php");
+  ASSERT_EQ(syms.size(), 1U);
+  EXPECT_EQ(syms[0].id, "src/mail.php::send_mail");
+  EXPECT_EQ(syms[0].confidence, "high");
+  EXPECT_EQ(syms[0].line_start, 1);
+  EXPECT_EQ(syms[0].line_end, 4);
+  EXPECT_EQ(syms[0].body_hash, _body_hash(text::split_lines_lf(text), 1, 4));
+}
+
+}  // namespace
+}  // namespace graph_builder::symbols

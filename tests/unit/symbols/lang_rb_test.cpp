@@ -1,0 +1,90 @@
+#include "graph_builder/symbols/extractors.hpp"
+
+#include "graph_builder/text/identifiers.hpp"
+#include "graph_builder/text/unicode.hpp"
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <ostream>
+#include <string>
+#include <vector>
+
+namespace graph_builder::symbols {
+namespace {
+
+struct Row {
+  std::string name;
+  std::string type;
+  std::int64_t start;
+  std::int64_t end;
+  bool operator==(const Row&) const = default;
+};
+std::ostream& operator<<(std::ostream& os, const Row& r) {
+  return os << "{" << r.name << " " << r.type << " " << r.start << ".." << r.end << "}";
+}
+
+std::vector<Row> rows(const std::vector<Symbol>& syms) {
+  std::vector<Row> out;
+  for (const Symbol& s : syms) out.push_back({s.name, s.symbol_type, s.line_start, s.line_end});
+  return out;
+}
+
+struct Case {
+  const char* label;
+  std::string content;
+  std::vector<Row> expected;
+};
+
+TEST(LangRb, RecordsMethodsThenTypesAtTheirMatchLines) {
+  const std::vector<Case> cases = {
+      {"empty", "", {}},
+      // Blank lines above a declaration are absorbed by "^\s*"; the receiver of
+      // "def self.build" is skipped; "total?" loses its "?".
+      {"shop",
+       "require 'json'\n\nmodule Shop\n  class Cart < Base\n    def self.build\n    end\n\n"
+       "    def total?\n",
+       {{"build", "use_case", 4, 7},
+        {"total", "use_case", 6, 7},
+        {"Shop", "model", 1, 7},
+        {"Cart", "model", 3, 7}}},
+      {"underscore names are skipped", "def _internal\nend\ndef run\nend\n", {{"run", "use_case", 2, 3}}},
+      {"singleton class is not a type", "class << self\n  def x\n  end\nend\n", {{"x", "use_case", 1, 3}}},
+      {"namespaced class records its first part once",
+       "module Shop\n  class Shop::Item\n  end\nend\n",
+       {{"Shop", "model", 0, 3}}},
+      {"a method wins over a class of the same name", "class Report\nend\ndef Report\nend\n",
+       {{"Report", "use_case", 2, 3}}},
+      {"first definition wins", "def a\nend\ndef a\nend\ndef self.a\n", {{"a", "use_case", 0, 4}}},
+      {"self without a dot is a method name", "def self\nend\n", {{"self", "use_case", 0, 1}}},
+      {"needs white space after def", "define_method(:x)\ndefx\n", {}},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(rows(extract_symbols_rb(c.content, "lib/x.rb")), c.expected) << c.label;
+  }
+}
+
+TEST(LangRb, WindowIsFortyLinesClampedToTheLastLine) {
+  std::string text = "def first\n";
+  for (int i = 1; i < 100; ++i) text += i == 70 ? "def late\n" : "  x\n";
+  const auto got = rows(extract_symbols_rb(text, "a.rb"));
+  EXPECT_EQ(got, (std::vector<Row>{{"first", "use_case", 0, 40}, {"late", "use_case", 70, 99}}));
+}
+
+TEST(LangRb, RecordCarriesIdHashKeywordsAndIsAlwaysExported) {
+  const std::string text = "module Billing\n  def self.charge_card(x)\n    x\n  end\nend\n";
+  const auto syms = extract_symbols_rb(text, "lib/billing.rb");
+  ASSERT_EQ(syms.size(), 2U);
+  const Symbol& m = syms[0];
+  EXPECT_EQ(m.id, "lib/billing.rb::charge_card");
+  EXPECT_EQ(m.confidence, "high");
+  EXPECT_TRUE(m.exported);
+  EXPECT_TRUE(syms[1].exported);
+  EXPECT_EQ(m.keywords, text::_name_keywords("charge_card"));
+  EXPECT_EQ(m.line_end, 4);
+  EXPECT_EQ(m.body_hash, _body_hash(text::split_lines_lf(text), 1, 4));
+  EXPECT_NE(m.body_hash, _body_hash(text::split_lines_lf(text), 0, 4));
+}
+
+}  // namespace
+}  // namespace graph_builder::symbols
