@@ -1,6 +1,7 @@
 #include "graph_builder/symbols/extractors.hpp"
 
 #include "graph_builder/regex/regex.hpp"
+#include "graph_builder/symbols/lang_c_cpp_internal.hpp"
 #include "graph_builder/text/unicode.hpp"
 
 #include <algorithm>
@@ -136,9 +137,8 @@ class FindCache {
 
 }  // namespace
 
-// Scans and patterns that stand in for a plain pattern with the same matches;
-// not in a header, declared again by the differential tests that compare them
-// with the plain patterns.
+// Scans and patterns that stand in for a plain pattern with the same matches
+// (declared in lang_c_cpp_internal.hpp for the differential tests).
 namespace c_cpp_internal {
 
 // Every successive match of the function-definition pattern

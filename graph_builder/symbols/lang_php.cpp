@@ -1,6 +1,7 @@
 #include "graph_builder/symbols/extractors.hpp"
 
 #include "graph_builder/regex/regex.hpp"
+#include "graph_builder/symbols/block_end.hpp"
 #include "graph_builder/text/unicode.hpp"
 
 #include <algorithm>
@@ -13,32 +14,6 @@
 namespace graph_builder::symbols {
 namespace {
 
-// Brace-counting block end: the first line, from `start`, on which a brace
-// has opened and the depth is back at or below zero; braces written with a
-// backslash before them do not count. At most 400 lines are scanned; without
-// a closing line the block ends 100 lines on, clamped to the last line.
-// A private copy of the shared TS/JS block-end rule, to be replaced by it.
-std::int64_t find_block_end_braces(const std::vector<std::string_view>& lines,
-                                   std::int64_t start) {
-  const auto n = static_cast<std::int64_t>(lines.size());
-  const std::int64_t limit = std::min(start + 400, n);
-  std::int64_t depth = 0;
-  bool found_open = false;
-  for (std::int64_t i = start; i < limit; ++i) {
-    const std::string_view line = lines[static_cast<std::size_t>(i)];
-    std::int64_t opens = 0;
-    std::int64_t closes = 0;
-    for (std::size_t j = 0; j < line.size(); ++j) {
-      const bool escaped = j > 0 && line[j - 1] == '\\';
-      if (line[j] == '{' && !escaped) ++opens;
-      if (line[j] == '}' && !escaped) ++closes;
-    }
-    depth += opens - closes;
-    if (opens > 0) found_open = true;
-    if (found_open && depth <= 0) return i;
-  }
-  return std::min(start + 100, n - 1);
-}
 
 // Byte offset of the code point that ends right before `pos` (pos > 0).
 std::size_t previous_code_point(std::string_view s, std::size_t pos) {
@@ -101,12 +76,12 @@ std::vector<Symbol> extract_symbols_php(std::string_view content, std::string_vi
     // of which contains "function", so the first one is the keyword.
     const std::size_t keyword = m.start() + m.text().find("function");
     rec.add_sym(m.group(1), rec.line_of(m.start()), "use_case", "high",
-                php_function_exported(content, keyword), find_block_end_braces);
+                php_function_exported(content, keyword), _find_block_end_ts);
     return true;
   });
   kType.for_each(content, [&](const regex::Match& m) {
     rec.add_sym(m.group(1), rec.line_of(m.start()), "model", "high", true,
-                find_block_end_braces);
+                _find_block_end_ts);
     return true;
   });
   return rec.take();

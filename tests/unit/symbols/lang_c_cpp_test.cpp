@@ -1,6 +1,7 @@
 #include "graph_builder/symbols/extractors.hpp"
 
 #include "graph_builder/regex/regex.hpp"
+#include "graph_builder/symbols/lang_c_cpp_internal.hpp"
 #include "graph_builder/text/short_hash.hpp"
 
 #include <gtest/gtest.h>
@@ -14,14 +15,6 @@
 #include <vector>
 
 namespace graph_builder::symbols {
-namespace c_cpp_internal {
-// Defined in lang_c_cpp.cpp; declared here for the differential test only.
-std::vector<std::array<std::size_t, 4>> function_definition_matches(std::string_view t);
-std::vector<std::array<std::size_t, 4>> unreal_function_matches(std::string_view t);
-const regex::Regex& unreal_type_pattern();
-const regex::Regex& unreal_enum_pattern();
-}  // namespace c_cpp_internal
-
 namespace {
 
 struct Row {

@@ -1,0 +1,24 @@
+#pragma once
+// Hand-written scans that stand in for C/C++ patterns with the same matches,
+// exposed only so that differential tests can compare them with the plain
+// patterns. Not part of the installed interface.
+
+#include <array>
+#include <cstddef>
+#include <string_view>
+#include <vector>
+
+#include "graph_builder/regex/regex.hpp"
+
+namespace graph_builder::symbols::c_cpp_internal {
+
+// Every successive match of the function-definition pattern, as {match start,
+// name start, name end, match end}.
+std::vector<std::array<std::size_t, 4>> function_definition_matches(std::string_view t);
+// Every successive match of the UFUNCTION pattern, in the same form.
+std::vector<std::array<std::size_t, 4>> unreal_function_matches(std::string_view t);
+// The UCLASS/USTRUCT/UINTERFACE and UENUM patterns in their linear form.
+const regex::Regex& unreal_type_pattern();
+const regex::Regex& unreal_enum_pattern();
+
+}  // namespace graph_builder::symbols::c_cpp_internal
