@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "graph_builder/regex/regex.hpp"
+#include "graph_builder/regex/runs.hpp"
 #include "graph_builder/symbols/extractors.hpp"
 #include "graph_builder/text/unicode.hpp"
 
@@ -60,33 +61,6 @@ bool public_within(std::string_view text, std::size_t start, std::size_t n) {
   return text::prefix(text.substr(start), n).find("public") != std::string_view::npos;
 }
 
-// Visits every match of `full` left to right, exactly as `full.for_each(text,
-// fn)` would, where `full` is a run of `run` pieces followed by `tail`. A plain
-// search retries from every position of a long run that leads nowhere, each
-// retry eating to the run's end again: quadratic on a file of blank lines or
-// of repeated modifiers. Every start inside one maximal run reaches the same
-// run end, and `tail` never begins with a run character, so one test of `tail`
-// at the run end decides the whole run; `full` itself then runs only from a
-// run start where it matches. `run` must be possessive or end in a single
-// white-space repeat, so that its leftmost match is the maximal run; `tail`
-// starts with "\G" (anchored where the search starts, and still compiled to
-// machine code, which an anchored-at-match-time search is not).
-template <class Fn>
-void for_each_by_runs(std::string_view text, const regex::Regex& run, const regex::Regex& tail,
-                      const regex::Regex& full, Fn&& fn) {
-  std::size_t pos = 0;
-  while (pos < text.size()) {
-    std::optional<regex::Match> r = run.search(text, pos);
-    if (!r) return;
-    pos = r->end();
-    if (!tail.search(text, r->end())) continue;
-    std::optional<regex::Match> m = full.search(text, r->start());
-    if (!m) return;
-    if (!fn(*m)) return;
-    pos = std::max(pos, m->end());
-  }
-}
-
 }  // namespace
 
 std::vector<Symbol> extract_symbols_java(std::string_view content, std::string_view file_path) {
@@ -119,7 +93,7 @@ std::vector<Symbol> extract_symbols_java(std::string_view content, std::string_v
     return rec.window_end(line_no, kWindow);
   };
 
-  for_each_by_runs(text, kTypeRun, kTypeTail, kType, [&](const regex::Match& m) {
+  regex::for_each_by_runs(text, kTypeRun, kTypeTail, kType, [&](const regex::Match& m) {
     rec.add_sym(m.group(1), line_of(m), "model", "high", public_within(text, m.start(), 20),
                 window);
     return true;
@@ -137,7 +111,7 @@ std::vector<Symbol> extract_symbols_java(std::string_view content, std::string_v
     rec.add_sym(name, line_of(m), "use_case", "high", public_within(text, m.start(), 30), window);
     return true;
   });
-  for_each_by_runs(upto_paren, kIndentRun, kIndentTail, kIndentedMethod,
+  regex::for_each_by_runs(upto_paren, kIndentRun, kIndentTail, kIndentedMethod,
                    [&](const regex::Match& m) {
                      rec.add_sym(m.group(2), line_of(m), "use_case", "high", true, window);
                      return true;

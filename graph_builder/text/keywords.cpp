@@ -3,6 +3,7 @@
 #include <initializer_list>
 
 #include "graph_builder/regex/regex.hpp"
+#include "graph_builder/regex/runs.hpp"
 #include "graph_builder/text/identifiers.hpp"
 #include "graph_builder/text/unicode.hpp"
 
@@ -220,7 +221,16 @@ void add_declarations(KeywordList& kw, std::string_view content, std::string_vie
     // matches: "    public List<Entry> entriesFor("
     static const Regex kMethod(
         R"re((?:public|private|protected|static|final|\s)+(?!class|if|for|while|return)\w[\w<>\[\]]*\s+([A-Za-z_]\w*)\s*\()re");
-    if (kw.size() < kCap) add_group1_names(kw, kType, content);
+    // The type pattern's leading run would make a plain search quadratic on
+    // long blank stretches; the run-wise search gives the same matches.
+    static const Regex kTypeRun(R"re((?:public|private|protected|static|final|\s)++)re");
+    static const Regex kTypeTail(R"re(\G(?:class|interface|enum|record)\s+([A-Za-z_]\w*))re");
+    if (kw.size() < kCap) {
+      regex::for_each_by_runs(content, kTypeRun, kTypeTail, kType, [&](const Match& m) {
+        kw.add_name(m.group(1));
+        return kw.size() < kCap;
+      });
+    }
     if (kw.size() < kCap) add_group1_names(kw, kMethod, content);
   }
   if (ext == ".kt") {
