@@ -15,11 +15,13 @@ namespace graph_builder::symbols {
 bool is_symbol_ext(std::string_view ext);
 
 // Symbols of `content` by the extractor for `ext`; empty for any other
-// extension. Symbol ids start with `file_id`.
+// extension (the comparison is exact: pass the lower-cased extension). Symbol
+// ids start with `file_id`. Pure: never fails, prints or touches files.
 std::vector<Symbol> _extract_symbols_for_file(std::string_view content, std::string_view file_id,
                                               std::string_view ext);
 
-// Appends one symbol node and then its "contains" edge per record, in order.
+// Appends one symbol node and then its "contains" edge per record, in order;
+// changes nothing for an empty list. Never fails.
 void _append_symbol_nodes(std::vector<graph::Node>& nodes, std::vector<graph::Edge>& edges,
                           std::vector<Symbol> syms, std::string_view file_id,
                           std::string_view ext);

@@ -7,6 +7,7 @@
 #include "graph_builder/regex/regex.hpp"
 #include "graph_builder/regex/runs.hpp"
 #include "graph_builder/symbols/extractors.hpp"
+#include "graph_builder/symbols/recorder.hpp"
 #include "graph_builder/text/unicode.hpp"
 
 namespace graph_builder::symbols {

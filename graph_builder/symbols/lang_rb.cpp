@@ -1,4 +1,5 @@
 #include "graph_builder/symbols/extractors.hpp"
+#include "graph_builder/symbols/recorder.hpp"
 
 #include "graph_builder/regex/regex.hpp"
 

@@ -1,5 +1,6 @@
 #include "graph_builder/regex/regex.hpp"
 #include "graph_builder/symbols/extractors.hpp"
+#include "graph_builder/symbols/recorder.hpp"
 
 namespace graph_builder::symbols {
 namespace {

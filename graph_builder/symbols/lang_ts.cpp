@@ -3,6 +3,7 @@
 #include "graph_builder/regex/regex.hpp"
 #include "graph_builder/symbols/block_end.hpp"
 #include "graph_builder/symbols/extractors.hpp"
+#include "graph_builder/symbols/recorder.hpp"
 #include "graph_builder/text/unicode.hpp"
 
 namespace graph_builder::symbols {

@@ -1,5 +1,7 @@
 #include "graph_builder/symbols/symbol.hpp"
 
+#include "graph_builder/symbols/recorder.hpp"
+
 #include "graph_builder/text/identifiers.hpp"
 #include "graph_builder/text/short_hash.hpp"
 #include "graph_builder/text/unicode.hpp"
