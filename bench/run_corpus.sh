@@ -134,7 +134,7 @@ per_lang=$((sample_mb * 1048576 / ${#langs[@]}))
 for d in "${langs[@]}"; do
   l="$(basename "$d")"
   (cd "$d" && find . -type f ! -name '.*' -printf '%P\t%s\n' | LC_ALL=C sort) |
-    awk -F'\t' -v cap="$per_lang" '{ if (t + $2 > cap) exit; t += $2; print $1 }' >"$tmp/pick"
+    awk -F'\t' -v cap="$per_lang" '!full && t + $2 <= cap { t += $2; print $1; next } { full = 1 }' >"$tmp/pick"
   (cd "$d" && tar -cf - -T "$tmp/pick") | (mkdir -p "$base/$l" && cd "$base/$l" && tar -xf -)
 done
 
