@@ -10,7 +10,11 @@ namespace {
 using graph::JsonValue;
 
 // Builds JsonValue trees from parser events, keeping number literals as
-// written so that stored values are carried over exactly.
+// written so that stored values are carried over exactly. Only what a re-run
+// can use is kept: the top-level "nodes" array, and in it only file nodes
+// (any other element is replaced by a null, which marks the document as
+// unusable when it is not an object). Everything else is parsed for validity
+// and dropped, so the previous graph costs little memory.
 class Builder : public nlohmann::json_sax<nlohmann::json> {
  public:
   bool null() override { return put(JsonValue()); }
@@ -22,51 +26,73 @@ class Builder : public nlohmann::json_sax<nlohmann::json> {
     return put(JsonValue::integer_text(std::to_string(val)));
   }
   bool number_float(number_float_t /*val*/, const string_t& s) override {
+    if (skipping()) return true;
     bool integral = s.find_first_of(".eE") == string_t::npos;
     return put(integral ? JsonValue::integer_text(s) : JsonValue::real_text(s));
   }
-  bool string(string_t& val) override { return put(JsonValue::string(std::move(val))); }
+  bool string(string_t& val) override {
+    if (skipping()) return true;
+    return put(JsonValue::string(std::move(val)));
+  }
   bool binary(binary_t& /*val*/) override { return false; }
-  bool start_object(std::size_t /*elements*/) override {
-    stack_.push_back(JsonValue::object());
-    keys_.emplace_back();
-    return true;
-  }
+  bool start_object(std::size_t /*elements*/) override { return open(JsonValue::object()); }
   bool key(string_t& val) override {
-    keys_.back() = std::move(val);
+    if (skip_depth_ == 0) keys_.back() = std::move(val);
     return true;
   }
-  bool end_object() override {
-    keys_.pop_back();
-    return finish();
-  }
-  bool start_array(std::size_t /*elements*/) override {
-    stack_.push_back(JsonValue::array());
-    keys_.emplace_back();
-    return true;
-  }
-  bool end_array() override {
-    keys_.pop_back();
-    return finish();
-  }
+  bool end_object() override { return close(); }
+  bool start_array(std::size_t /*elements*/) override { return open(JsonValue::array()); }
+  bool end_array() override { return close(); }
   bool parse_error(std::size_t, const std::string&, const nlohmann::detail::exception&) override {
     return false;
   }
   JsonValue result;
 
  private:
-  bool finish() {
+  // True when the value now being parsed is not kept.
+  bool skipping() const {
+    if (skip_depth_ > 0) return true;
+    return stack_.size() == 1 && stack_[0].type() == JsonValue::Type::object &&
+           keys_[0] != "nodes";
+  }
+  bool open(JsonValue container) {
+    if (skipping()) {
+      ++skip_depth_;
+      return true;
+    }
+    stack_.push_back(std::move(container));
+    keys_.emplace_back();
+    return true;
+  }
+  bool close() {
+    if (skip_depth_ > 0) {
+      --skip_depth_;
+      return true;
+    }
+    keys_.pop_back();
     JsonValue v = std::move(stack_.back());
     stack_.pop_back();
     return put(std::move(v));
   }
   bool put(JsonValue v) {
+    if (skipping()) return true;
     if (stack_.empty()) {
       result = std::move(v);
       return true;
     }
     JsonValue& top = stack_.back();
     if (top.type() == JsonValue::Type::array) {
+      if (stack_.size() == 2 && stack_[0].type() == JsonValue::Type::object) {
+        // An element of the top-level "nodes" array.
+        if (v.type() != JsonValue::Type::object) {
+          top.items().emplace_back();
+          return true;
+        }
+        const JsonValue* kind = v.find("kind");
+        if (kind == nullptr || kind->type() != JsonValue::Type::string || kind->text() != "file") {
+          return true;
+        }
+      }
       top.items().push_back(std::move(v));
     } else {
       // A repeated key keeps its first position and takes the last value.
@@ -76,6 +102,7 @@ class Builder : public nlohmann::json_sax<nlohmann::json> {
   }
   std::vector<JsonValue> stack_;
   std::vector<std::string> keys_;
+  int skip_depth_ = 0;
 };
 
 }  // namespace
@@ -94,13 +121,19 @@ graph::PriorNodes parse_previous_graph(std::string_view bytes) {
     ok = false;
   }
   if (!ok || b.result.type() != JsonValue::Type::object) return {};
-  const JsonValue* nodes = b.result.find("nodes");
+  JsonValue* nodes = nullptr;
+  for (auto& [key, value] : b.result.members()) {
+    if (key == "nodes") nodes = &value;
+  }
   if (nodes == nullptr) return {};
   if (nodes->type() != JsonValue::Type::array) {
     // Only a list of node objects can be read back; anything else fails.
     return {};
   }
   for (const JsonValue& n : nodes->items()) {
+    if (n.type() != JsonValue::Type::object) return {};
+  }
+  for (JsonValue& n : nodes->items()) {
     if (n.type() != JsonValue::Type::object) return {};
     const JsonValue* kind = n.find("kind");
     if (kind == nullptr || kind->type() != JsonValue::Type::string || kind->text() != "file") continue;
@@ -109,7 +142,8 @@ graph::PriorNodes parse_previous_graph(std::string_view bytes) {
     if (id->type() == JsonValue::Type::array || id->type() == JsonValue::Type::object) return {};
     // Only a text id can ever equal a file id; others are harmless and dropped.
     if (id->type() != JsonValue::Type::string) continue;
-    out.insert_or_assign(id->text(), n);
+    std::string key = id->text();
+    out.insert_or_assign(std::move(key), std::move(n));
   }
   return out;
 }

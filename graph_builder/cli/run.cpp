@@ -6,6 +6,7 @@
 #include <iostream>
 #include <string>
 #include <system_error>
+#include <utility>
 #include <vector>
 
 #include "graph_builder/cli/documents.hpp"
@@ -35,7 +36,7 @@ void run_checked(const Options& opts) {
   graph::PriorNodes prior;
   if (fs::exists(out_path, ec)) prior = load_previous_graph(opts.out);
 
-  graph::Graph g = graph::scan(root, &prior);
+  graph::Graph g = graph::scan(root, std::move(prior));
 
   std::size_t members = 0;
   const std::string index_path = write_documents(g, opts.out, &members);

@@ -30,8 +30,9 @@ struct EdgeKeyEq {
   bool operator()(const Edge* a, const Edge* b) const { return *a == *b; }
 };
 
-// A reused file node: the stored values as they are, the current hash.
-Node reuse_node(const JsonValue& old, const std::string& file_id, std::string_view ext,
+// A reused file node: the stored values as they are, the current hash. With
+// `take` the stored values are moved out of `old`.
+Node reuse_node(JsonValue& old, bool take_values, const std::string& file_id, std::string_view ext,
                 std::int64_t size, std::string_view content, const std::string& fhash) {
   Node n;
   const JsonValue* id = old.find("id");
@@ -44,7 +45,14 @@ Node reuse_node(const JsonValue& old, const std::string& file_id, std::string_vi
   n.file_hash = fhash;
   auto stored = std::make_shared<StoredFields>();
   auto take = [&](const char* key, std::optional<JsonValue>& slot) {
-    if (const JsonValue* v = old.find(key)) slot = *v;
+    for (auto& [k, v] : old.members()) {
+      if (k != key) continue;
+      if (take_values) {
+        slot = std::move(v);
+      } else {
+        slot = v;
+      }
+    }
   };
   take("path", stored->path);
   take("ext", stored->ext);
@@ -110,8 +118,14 @@ std::vector<Edge> dedupe_edges(const std::vector<Edge>& edges) {
   return dedupe_edges(std::vector<Edge>(edges));
 }
 
-Graph scan(const std::string& root, const PriorNodes* existing_nodes) {
+namespace {
+
+// `prior` is read only, or (with `take_values`) its reused entries are moved
+// from; a file id met twice (through a linked directory) then shares the
+// stored values of its first node.
+Graph scan_impl(const std::string& root, PriorNodes* prior, bool take_values) {
   Graph g;
+  std::unordered_map<std::string, std::shared_ptr<const StoredFields>> taken;
   g.root = root;
   std::vector<Edge> edges;
   const std::vector<std::string> files = discovery::walk_files(root);
@@ -131,15 +145,23 @@ Graph scan(const std::string& root, const PriorNodes* existing_nodes) {
     std::string ext = text::to_lower(discovery::file_extension(name));
     std::string fhash = text::short_hash(content);
 
-    const JsonValue* old = nullptr;
-    if (existing_nodes != nullptr) {
-      auto it = existing_nodes->find(file_id);
-      if (it != existing_nodes->end()) old = &it->second;
+    JsonValue* old = nullptr;
+    if (prior != nullptr) {
+      auto it = prior->find(file_id);
+      if (it != prior->end()) old = &it->second;
     }
     const JsonValue* old_hash = old != nullptr ? old->find("file_hash") : nullptr;
     if (old_hash != nullptr && old_hash->type() == JsonValue::Type::string &&
         old_hash->text() == fhash) {
-      g.nodes.push_back(reuse_node(*old, file_id, ext, size, content, fhash));
+      auto seen = take_values ? taken.find(file_id) : taken.end();
+      if (seen != taken.end()) {
+        Node n = reuse_node(*old, false, file_id, ext, size, content, fhash);
+        n.stored = seen->second;
+        g.nodes.push_back(std::move(n));
+      } else {
+        g.nodes.push_back(reuse_node(*old, take_values, file_id, ext, size, content, fhash));
+        if (take_values) taken.emplace(file_id, g.nodes.back().stored);
+      }
     } else {
       Node n;
       n.summary = text::_make_summary(content, file_id, ext);
@@ -166,6 +188,16 @@ Graph scan(const std::string& root, const PriorNodes* existing_nodes) {
   }
   g.edges = dedupe_edges(std::move(edges));
   return g;
+}
+
+}  // namespace
+
+Graph scan(const std::string& root, const PriorNodes* existing_nodes) {
+  return scan_impl(root, const_cast<PriorNodes*>(existing_nodes), false);
+}
+
+Graph scan(const std::string& root, PriorNodes&& existing_nodes) {
+  return scan_impl(root, &existing_nodes, true);
 }
 
 }  // namespace graph_builder::graph

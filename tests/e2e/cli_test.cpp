@@ -158,6 +158,25 @@ TEST(Cli, SecondRunIsByteIdenticalAndReusesStoredValues) {
   EXPECT_NE(third.graph.find("\"keywords\": {\n        \"odd\": 1\n      },"), std::string::npos);
 }
 
+TEST(Cli, FileSeenTwiceThroughALinkIsReusedTwice) {
+  TempTree t;
+  t.write("p/real/notes.md", "# Notes\nPlain words here.\n");
+  t.symlink("real", "p/alias");
+  Scanned first = scan_tree(t, t.path("o/g.json"));
+  ASSERT_EQ(first.result.status, 0);
+  Json g = Json::parse(first.graph);
+  ASSERT_EQ(g["file_count"], 2);
+  for (Json& n : g["nodes"]) n["summary"] = "stored";
+  t.write("o/g.json", g.dump(2));
+  Scanned second = scan_tree(t, t.path("o/g.json"));
+  Json g2 = Json::parse(second.graph);
+  ASSERT_EQ(g2["nodes"].size(), 2U);
+  EXPECT_EQ(g2["nodes"][0]["summary"], "stored");
+  EXPECT_EQ(g2["nodes"][1]["summary"], "stored");
+  EXPECT_EQ(g2["nodes"][0]["id"], "real/notes.md");
+  EXPECT_EQ(g2["nodes"][1]["id"], "real/notes.md");
+}
+
 TEST(Cli, UnreadablePreviousDocumentMeansAFullSilentScan) {
   TempTree t;
   t.write("p/a.md", "hello there world\n");

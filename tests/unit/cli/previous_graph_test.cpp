@@ -48,6 +48,21 @@ TEST(PreviousGraph, KeepsFileNodesByIdLastOneWins) {
   EXPECT_TRUE(parse_previous_graph(R"({"root": "/x"})").empty());
 }
 
+TEST(PreviousGraph, OnlyFileNodesAreKeptWhateverElseTheDocumentHolds) {
+  auto m = parse_previous_graph(R"({
+    "edges": [1, "x", {"from": "a"}],
+    "nodes": [{"id": "gone.py", "kind": "file"}],
+    "extra": {"nodes": [5]},
+    "nodes": [{"id": "s", "kind": "symbol", "deep": [[{"x": [1.5e3]}]]},
+              {"id": "a.py", "kind": "file", "keywords": [["nested"], {"k": null}]}]
+  })");
+  ASSERT_EQ(m.size(), 1U);
+  const graph::JsonValue* kw = m.at("a.py").find("keywords");
+  ASSERT_NE(kw, nullptr);
+  EXPECT_EQ(kw->items().size(), 2U);
+  EXPECT_TRUE(parse_previous_graph(R"({"nodes": [{"id": "a", "kind": "file"}], "nodes": [[]]})").empty());
+}
+
 TEST(PreviousGraph, RepeatedKeysKeepTheLastValue) {
   auto m = parse_previous_graph(R"({"nodes": [{"id": "a", "kind": "file", "summary": "x", "summary": "y"}]})");
   ASSERT_EQ(m.size(), 1U);
