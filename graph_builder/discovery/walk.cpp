@@ -24,6 +24,8 @@ std::string join(std::string_view base, std::string_view name) {
 struct Listing {
   std::vector<std::string> dirs;
   std::vector<std::string> others;
+  // For each of `others`: its directory entry type (DT_REG, DT_LNK, ...).
+  std::vector<unsigned char> other_types;
 };
 
 // Lists `dir` in the order readdir returns it, splitting entries into
@@ -49,7 +51,12 @@ bool list_dir(const std::string& dir, Listing& out) {
       struct stat st {};
       is_dir = ::stat(join(dir, name).c_str(), &st) == 0 && S_ISDIR(st.st_mode);
     }
-    (is_dir ? out.dirs : out.others).emplace_back(name);
+    if (is_dir) {
+      out.dirs.emplace_back(name);
+    } else {
+      out.others.emplace_back(name);
+      out.other_types.push_back(e->d_type);
+    }
   }
   ::closedir(d);
   return ok;
@@ -69,9 +76,17 @@ bool is_below_or_equal(std::string_view path, std::string_view root) {
 
 using DirKey = std::pair<dev_t, ino_t>;
 
+std::string resolve_c(const std::string& path) {
+  char* real = ::realpath(path.c_str(), nullptr);
+  if (real == nullptr) return resolve_path(path);
+  std::string out(real);
+  std::free(real);
+  return out;
+}
+
 class Walker {
  public:
-  Walker(std::string root_resolved, std::vector<std::string>& files)
+  Walker(std::string root_resolved, std::vector<WalkedFile>& files)
       : root_resolved_(std::move(root_resolved)), files_(files) {}
 
   void walk(const std::string& base) {
@@ -80,9 +95,28 @@ class Walker {
     std::erase_if(listing.dirs, [&](const std::string& d) {
       return !_keep_dir(base, d, root_resolved_);
     });
-    for (const std::string& name : listing.others) {
+    std::string base_resolved;  // resolved once, when the first file needs it
+    for (std::size_t i = 0; i < listing.others.size(); ++i) {
+      const std::string& name = listing.others[i];
+      const unsigned char type = listing.other_types[i];
       std::string path = join(base, name);
-      if (should_scan(path) && is_regular_file(path)) files_.push_back(std::move(path));
+      if (!should_scan(path)) continue;
+      // An entry the listing reports as a regular file needs no stat; links
+      // and unknown types are tested following the link.
+      if (type != DT_REG && !is_regular_file(path)) continue;
+      bool plain = type == DT_REG;
+      if (type == DT_UNKNOWN) {
+        struct stat lst {};
+        plain = ::lstat(path.c_str(), &lst) == 0 && !S_ISLNK(lst.st_mode);
+      }
+      std::string resolved;
+      if (plain) {
+        if (base_resolved.empty()) base_resolved = resolve_c(base);
+        resolved = join(base_resolved, name);
+      } else {
+        resolved = resolve_c(path);
+      }
+      files_.push_back({std::move(path), std::move(resolved)});
     }
     for (const std::string& d : listing.dirs) {
       std::string path = join(base, d);
@@ -104,7 +138,7 @@ class Walker {
 
  private:
   std::string root_resolved_;
-  std::vector<std::string>& files_;
+  std::vector<WalkedFile>& files_;
   std::vector<DirKey> ancestors_;
 };
 
@@ -137,12 +171,18 @@ bool _keep_dir(std::string_view base, std::string_view d, std::string_view root_
   return true;
 }
 
-std::vector<std::string> walk_files(const std::string& root) {
-  std::vector<std::string> files;
+std::vector<WalkedFile> walk_files_resolved(const std::string& root) {
+  std::vector<WalkedFile> files;
   Walker walker(resolve_path(root), files);
   walker.push_root(root);
   walker.walk(root);
   return files;
+}
+
+std::vector<std::string> walk_files(const std::string& root) {
+  std::vector<std::string> paths;
+  for (WalkedFile& f : walk_files_resolved(root)) paths.push_back(std::move(f.path));
+  return paths;
 }
 
 }  // namespace graph_builder::discovery

@@ -18,6 +18,15 @@ namespace graph_builder::discovery {
 // yields an empty list. Never throws.
 std::vector<std::string> walk_files(const std::string& root);
 
+// A listed file with its path resolved (absolute, links resolved), which the
+// walk gets almost for free: a directory is resolved once for all its files.
+struct WalkedFile {
+  std::string path;
+  std::string resolved;
+};
+// walk_files() with each file's resolved path. Never throws.
+std::vector<WalkedFile> walk_files_resolved(const std::string& root);
+
 // Whether the sub-directory `d` of `base` is walked (see skip_rules.hpp).
 // `root_resolved` is the resolved project root.
 bool _keep_dir(std::string_view base, std::string_view d, std::string_view root_resolved);

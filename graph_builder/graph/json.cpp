@@ -1,5 +1,6 @@
 #include "graph_builder/graph/json.hpp"
 
+#include <array>
 #include <charconv>
 #include <cmath>
 #include <cstdlib>
@@ -143,37 +144,60 @@ std::string float_repr(double d) {
 
 }  // namespace
 
+namespace {
+
+// For each byte: 0 = copied as is, 1 = a two-character escape, 2 = a \u
+// escape of a control character, 3 = starts a non-ASCII character.
+constexpr std::array<unsigned char, 256> kEscapeClass = [] {
+  std::array<unsigned char, 256> t{};
+  for (int c = 0; c < 0x20; ++c) t[static_cast<std::size_t>(c)] = 2;
+  for (char c : {'"', '\\', '\b', '\f', '\n', '\r', '\t'}) {
+    t[static_cast<unsigned char>(c)] = 1;
+  }
+  t[0x7F] = 2;
+  for (int c = 0x80; c < 0x100; ++c) t[static_cast<std::size_t>(c)] = 3;
+  return t;
+}();
+
+char short_escape(char c) {
+  switch (c) {
+    case '\b': return 'b';
+    case '\f': return 'f';
+    case '\n': return 'n';
+    case '\r': return 'r';
+    case '\t': return 't';
+    default: return c;  // quote and backslash stand for themselves
+  }
+}
+
+}  // namespace
+
 void append_json_string(std::string& out, std::string_view s) {
   out += '"';
+  const auto* p = reinterpret_cast<const unsigned char*>(s.data());
+  const std::size_t n = s.size();
   std::size_t pos = 0;
-  while (pos < s.size()) {
-    auto b = static_cast<unsigned char>(s[pos]);
-    if (b >= 0x20 && b < 0x7F) {
-      // Copy the run of plain ASCII in one go.
-      std::size_t run = pos;
-      while (run < s.size()) {
-        auto c = static_cast<unsigned char>(s[run]);
-        if (c < 0x20 || c >= 0x7F || c == '"' || c == '\\') break;
-        ++run;
-      }
-      if (run > pos) {
-        out.append(s.substr(pos, run - pos));
-        pos = run;
-        continue;
-      }
-      out += '\\';
-      out += static_cast<char>(b);
-      ++pos;
-      continue;
+  while (pos < n) {
+    // Copy the run of bytes that need no escape in one go.
+    std::size_t run = pos;
+    while (run < n && kEscapeClass[p[run]] == 0) ++run;
+    if (run > pos) {
+      out.append(s.data() + pos, run - pos);
+      pos = run;
+      if (pos == n) break;
     }
-    char32_t cp = text::next_code_point(s, pos);
-    switch (cp) {
-      case '\b': out += "\\b"; break;
-      case '\f': out += "\\f"; break;
-      case '\n': out += "\\n"; break;
-      case '\r': out += "\\r"; break;
-      case '\t': out += "\\t"; break;
-      default:
+    switch (kEscapeClass[p[pos]]) {
+      case 1:
+        out += '\\';
+        out += short_escape(s[pos]);
+        ++pos;
+        break;
+      case 2:
+        append_u_escape(out, p[pos]);
+        ++pos;
+        break;
+      default: {
+        char32_t cp = text::next_code_point(s, pos);
         if (cp >= 0x10000) {
           char32_t v = cp - 0x10000;
           append_u_escape(out, 0xD800 + (v >> 10));
@@ -181,6 +205,7 @@ void append_json_string(std::string& out, std::string_view s) {
         } else {
           append_u_escape(out, cp);
         }
+      }
     }
   }
   out += '"';

@@ -67,7 +67,8 @@ Node reuse_node(JsonValue& old, bool take_values, const std::string& file_id, st
 
 }  // namespace
 
-ReadStatus read_source(const std::string& path, std::string& out, std::size_t max_bytes) {
+ReadStatus read_source(const std::string& path, std::string& out, std::size_t max_bytes,
+                       std::size_t* size) {
   out.clear();
   int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
   if (fd < 0) return ReadStatus::unreadable;
@@ -76,6 +77,7 @@ ReadStatus read_source(const std::string& path, std::string& out, std::size_t ma
     ::close(fd);
     return ReadStatus::unreadable;
   }
+  if (size != nullptr) *size = static_cast<std::size_t>(st.st_size);
   if (static_cast<std::size_t>(st.st_size) > max_bytes) {
     ::close(fd);
     return ReadStatus::too_large;
@@ -128,19 +130,18 @@ Graph scan_impl(const std::string& root, PriorNodes* prior, bool take_values) {
   std::unordered_map<std::string, std::shared_ptr<const StoredFields>> taken;
   g.root = root;
   std::vector<Edge> edges;
-  const std::vector<std::string> files = discovery::walk_files(root);
+  const std::vector<discovery::WalkedFile> files = discovery::walk_files_resolved(root);
   const std::string root_resolved = discovery::resolve_path(root);
   std::string bytes;
   std::string content;
-  for (const std::string& path : files) {
-    // The size check follows links, like the read itself.
-    struct stat st {};
-    if (::stat(path.c_str(), &st) != 0) continue;
-    if (static_cast<std::size_t>(st.st_size) > MAX_FILE_BYTES) continue;
-    if (read_source(path, bytes) != ReadStatus::ok) continue;
+  for (const discovery::WalkedFile& file : files) {
+    const std::string& path = file.path;
+    // Size test and read on one open file: too large or unreadable is skipped.
+    std::size_t stat_size = 0;
+    if (read_source(path, bytes, MAX_FILE_BYTES, &stat_size) != ReadStatus::ok) continue;
     text::decode_text(bytes, content);
-    const auto size = static_cast<std::int64_t>(st.st_size);
-    std::string file_id = discovery::relative_id(discovery::resolve_path(path), root_resolved);
+    const auto size = static_cast<std::int64_t>(stat_size);
+    std::string file_id = discovery::relative_id(file.resolved, root_resolved);
     std::string_view name = discovery::base_name(path);
     std::string ext = text::to_lower(discovery::file_extension(name));
     std::string fhash = text::short_hash(content);

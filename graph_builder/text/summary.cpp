@@ -66,7 +66,7 @@ std::string doc_lead(std::string_view content, std::string_view ext) {
 // The first of the first five lines that has at least ten characters once
 // comment markers ("#", "//") and outer white space are gone.
 std::string line_lead(std::string_view content) {
-  const std::vector<std::string_view> lines = split_lines_universal(content);
+  const std::vector<std::string_view> lines = split_lines_universal(content, kLeadLines);
   for (std::size_t i = 0; i < lines.size() && i < kLeadLines; ++i) {
     std::string_view s = strip(lines[i]);
     s = lstrip_chars(s, "#");

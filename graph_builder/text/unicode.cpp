@@ -215,11 +215,12 @@ std::string_view prefix(std::string_view s, std::size_t n) {
   return s;
 }
 
-std::vector<std::string_view> split_lines_universal(std::string_view s) {
+std::vector<std::string_view> split_lines_universal(std::string_view s, std::size_t max_lines) {
   std::vector<std::string_view> lines;
   std::size_t start = 0;
   std::size_t pos = 0;
   while (pos < s.size()) {
+    if (lines.size() >= max_lines) return lines;
     std::size_t at = pos;
     char32_t cp = next_code_point(s, pos);
     if (!is_universal_break(cp)) continue;
@@ -227,7 +228,7 @@ std::vector<std::string_view> split_lines_universal(std::string_view s) {
     if (cp == '\r' && pos < s.size() && s[pos] == '\n') ++pos;
     start = pos;
   }
-  if (start < s.size()) lines.push_back(s.substr(start));
+  if (start < s.size() && lines.size() < max_lines) lines.push_back(s.substr(start));
   return lines;
 }
 

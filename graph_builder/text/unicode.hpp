@@ -4,6 +4,7 @@
 // white-space set. Pure functions; nothing here touches the file system.
 
 #include <cstddef>
+#include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -34,7 +35,9 @@ std::string_view prefix(std::string_view s, std::size_t n);
 // Lines by the universal boundary rule: LF, CR LF, CR, VT, FF, U+001C..U+001E,
 // NEL, U+2028, U+2029 end a line; terminators dropped; no empty last line after
 // a final terminator; an empty text has no lines.
-std::vector<std::string_view> split_lines_universal(std::string_view s);
+// At most `max_lines` lines are produced (the first ones).
+std::vector<std::string_view> split_lines_universal(std::string_view s,
+                                                    std::size_t max_lines = SIZE_MAX);
 // Lines split at LF only; a CR right before an LF belongs to the terminator.
 // Same final-terminator rule as above.
 std::vector<std::string_view> split_lines_lf(std::string_view s);

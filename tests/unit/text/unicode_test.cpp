@@ -60,6 +60,9 @@ TEST(Lines, UniversalAndLfOnlySplits) {
   EXPECT_EQ(split_lines_universal("a\vb\fc\x1c" "d\x1d" "e\x1e" "f\x1fg"),
             (V{"a", "b", "c", "d", "e", "f\x1fg"}));
   EXPECT_EQ(split_lines_universal("a\xC2\x85" "b\xE2\x80\xA8" "c\xE2\x80\xA9"), (V{"a", "b", "c"}));
+  EXPECT_EQ(split_lines_universal("a\nb\rc\n", 2), (V{"a", "b"}));
+  EXPECT_EQ(split_lines_universal("a\nb", 5), (V{"a", "b"}));
+  EXPECT_EQ(split_lines_universal("a\nb", 1), V{"a"});
   EXPECT_EQ(split_lines_lf(""), V{});
   EXPECT_EQ(split_lines_lf("a\fb\nc\n"), (V{"a\fb", "c"}));
   EXPECT_EQ(split_lines_lf("a\r\nb\rc"), (V{"a", "b\rc"}));
