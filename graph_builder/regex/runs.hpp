@@ -40,4 +40,31 @@ void for_each_by_runs(std::string_view text, const Regex& run, const Regex& tail
   }
 }
 
+// Visits every match of `full` exactly as `full.for_each(text, fn)` would, for
+// a pattern whose every match ends at the first `last` character it reaches
+// and otherwise holds only bytes for which `inside(byte)` is true (`inside`
+// must accept every byte of 0x80 and above: those may be word or white-space
+// characters). A match then lies between two `last` characters and starts
+// inside the stretch of `inside` bytes right before its `last`, so only that
+// stretch is searched. A plain search would try every position of the text,
+// which for "(?:public|\s)+...\(" means every white-space character.
+template <class Inside, class Fn>
+void for_each_before(std::string_view text, char last, const Regex& full, Inside&& inside,
+                     Fn&& fn) {
+  std::size_t pos = 0;     // where the plain search would go on
+  std::size_t window = 0;  // first byte after the previous `last`
+  while (window < text.size()) {
+    const std::size_t q = text.find(last, window);
+    if (q == std::string_view::npos) return;
+    std::size_t from = q;
+    while (from > window && inside(static_cast<unsigned char>(text[from - 1]))) --from;
+    from = std::max(from, pos);
+    if (std::optional<Match> m = full.search(text.substr(0, q + 1), from)) {
+      if (!fn(*m)) return;
+      pos = m->end();
+    }
+    window = q + 1;
+  }
+}
+
 }  // namespace graph_builder::regex

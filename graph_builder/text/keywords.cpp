@@ -66,6 +66,14 @@ void add_group1_names(KeywordList& kw, const Regex& re, std::string_view content
   });
 }
 
+// Bytes that may stand in a Java-family method match before its "(": word
+// characters, "<>[]", white space, and any byte of a non-ASCII character.
+bool method_char(unsigned char c) {
+  return c >= 0x80 || (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') ||
+         c == '_' || c == '<' || c == '>' || c == '[' || c == ']' || (c >= 0x09 && c <= 0x0D) ||
+         (c >= 0x1C && c <= 0x20);
+}
+
 // The first group of `m`, from 1 to `groups`, that took part and is non-empty.
 std::string_view first_present(const Match& m, int groups) {
   for (int g = 1; g <= groups; ++g) {
@@ -231,7 +239,15 @@ void add_declarations(KeywordList& kw, std::string_view content, std::string_vie
         return kw.size() < kCap;
       });
     }
-    if (kw.size() < kCap) add_group1_names(kw, kMethod, content);
+    if (kw.size() < kCap) {
+      // The method pattern ends at the first "(" and holds only word
+      // characters, "<>[]" and white space before it, so only the stretch of
+      // such characters before each "(" is searched.
+      regex::for_each_before(content, '(', kMethod, method_char, [&](const Match& m) {
+        kw.add_name(m.group(1));
+        return kw.size() < kCap;
+      });
+    }
   }
   if (ext == ".kt") {
     // matches: "data class Entry" and "private fun audit"

@@ -1,0 +1,79 @@
+// The run-wise and before-a-character searches must give exactly the plain
+// search's matches; compared over many random texts built from the pieces
+// those patterns care about.
+
+#include "graph_builder/regex/runs.hpp"
+
+#include <gtest/gtest.h>
+
+#include <random>
+#include <string>
+#include <tuple>
+#include <vector>
+
+namespace graph_builder::regex {
+namespace {
+
+using Found = std::vector<std::tuple<std::size_t, std::size_t, std::string>>;
+
+template <class Search>
+Found collect(Search&& search) {
+  Found out;
+  search([&](const Match& m) {
+    out.emplace_back(m.start(), m.end(), std::string(m.group(1)));
+    return true;
+  });
+  return out;
+}
+
+std::string random_text(std::mt19937& rng) {
+  static const char* const kPieces[] = {
+      "public", "private", "protected", "static", "final", "class", "interface", "record",
+      "enum",   "if",      "return",    "int",    "List<String>", "x", "foo", "Bar", "_t",
+      " ",      " ",       "  ",        "\n",     "\n\n",  "\t", "(", "(", ")", ";", "{",
+      "<",      ">",       "[]",        "\xC3\xA9", "\x1c", "1", "publicclass", "."};
+  std::uniform_int_distribution<std::size_t> count(0, 40);
+  std::uniform_int_distribution<std::size_t> pick(0, std::size(kPieces) - 1);
+  std::string s;
+  for (std::size_t i = count(rng); i > 0; --i) s += kPieces[pick(rng)];
+  return s;
+}
+
+bool method_char(unsigned char c) {
+  return c >= 0x80 || (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') ||
+         (c >= '0' && c <= '9') || c == '_' || c == '<' || c == '>' || c == '[' || c == ']' ||
+         (c >= 0x09 && c <= 0x0D) || (c >= 0x1C && c <= 0x20);
+}
+
+TEST(RegexRuns, RunWiseSearchEqualsPlainSearch) {
+  const Regex full(R"((?:public|private|protected|static|final|\s)+(?:class|interface|enum|record)\s+([A-Za-z_]\w*))");
+  const Regex run(R"((?:public|private|protected|static|final|\s)++)");
+  const Regex tail(R"(\G(?:class|interface|enum|record)\s+([A-Za-z_]\w*))");
+  std::mt19937 rng(20261208);
+  std::size_t with_matches = 0;
+  for (int i = 0; i < 20000; ++i) {
+    const std::string t = random_text(rng);
+    Found plain = collect([&](auto fn) { full.for_each(t, fn); });
+    Found fast = collect([&](auto fn) { for_each_by_runs(t, run, tail, full, fn); });
+    ASSERT_EQ(fast, plain) << "text: " << t;
+    with_matches += !plain.empty();
+  }
+  EXPECT_GT(with_matches, 1000U);
+}
+
+TEST(RegexRuns, SearchBeforeEachCharacterEqualsPlainSearch) {
+  const Regex full(R"((?:public|private|protected|static|final|\s)+(?!class|if|for|while|return)\w[\w<>\[\]]*\s+([A-Za-z_]\w*)\s*\()");
+  std::mt19937 rng(7);
+  std::size_t with_matches = 0;
+  for (int i = 0; i < 20000; ++i) {
+    const std::string t = random_text(rng);
+    Found plain = collect([&](auto fn) { full.for_each(t, fn); });
+    Found fast = collect([&](auto fn) { for_each_before(t, '(', full, method_char, fn); });
+    ASSERT_EQ(fast, plain) << "text: " << t;
+    with_matches += !plain.empty();
+  }
+  EXPECT_GT(with_matches, 1000U);
+}
+
+}  // namespace
+}  // namespace graph_builder::regex
