@@ -17,6 +17,7 @@
 // anchored-at-match-time search it keeps the compiled machine code).
 
 #include <algorithm>
+#include <initializer_list>
 #include <optional>
 #include <string_view>
 
@@ -64,6 +65,71 @@ void for_each_before(std::string_view text, char last, const Regex& full, Inside
       pos = m->end();
     }
     window = q + 1;
+  }
+}
+
+// For a pattern (?:W1|...|Wn|\s)+ TAIL, where every match of TAIL begins with
+// a match of `keyword`, no keyword match begins with a white-space character
+// or a word Wi, and no Wi is a suffix of another: the run before a TAIL can
+// be read backwards one token at a time without ambiguity, so the leftmost
+// start of a match ending in that TAIL is where the backward read stops. Each
+// keyword costs one short backward read and one anchored test of `tail`
+// (which starts with "\G"); the full pattern runs only where it matches.
+// `is_space(code point)` must be the white-space set of the patterns' \s.
+template <class IsSpace, class Fn>
+void for_each_by_keywords(std::string_view text, std::initializer_list<std::string_view> words,
+                          IsSpace&& is_space, const Regex& keyword, const Regex& tail,
+                          const Regex& full, Fn&& fn) {
+  std::size_t pos = 0;     // where the plain search would go on
+  std::size_t from = 0;    // where the next keyword is looked for
+  while (from < text.size()) {
+    std::optional<Match> k = keyword.search(text, from);
+    if (!k) return;
+    const std::size_t e = k->start();
+    from = e + 1;
+    // Read the run backwards from e, never past pos.
+    std::size_t s = e;
+    while (s > pos) {
+      std::size_t cp_start = s - 1;
+      while (cp_start > pos && (static_cast<unsigned char>(text[cp_start]) & 0xC0) == 0x80) {
+        --cp_start;
+      }
+      const std::size_t at = cp_start;
+      char32_t cp = 0;
+      {
+        // Decode the code point that ends at s (the text is valid UTF-8).
+        const auto b0 = static_cast<unsigned char>(text[at]);
+        if (b0 < 0x80) {
+          cp = b0;
+        } else if (b0 < 0xE0) {
+          cp = ((b0 & 0x1FU) << 6) | (static_cast<unsigned char>(text[at + 1]) & 0x3FU);
+        } else if (b0 < 0xF0) {
+          cp = ((b0 & 0x0FU) << 12) | ((static_cast<unsigned char>(text[at + 1]) & 0x3FU) << 6) |
+               (static_cast<unsigned char>(text[at + 2]) & 0x3FU);
+        } else {
+          cp = 0x10000;  // no white space lies above U+FFFF
+        }
+      }
+      if (is_space(cp)) {
+        s = cp_start;
+        continue;
+      }
+      bool took = false;
+      for (std::string_view w : words) {
+        if (s >= pos + w.size() && text.substr(s - w.size(), w.size()) == w) {
+          s -= w.size();
+          took = true;
+          break;
+        }
+      }
+      if (!took) break;
+    }
+    if (s == e || !tail.search(text, e)) continue;
+    std::optional<Match> m = full.search(text, s);
+    if (!m) return;
+    if (!fn(*m)) return;
+    pos = m->end();
+    from = std::max(from, pos);
   }
 }
 

@@ -77,7 +77,8 @@ std::vector<Symbol> extract_symbols_java(std::string_view content, std::string_v
       R"(^\s+(?!public|private|protected|static|final|default|class|if|for|while|return|new|@)([A-Za-z]\w*(?:<[^;{]*?>)?(?:\[\])?)\s+([a-z]\w*)\s*\()",
       regex::Flags::multiline);
   // The leading runs and the rest of the type and indented-method patterns.
-  static const regex::Regex kTypeRun(R"((?:public|private|protected|\s)++)");
+  static const regex::Regex kTypeKeyword(
+      R"(class|interface|enum|record|object|data|sealed|abstract|@interface)");
   static const regex::Regex kTypeTail(
       R"(\G(?:class|interface|enum|record|object|data\s+class|sealed\s+class|abstract\s+class|@interface)\s+([A-Za-z_]\w*))");
   static const regex::Regex kIndentRun(R"(^\s+)", regex::Flags::multiline);
@@ -94,7 +95,8 @@ std::vector<Symbol> extract_symbols_java(std::string_view content, std::string_v
     return rec.window_end(line_no, kWindow);
   };
 
-  regex::for_each_by_runs(text, kTypeRun, kTypeTail, kType, [&](const regex::Match& m) {
+  regex::for_each_by_keywords(text, {"public", "private", "protected"}, text::is_space,
+                              kTypeKeyword, kTypeTail, kType, [&](const regex::Match& m) {
     rec.add_sym(m.group(1), line_of(m), "model", "high", public_within(text, m.start(), 20),
                 window);
     return true;

@@ -230,14 +230,17 @@ void add_declarations(KeywordList& kw, std::string_view content, std::string_vie
     static const Regex kMethod(
         R"re((?:public|private|protected|static|final|\s)+(?!class|if|for|while|return)\w[\w<>\[\]]*\s+([A-Za-z_]\w*)\s*\()re");
     // The type pattern's leading run would make a plain search quadratic on
-    // long blank stretches; the run-wise search gives the same matches.
-    static const Regex kTypeRun(R"re((?:public|private|protected|static|final|\s)++)re");
+    // long blank stretches; reading the run backwards from each type keyword
+    // gives the same matches in linear time.
+    static const Regex kTypeKeyword(R"re(class|interface|enum|record)re");
     static const Regex kTypeTail(R"re(\G(?:class|interface|enum|record)\s+([A-Za-z_]\w*))re");
     if (kw.size() < kCap) {
-      regex::for_each_by_runs(content, kTypeRun, kTypeTail, kType, [&](const Match& m) {
-        kw.add_name(m.group(1));
-        return kw.size() < kCap;
-      });
+      regex::for_each_by_keywords(
+          content, {"public", "private", "protected", "static", "final"}, is_space, kTypeKeyword,
+          kTypeTail, kType, [&](const Match& m) {
+            kw.add_name(m.group(1));
+            return kw.size() < kCap;
+          });
     }
     if (kw.size() < kCap) {
       // The method pattern ends at the first "(" and holds only word

@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include "graph_builder/text/unicode.hpp"
+
 #include <random>
 #include <string>
 #include <tuple>
@@ -31,7 +33,8 @@ std::string random_text(std::mt19937& rng) {
       "public", "private", "protected", "static", "final", "class", "interface", "record",
       "enum",   "if",      "return",    "int",    "List<String>", "x", "foo", "Bar", "_t",
       " ",      " ",       "  ",        "\n",     "\n\n",  "\t", "(", "(", ")", ";", "{",
-      "<",      ">",       "[]",        "\xC3\xA9", "\x1c", "1", "publicclass", "."};
+      "<",      ">",       "[]",        "\xC3\xA9", "\x1c", "1", "publicclass", ".",
+      "\xC2\xA0", "\xE3\x80\x80", "subclass", "finalinterface"};
   std::uniform_int_distribution<std::size_t> count(0, 40);
   std::uniform_int_distribution<std::size_t> pick(0, std::size(kPieces) - 1);
   std::string s;
@@ -59,6 +62,43 @@ TEST(RegexRuns, RunWiseSearchEqualsPlainSearch) {
     with_matches += !plain.empty();
   }
   EXPECT_GT(with_matches, 1000U);
+}
+
+TEST(RegexRuns, BackwardRunFromEachKeywordEqualsPlainSearch) {
+  struct Shape {
+    const char* full;
+    const char* keyword;
+    const char* tail;
+    std::initializer_list<std::string_view> words;
+  };
+  const Shape shapes[] = {
+      {R"((?:public|private|protected|static|final|\s)+(?:class|interface|enum|record)\s+([A-Za-z_]\w*))",
+       R"(class|interface|enum|record)", R"(\G(?:class|interface|enum|record)\s+([A-Za-z_]\w*))",
+       {"public", "private", "protected", "static", "final"}},
+      {R"((?:public|private|protected|\s)+(?:class|interface|enum|record|object|data\s+class|sealed\s+class|abstract\s+class|@interface)\s+([A-Za-z_]\w*))",
+       R"(class|interface|enum|record|object|data|sealed|abstract|@interface)",
+       R"(\G(?:class|interface|enum|record|object|data\s+class|sealed\s+class|abstract\s+class|@interface)\s+([A-Za-z_]\w*))",
+       {"public", "private", "protected"}},
+  };
+  std::mt19937 rng(99);
+  for (const Shape& shape : shapes) {
+    const Regex full(shape.full);
+    const Regex keyword(shape.keyword);
+    const Regex tail(shape.tail);
+    std::size_t with_matches = 0;
+    for (int i = 0; i < 20000; ++i) {
+      std::string t = random_text(rng);
+      // Sprinkle the second shape's keywords and non-ASCII white space too.
+      if (i % 3 == 0) t += " sealed  class\xC2\xA0Q data\nclass R @interface S";
+      Found plain = collect([&](auto fn) { full.for_each(t, fn); });
+      Found fast = collect([&](auto fn) {
+        for_each_by_keywords(t, shape.words, text::is_space, keyword, tail, full, fn);
+      });
+      ASSERT_EQ(fast, plain) << "text: " << t;
+      with_matches += !plain.empty();
+    }
+    EXPECT_GT(with_matches, 1000U);
+  }
 }
 
 TEST(RegexRuns, SearchBeforeEachCharacterEqualsPlainSearch) {
