@@ -92,17 +92,17 @@ src() {
 
 # npmpkg NAME@VERSION: unpacks the pinned npm package and prints its directory.
 npmpkg() {
-  local spec="$1" safe
+  local pkg_ref="$1" safe
   safe="$(printf '%s' "$1" | tr '/@' '__')"
   local out="$work/npm/$safe"
   if [ ! -d "$out" ]; then
-    log "npm pack $spec"
+    log "npm pack $pkg_ref"
     local tgz
-    tgz="$(cd "$work/npm" && npm pack --silent "$spec" 2>/dev/null | tail -1)"
+    tgz="$(cd "$work/npm" && npm pack --silent "$pkg_ref" 2>/dev/null | tail -1)"
     mkdir -p "$out"
     tar -xzf "$work/npm/$tgz" -C "$out"
   fi
-  echo "npm $spec" >>"$sources"
+  echo "npm $pkg_ref" >>"$sources"
   # The tarball's single top directory is usually "package", not always.
   find "$out" -mindepth 1 -maxdepth 1 -type d | head -1
 }

@@ -7,31 +7,13 @@
 
 #include "graph_builder/symbols/extractors.hpp"
 #include "graph_builder/text/short_hash.hpp"
+#include "support/symbol_rows.hpp"
 
 namespace graph_builder::symbols {
 namespace {
 
-// What a test pins down of one record.
-struct Want {
-  std::string name;
-  std::string type;
-  std::int64_t start;
-  std::int64_t end;
-  bool exported;
-  bool operator==(const Want&) const = default;
-};
-std::ostream& operator<<(std::ostream& os, const Want& w) {
-  return os << "{" << w.name << " " << w.type << " " << w.start << ".." << w.end << " "
-            << (w.exported ? "exported" : "private") << "}";
-}
-
-std::vector<Want> summarize(const std::vector<Symbol>& syms) {
-  std::vector<Want> out;
-  for (const Symbol& s : syms) {
-    out.push_back({s.name, s.symbol_type, s.line_start, s.line_end, s.exported});
-  }
-  return out;
-}
+using test_support::summarize;
+using test_support::Want;
 
 struct Case {
   const char* label;

@@ -8,30 +8,13 @@
 #include <ostream>
 #include <string>
 #include <vector>
+#include "support/symbol_rows.hpp"
 
 namespace graph_builder::symbols {
 namespace {
 
-struct Row {
-  std::string name;
-  std::string type;
-  std::int64_t start;
-  std::int64_t end;
-  bool exported;
-  bool operator==(const Row&) const = default;
-};
-std::ostream& operator<<(std::ostream& os, const Row& r) {
-  return os << "{" << r.name << " " << r.type << " " << r.start << ".." << r.end
-            << (r.exported ? " exported" : " hidden") << "}";
-}
-
-std::vector<Row> rows(const std::vector<Symbol>& syms) {
-  std::vector<Row> out;
-  for (const Symbol& s : syms) {
-    out.push_back({s.name, s.symbol_type, s.line_start, s.line_end, s.exported});
-  }
-  return out;
-}
+using Row = test_support::Want;
+using test_support::summarize;
 
 struct Case {
   const char* label;
@@ -74,7 +57,7 @@ TEST(LangPhp, LinesAndBlockEnds) {
        {{"T", "model", 1, 1, true}, {"Role", "model", 2, 2, true}}},
   };
   for (const auto& c : cases) {
-    EXPECT_EQ(rows(extract_symbols_php(c.content, "src/x.php")), c.expected) << c.label;
+    EXPECT_EQ(summarize(extract_symbols_php(c.content, "src/x.php")), c.expected) << c.label;
   }
 }
 
@@ -83,7 +66,7 @@ TEST(LangPhp, WithoutAClosingLineTheBlockEndsAHundredLinesOnClampedToTheFile) {
   for (int i = 0; i < 200; ++i) text += "x\n";
   text += "function g();\n";
   for (int i = 0; i < 30; ++i) text += "y\n";
-  EXPECT_EQ(rows(extract_symbols_php(text, "a.php")),
+  EXPECT_EQ(summarize(extract_symbols_php(text, "a.php")),
             (std::vector<Row>{{"f", "use_case", 0, 100, true}, {"g", "use_case", 201, 232, true}}));
 }
 
@@ -94,9 +77,9 @@ TEST(LangPhp, BraceScanCoversFourHundredLinesFromTheMatchLine) {
     for (int i = 0; i < gap; ++i) text += "x\n";
     return text + "}\n";
   };
-  EXPECT_EQ(rows(extract_symbols_php(text_with_gap(397), "a.php")),
+  EXPECT_EQ(summarize(extract_symbols_php(text_with_gap(397), "a.php")),
             (std::vector<Row>{{"f", "use_case", 0, 399, true}}));
-  EXPECT_EQ(rows(extract_symbols_php(text_with_gap(398), "a.php")),
+  EXPECT_EQ(summarize(extract_symbols_php(text_with_gap(398), "a.php")),
             (std::vector<Row>{{"f", "use_case", 0, 100, true}}));
 }
 

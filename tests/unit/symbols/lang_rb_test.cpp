@@ -9,26 +9,13 @@
 #include <ostream>
 #include <string>
 #include <vector>
+#include "support/symbol_rows.hpp"
 
 namespace graph_builder::symbols {
 namespace {
 
-struct Row {
-  std::string name;
-  std::string type;
-  std::int64_t start;
-  std::int64_t end;
-  bool operator==(const Row&) const = default;
-};
-std::ostream& operator<<(std::ostream& os, const Row& r) {
-  return os << "{" << r.name << " " << r.type << " " << r.start << ".." << r.end << "}";
-}
-
-std::vector<Row> rows(const std::vector<Symbol>& syms) {
-  std::vector<Row> out;
-  for (const Symbol& s : syms) out.push_back({s.name, s.symbol_type, s.line_start, s.line_end});
-  return out;
-}
+using test_support::Row;
+using test_support::rows;
 
 struct Case {
   const char* label;
