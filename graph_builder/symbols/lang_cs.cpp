@@ -15,11 +15,6 @@ constexpr std::int64_t kWindow = 60;
 // match is not a method declaration.
 constexpr std::array<std::string_view, 6> kNotNames{"if", "for", "while", "return", "new", "class"};
 
-// True when the `n` code points of `text` from byte `start` contain "public".
-bool public_within(std::string_view text, std::size_t start, std::size_t n) {
-  return text::prefix(text.substr(start), n).find("public") != std::string_view::npos;
-}
-
 }  // namespace
 
 std::vector<Symbol> extract_symbols_cs(std::string_view content, std::string_view file_path) {

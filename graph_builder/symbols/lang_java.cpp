@@ -57,11 +57,6 @@ class CommentFreeText {
   std::vector<std::pair<std::size_t, std::size_t>> removals_;
 };
 
-// True when the `n` code points of `text` from byte `start` contain "public".
-bool public_within(std::string_view text, std::size_t start, std::size_t n) {
-  return text::prefix(text.substr(start), n).find("public") != std::string_view::npos;
-}
-
 }  // namespace
 
 std::vector<Symbol> extract_symbols_java(std::string_view content, std::string_view file_path) {

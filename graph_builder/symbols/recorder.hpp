@@ -58,4 +58,8 @@ class SymbolRecorder {
   std::vector<Symbol> symbols_;
 };
 
+// True when the `n` code points of `text` from byte `start` contain "public"
+// (a plain, case-sensitive substring test; fewer where the text ends sooner).
+bool public_within(std::string_view text, std::size_t start, std::size_t n);
+
 }  // namespace graph_builder::symbols

@@ -36,6 +36,10 @@ std::int64_t SymbolRecorder::line_of(std::size_t offset) const {
   return static_cast<std::int64_t>(it - lf_offsets_.begin());
 }
 
+bool public_within(std::string_view text, std::size_t start, std::size_t n) {
+  return text::prefix(text.substr(start), n).find("public") != std::string_view::npos;
+}
+
 void SymbolRecorder::record(std::string_view name, std::int64_t line_no, std::int64_t end,
                             std::string_view sym_type, std::string_view confidence,
                             bool exported) {
