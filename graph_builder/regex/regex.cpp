@@ -6,6 +6,14 @@
 #include <cstdio>
 #include <memory>
 
+#ifdef GB_REGEX_PROFILE
+#include <algorithm>
+#include <chrono>
+#include <map>
+#include <mutex>
+#include <vector>
+#endif
+
 #include "graph_builder/check.hpp"
 
 namespace graph_builder::regex {
@@ -51,6 +59,43 @@ ThreadScratch& scratch() {
   thread_local ThreadScratch s;
   return s;
 }
+
+#ifdef GB_REGEX_PROFILE
+// Benchmark builds only: time and calls per pattern, printed at exit.
+struct PatternCost {
+  double seconds = 0;
+  std::size_t calls = 0;
+};
+struct Profile {
+  std::mutex mu;
+  std::map<std::string, PatternCost> by_pattern;
+  ~Profile() {
+    std::vector<std::pair<std::string, PatternCost>> rows(by_pattern.begin(), by_pattern.end());
+    std::sort(rows.begin(), rows.end(),
+              [](const auto& a, const auto& b) { return a.second.seconds > b.second.seconds; });
+    for (const auto& [pattern, cost] : rows) {
+      std::fprintf(stderr, "%9.3f s %10zu calls  %.140s\n", cost.seconds, cost.calls,
+                   pattern.c_str());
+    }
+  }
+};
+Profile& profile() {
+  static Profile p;
+  return p;
+}
+struct ProfileScope {
+  const std::string& pattern;
+  std::chrono::steady_clock::time_point t0 = std::chrono::steady_clock::now();
+  explicit ProfileScope(const std::string& p) : pattern(p) {}
+  ~ProfileScope() {
+    double s = std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
+    std::lock_guard<std::mutex> lock(profile().mu);
+    auto& c = profile().by_pattern[pattern];
+    c.seconds += s;
+    ++c.calls;
+  }
+};
+#endif
 
 }  // namespace
 
@@ -178,6 +223,9 @@ Regex::~Regex() {
 int Regex::run(std::string_view subject, std::size_t from, std::uint32_t options,
                const std::size_t** ov) const {
   ThreadScratch& s = scratch();
+#ifdef GB_REGEX_PROFILE
+  ProfileScope timing(pattern_);
+#endif
   auto* subj = reinterpret_cast<PCRE2_SPTR>(subject.data());
   int rc;
   const bool anchored = (options & PCRE2_ANCHORED) != 0;
