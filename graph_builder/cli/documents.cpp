@@ -5,6 +5,8 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <charconv>
+#include <cstdint>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
@@ -19,7 +21,15 @@
 namespace graph_builder::cli {
 
 namespace {
+
 constexpr std::size_t kFlushBytes = 1U << 20;
+
+void append_integer(std::string& out, std::int64_t v) {
+  char buf[24];
+  const auto res = std::to_chars(buf, buf + sizeof buf, v);
+  out.append(buf, res.ptr);
+}
+
 }  // namespace
 
 std::string graph_document(const graph::Graph& g) {
@@ -46,7 +56,7 @@ void write_graph_document(const graph::Graph& g, std::string& out,
     out += '"';
     out += key;
     out += "\": ";
-    out += std::to_string(v);
+    append_integer(out, static_cast<std::int64_t>(v));
   };
   count("node_count", g.node_count());
   count("edge_count", g.edge_count());
@@ -89,9 +99,19 @@ void write_graph_document(const graph::Graph& g, std::string& out,
 }
 
 std::string symbol_index_document(const graph::Graph& g, std::size_t* members) {
+  std::string out;
+  write_symbol_index_document(g, out, [](std::string&) {}, members);
+  return out;
+}
+
+void write_symbol_index_document(const graph::Graph& g, std::string& out,
+                                 const std::function<void(std::string&)>& flush,
+                                 std::size_t* members) {
   // Position of each id's first node, value from its last.
   std::vector<const graph::Node*> order;
   std::unordered_map<std::string_view, std::size_t> slot;
+  slot.reserve(g.symbol_count);
+  order.reserve(g.symbol_count);
   for (const graph::Node& n : g.nodes) {
     if (n.kind != "symbol") continue;
     auto [it, inserted] = slot.emplace(n.id, order.size());
@@ -102,15 +122,15 @@ std::string symbol_index_document(const graph::Graph& g, std::size_t* members) {
     }
   }
   if (members != nullptr) *members = order.size();
-  std::string out = "{";
+  out += '{';
   for (std::size_t i = 0; i < order.size(); ++i) {
     const graph::Node& n = *order[i];
     if (i > 0) out += ", ";
     graph::append_json_string(out, n.id);
     out += ": {\"line_start\": ";
-    out += std::to_string(n.line_start);
+    append_integer(out, n.line_start);
     out += ", \"line_end\": ";
-    out += std::to_string(n.line_end);
+    append_integer(out, n.line_end);
     out += ", \"body_hash\": ";
     graph::append_json_string(out, n.body_hash);
     out += ", \"confidence\": ";
@@ -118,9 +138,10 @@ std::string symbol_index_document(const graph::Graph& g, std::size_t* members) {
     out += ", \"path\": ";
     graph::append_json_string(out, n.path);
     out += '}';
+    if (out.size() >= kFlushBytes) flush(out);
   }
   out += '}';
-  return out;
+  flush(out);
 }
 
 void write_file_atomic(const std::string& path, const std::string& bytes) {
@@ -190,7 +211,17 @@ std::string write_documents(const graph::Graph& g, const std::string& out_path,
     });
   });
   std::string index_path = sibling_path(out_path, "symbol_index.json");
-  write_file_atomic(index_path, symbol_index_document(g, members));
+  write_file_atomic(index_path, [&](const std::function<void(std::string_view)>& write) {
+    std::string buffer;
+    buffer.reserve(kFlushBytes + (64U << 10));
+    write_symbol_index_document(
+        g, buffer,
+        [&](std::string& b) {
+          write(b);
+          b.clear();
+        },
+        members);
+  });
   return index_path;
 }
 

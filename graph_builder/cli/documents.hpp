@@ -25,6 +25,12 @@ void write_graph_document(const graph::Graph& g, std::string& buffer,
 // last.
 std::string symbol_index_document(const graph::Graph& g, std::size_t* members = nullptr);
 
+// Streams the symbol index document like write_graph_document streams the
+// graph; stores its number of members in `members` when given.
+void write_symbol_index_document(const graph::Graph& g, std::string& buffer,
+                                 const std::function<void(std::string&)>& flush,
+                                 std::size_t* members = nullptr);
+
 // Writes `bytes` to `path` through a temporary file in the same directory that
 // is renamed over it, so `path` holds either its old or its new content, never
 // a mix. Throws FatalError on failure (the temporary file is removed).

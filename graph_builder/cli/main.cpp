@@ -1,3 +1,3 @@
 #include "graph_builder/cli/run.hpp"
 
-int main(int argc, char** argv) { return graph_builder::cli::run(argc, argv); }
+int main(int argc, char** argv) { graph_builder::cli::run_and_exit(argc, argv); }

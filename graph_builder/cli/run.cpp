@@ -1,6 +1,7 @@
 #include "graph_builder/cli/run.hpp"
 
 #include <cstdio>
+#include <cstdlib>
 #include <exception>
 #include <filesystem>
 #include <iostream>
@@ -21,7 +22,14 @@ namespace {
 
 constexpr const char* kProg = "graph_builder";
 
-void run_checked(const Options& opts) {
+// What a run built, kept for the caller: freeing a large graph takes a
+// noticeable share of a run, and a process about to exit need not do it.
+struct Built {
+  graph::PriorNodes prior;
+  graph::Graph graph;
+};
+
+void run_checked(const Options& opts, Built& built) {
   namespace fs = std::filesystem;
   const std::string root = discovery::resolve_path(opts.root);
   const fs::path out_path(opts.out);
@@ -33,10 +41,11 @@ void run_checked(const Options& opts) {
                        ec.message());
     }
   }
-  graph::PriorNodes prior;
+  graph::PriorNodes& prior = built.prior;
   if (fs::exists(out_path, ec)) prior = load_previous_graph(opts.out);
 
-  graph::Graph g = graph::scan(root, std::move(prior));
+  graph::Graph& g = built.graph;
+  g = graph::scan(root, std::move(prior));
 
   std::size_t members = 0;
   const std::string index_path = write_documents(g, opts.out, &members);
@@ -52,7 +61,9 @@ void run_checked(const Options& opts) {
 
 }  // namespace
 
-int run(int argc, char** argv) {
+namespace {
+
+int run_with(int argc, char** argv, Built& built) {
   std::vector<std::string> args;
   for (int i = 1; i < argc; ++i) args.emplace_back(argv[i]);
   ParseResult parsed = parse_options(args);
@@ -67,13 +78,28 @@ int run(int argc, char** argv) {
     return 2;
   }
   try {
-    run_checked(parsed.options);
+    run_checked(parsed.options, built);
   } catch (const std::exception& e) {
     std::string msg = std::string(kProg) + ": error: " + e.what() + "\n";
     std::fwrite(msg.data(), 1, msg.size(), stderr);
     return 1;
   }
   return 0;
+}
+
+}  // namespace
+
+int run(int argc, char** argv) {
+  Built built;
+  return run_with(argc, argv, built);
+}
+
+void run_and_exit(int argc, char** argv) {
+  // Never destroyed: the process ends right after and the system takes it all.
+  static Built built;
+  const int status = run_with(argc, argv, built);
+  std::fflush(nullptr);
+  std::_Exit(status);
 }
 
 }  // namespace graph_builder::cli

@@ -8,4 +8,8 @@ namespace graph_builder::cli {
 // error, 1 any other failure).
 int run(int argc, char** argv);
 
+// The same, then ends the process with that status (standard streams
+// flushed) without freeing what the run built: for a program's main.
+[[noreturn]] void run_and_exit(int argc, char** argv);
+
 }  // namespace graph_builder::cli

@@ -3,7 +3,9 @@
 #include <array>
 #include <charconv>
 #include <cmath>
+#include <cstdint>
 #include <cstdlib>
+#include <cstring>
 
 #include "graph_builder/text/unicode.hpp"
 
@@ -159,6 +161,17 @@ constexpr std::array<unsigned char, 256> kEscapeClass = [] {
   return t;
 }();
 
+// True when one of the eight bytes in `w` is not copied as is: a control
+// character, '"', '\\', DEL or a byte of a non-ASCII character.
+bool word_needs_escape(std::uint64_t w) {
+  constexpr std::uint64_t kOnes = 0x0101010101010101ULL;
+  constexpr std::uint64_t kHigh = 0x8080808080808080ULL;
+  auto has_zero = [](std::uint64_t v) { return ((v - kOnes) & ~v & kHigh) != 0; };
+  const bool below_space = ((w - kOnes * 0x20) & ~w & kHigh) != 0;
+  return below_space || (w & kHigh) != 0 || has_zero(w ^ (kOnes * '"')) ||
+         has_zero(w ^ (kOnes * '\\')) || has_zero(w ^ (kOnes * 0x7F));
+}
+
 char short_escape(char c) {
   switch (c) {
     case '\b': return 'b';
@@ -180,6 +193,12 @@ void append_json_string(std::string& out, std::string_view s) {
   while (pos < n) {
     // Copy the run of bytes that need no escape in one go.
     std::size_t run = pos;
+    while (run + 8 <= n) {
+      std::uint64_t w;
+      std::memcpy(&w, p + run, 8);
+      if (word_needs_escape(w)) break;
+      run += 8;
+    }
     while (run < n && kEscapeClass[p[run]] == 0) ++run;
     if (run > pos) {
       out.append(s.data() + pos, run - pos);

@@ -1,5 +1,7 @@
 #include "graph_builder/graph/node.hpp"
 
+#include <charconv>
+
 namespace graph_builder::graph {
 namespace {
 
@@ -49,12 +51,20 @@ JsonValue Node::as_dict() const {
 
 namespace {
 
-// Writes `"key": ` at the start of a member line.
+// Writes `"key": ` at the start of a member line. Keys are plain ASCII names
+// that need no escaping.
 void member(std::string& out, const char* key, int level, bool first) {
   if (!first) out += ',';
   append_newline_indent(out, level);
-  append_json_string(out, key);
-  out += ": ";
+  out += '"';
+  out += key;
+  out += "\": ";
+}
+
+void append_integer(std::string& out, std::int64_t v) {
+  char buf[24];
+  const auto res = std::to_chars(buf, buf + sizeof buf, v);
+  out.append(buf, res.ptr);
 }
 
 void string_member(std::string& out, const char* key, const std::string& v, int level) {
@@ -64,7 +74,7 @@ void string_member(std::string& out, const char* key, const std::string& v, int 
 
 void int_member(std::string& out, const char* key, std::int64_t v, int level) {
   member(out, key, level, false);
-  out += std::to_string(v);
+  append_integer(out, v);
 }
 
 }  // namespace
@@ -86,7 +96,7 @@ void append_node_json(std::string& out, const Node& node, int level) {
   };
   stored_member("path", s ? &s->path : nullptr, [&] { append_json_string(out, node.path); });
   stored_member("ext", s ? &s->ext : nullptr, [&] { append_json_string(out, node.ext); });
-  stored_member("size", s ? &s->size : nullptr, [&] { out += std::to_string(node.size); });
+  stored_member("size", s ? &s->size : nullptr, [&] { append_integer(out, node.size); });
   stored_member("keywords", s ? &s->keywords : nullptr, [&] {
     if (node.keywords.empty()) {
       out += "[]";

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <random>
 #include <string>
 #include <vector>
 
@@ -32,6 +33,29 @@ TEST(JsonString, EscapesLikeTheDocumentsRequire) {
       {"", R"("")"},
   };
   for (const Case& c : cases) EXPECT_EQ(str(c.in), c.out) << c.out;
+}
+
+// Escaping of each piece on its own, concatenated, is the escaping of the
+// whole: plain text is copied eight bytes at a time, so every special byte is
+// tried at every offset within and across those words.
+TEST(JsonString, EveryOffsetOfLongTextsEscapesLikeItsPieces) {
+  const std::vector<std::string> pieces{"a",  "~",  " ",  "\"", "\\",          "\n",
+                                        "\x01", "\x1f", "\x7f", "\xC3\xA9", "\xE2\x82\xAC",
+                                        "\xF0\x9F\x98\x80"};
+  std::mt19937 rng(8);
+  for (int round = 0; round < 20000; ++round) {
+    std::string in;
+    std::string expected;
+    const int n = static_cast<int>(rng() % 40);
+    for (int i = 0; i < n; ++i) {
+      // Mostly plain characters, so long unescaped runs occur.
+      const std::string& p = rng() % 3 != 0 ? pieces[rng() % 2] : pieces[rng() % pieces.size()];
+      in += p;
+      const std::string one = str(p);
+      expected += one.substr(1, one.size() - 2);
+    }
+    ASSERT_EQ(str(in), "\"" + expected + "\"") << in;
+  }
 }
 
 TEST(JsonNumber, IntegersExactFloatsShortestRepr) {
