@@ -1,0 +1,42 @@
+#include "graph_builder/cli/documents.hpp"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "support/temp_tree.hpp"
+
+namespace graph_builder::cli {
+namespace {
+
+using testing::read_file;
+using testing::TempTree;
+
+// Documents are staged in whole blocks and a megabyte at a time; every size
+// around those boundaries, fed in pieces of every awkward length, must come
+// back byte for byte.
+TEST(WriteFileAtomic, AnySizeInAnyPiecesComesBackExactly) {
+  constexpr std::size_t kMiB = 1U << 20;
+  const std::vector<std::size_t> sizes{0,        1,        4095,       4096,          4097,
+                                       kMiB - 1, kMiB,     kMiB + 1,   kMiB + 4097,   3 * kMiB + 123};
+  const std::vector<std::size_t> pieces{1, 4096, 4099, kMiB, 3 * kMiB};
+  TempTree t;
+  for (std::size_t size : sizes) {
+    std::string bytes(size, '\0');
+    for (std::size_t i = 0; i < size; ++i) bytes[i] = static_cast<char>('a' + (i * 7 + i / 4096) % 26);
+    for (std::size_t piece : pieces) {
+      if (size > 4 * 4099 && piece == 1) continue;  // byte by byte only for small sizes
+      const std::string path = t.path("doc.json").string();
+      write_file_atomic(path, [&](const std::function<void(std::string_view)>& write) {
+        for (std::size_t at = 0; at < size; at += piece) {
+          write(std::string_view(bytes).substr(at, piece));
+        }
+      });
+      ASSERT_EQ(read_file(path), bytes) << "size " << size << " piece " << piece;
+    }
+  }
+}
+
+}  // namespace
+}  // namespace graph_builder::cli
