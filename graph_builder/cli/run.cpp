@@ -99,7 +99,11 @@ void run_and_exit(int argc, char** argv) {
   static Built built;
   const int status = run_with(argc, argv, built);
   std::fflush(nullptr);
+#ifdef GB_REGEX_PROFILE
+  std::exit(status);  // the per-pattern timings print at exit
+#else
   std::_Exit(status);
+#endif
 }
 
 }  // namespace graph_builder::cli

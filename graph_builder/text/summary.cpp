@@ -3,6 +3,7 @@
 #include <initializer_list>
 #include <vector>
 
+#include "graph_builder/regex/literals.hpp"
 #include "graph_builder/regex/regex.hpp"
 #include "graph_builder/text/unicode.hpp"
 
@@ -104,6 +105,14 @@ void offer_group(NameList& names, const Regex& re, std::string_view content, int
   re.for_each(content, [&](const Match& m) { return names.offer(m.group(g)); });
 }
 
+// Offers group 1 of every match of `anchored` (a pattern led by "\G" whose
+// matches all begin with one of `words`), searched only where a word stands.
+void offer_group_at(NameList& names, std::initializer_list<std::string_view> words,
+                    const Regex& anchored, std::string_view content) {
+  regex::for_each_at_literals(content, words, anchored,
+                              [&](const Match& m) { return names.offer(m.group(1)); });
+}
+
 // Offers group 1 when non-empty, else group 2, of every match of `re`.
 void offer_first_of_two(NameList& names, const Regex& re, std::string_view content) {
   re.for_each(content, [&](const Match& m) {
@@ -137,12 +146,12 @@ std::vector<std::string> declaration_names(std::string_view content, std::string
     offer_first_of_two(names, kDecl, content);
   } else if (ext == ".java" || ext == ".kt") {
     // matches: "class Bar", "fun audit" anywhere, comments included
-    static const Regex kDecl(R"re((?:class|interface|enum|fun|record)\s+([A-Za-z_]\w*))re");
-    offer_group(names, kDecl, content, 1);
+    static const Regex kDecl(R"re(\G(?:class|interface|enum|fun|record)\s+([A-Za-z_]\w*))re");
+    offer_group_at(names, {"class", "interface", "enum", "fun", "record"}, kDecl, content);
   } else if (ext == ".cs") {
     // matches: "partial class Customer" and "record Money"
-    static const Regex kDecl(R"re((?:class|interface|enum|struct|record)\s+([A-Za-z_]\w*))re");
-    offer_group(names, kDecl, content, 1);
+    static const Regex kDecl(R"re(\G(?:class|interface|enum|struct|record)\s+([A-Za-z_]\w*))re");
+    offer_group_at(names, {"class", "interface", "enum", "struct", "record"}, kDecl, content);
   } else if (ext == ".xaml") {
     // matches: x:Class="Acme.Views.MainWindow" (the name after the last dot)
     static const Regex kClass(R"re(x:Class="[\w.]*\.([A-Za-z_]\w*)")re");
@@ -163,16 +172,16 @@ std::vector<std::string> declaration_names(std::string_view content, std::string
     });
   } else if (ext == ".php") {
     // matches: "function createOrder" and "trait Loggable" anywhere
-    static const Regex kDecl(R"re((?:function|class|interface|trait)\s+([A-Za-z_]\w*))re");
-    offer_group(names, kDecl, content, 1);
+    static const Regex kDecl(R"re(\G(?:function|class|interface|trait)\s+([A-Za-z_]\w*))re");
+    offer_group_at(names, {"function", "class", "interface", "trait"}, kDecl, content);
   } else if (ext == ".c" || ext == ".cpp" || ext == ".h" || ext == ".hpp") {
     // matches: "struct ring_buffer" and "namespace net" at a line start
-    static const Regex kType(R"re(^(?:class|struct|enum|union|namespace)\s+([A-Za-z_]\w*))re",
+    static const Regex kType(R"re(\G^(?:class|struct|enum|union|namespace)\s+([A-Za-z_]\w*))re",
                              Flags::multiline);
     // matches: "int bar(int x)\n{" (a prototype ending in ";" does not)
     static const Regex kFunction(R"re(^[\w:*&<>\s]+?\s+([A-Za-z_]\w*)\s*\([^;{]*\{)re",
                                  Flags::multiline);
-    offer_group(names, kType, content, 1);
+    offer_group_at(names, {"class", "struct", "enum", "union", "namespace"}, kType, content);
     if (!names.full()) {
       kFunction.for_each(content, [&](const Match& m) {
         const std::string_view name = m.group(1);

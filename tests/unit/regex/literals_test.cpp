@@ -1,0 +1,87 @@
+// Searching only where a leading word occurs must give exactly the plain
+// search's matches; compared over many random texts built from those words
+// and the characters around them.
+
+#include "graph_builder/regex/literals.hpp"
+
+#include <gtest/gtest.h>
+
+#include <random>
+#include <string>
+#include <tuple>
+#include <vector>
+
+namespace graph_builder::regex {
+namespace {
+
+using Found = std::vector<std::tuple<std::size_t, std::size_t, std::string>>;
+
+std::string random_text(std::mt19937& rng) {
+  static const char* const kPieces[] = {
+      "class", "interface", "enum", "fun",  "record", "struct", "union", "namespace", "function",
+      "trait", "data",      "cla",  "enu",  "x",      "Foo",    "_b1",   "9",         " ",
+      " ",     "\t",        "\n",   "\n\n", "(",      "{",      ".",     "\xC3\xA9",  "\xC2\xA0",
+      "\xE3\x80\x80", "\x1c", "classclass", "subclass"};
+  std::uniform_int_distribution<std::size_t> count(0, 30);
+  std::uniform_int_distribution<std::size_t> pick(0, std::size(kPieces) - 1);
+  std::string s;
+  for (std::size_t i = count(rng); i > 0; --i) s += kPieces[pick(rng)];
+  return s;
+}
+
+TEST(RegexLiterals, SearchAtLeadingWordsEqualsPlainSearch) {
+  struct Case {
+    const char* pattern;
+    Flags flags;
+    std::initializer_list<std::string_view> literals;
+  };
+  const Case cases[] = {
+      {R"((?:class|interface|enum|fun|record)\s+([A-Za-z_]\w*))", Flags::none,
+       {"class", "interface", "enum", "fun", "record"}},
+      {R"((?:class|interface|enum|struct|record)\s+([A-Za-z_]\w*))", Flags::none,
+       {"class", "interface", "enum", "struct", "record"}},
+      {R"((?:function|class|interface|trait)\s+([A-Za-z_]\w*))", Flags::none,
+       {"function", "class", "interface", "trait"}},
+      {R"(^(?:class|struct|enum|union|namespace)\s+([A-Za-z_]\w*))", Flags::multiline,
+       {"class", "struct", "enum", "union", "namespace"}},
+      // Literals that begin alike and a match that may span several words.
+      {R"((?:data\s+class|data|enum\s+class|enum)\s+([A-Za-z_]\w*))", Flags::none,
+       {"data", "enum"}},
+  };
+  std::mt19937 rng(20261208);
+  for (const Case& c : cases) {
+    const Regex plain(c.pattern, c.flags);
+    const Regex anchored(std::string("\\G") + c.pattern, c.flags);
+    std::size_t with_matches = 0;
+    for (int i = 0; i < 20000; ++i) {
+      const std::string t = random_text(rng);
+      Found expected;
+      plain.for_each(t, [&](const Match& m) {
+        expected.emplace_back(m.start(), m.end(), std::string(m.group(1)));
+        return true;
+      });
+      Found got;
+      for_each_at_literals(t, c.literals, anchored, [&](const Match& m) {
+        got.emplace_back(m.start(), m.end(), std::string(m.group(1)));
+        return true;
+      });
+      ASSERT_EQ(got, expected) << c.pattern << "\non: " << t;
+      with_matches += expected.empty() ? 0 : 1;
+    }
+    // The texts must exercise matches, not only their absence.
+    EXPECT_GT(with_matches, 500U) << c.pattern;
+  }
+}
+
+TEST(RegexLiterals, StopsWhenTheVisitorSaysSo) {
+  const Regex anchored(R"(\G(?:class|enum)\s+(\w+))");
+  std::vector<std::string> names;
+  for_each_at_literals("enum A class B enum C", {"class", "enum"}, anchored, [&](const Match& m) {
+    names.emplace_back(m.group(1));
+    return names.size() < 2;
+  });
+  EXPECT_EQ(names, (std::vector<std::string>{"A", "B"}));
+}
+
+}  // namespace
+}  // namespace graph_builder::regex
