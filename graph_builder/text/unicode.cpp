@@ -6,6 +6,9 @@
 
 #include "graph_builder/check.hpp"
 
+#include <cstdint>
+#include <cstring>
+
 namespace graph_builder::text {
 namespace {
 
@@ -103,6 +106,20 @@ std::string icu_map(std::string_view s, bool lower) {
 
 }  // namespace
 
+namespace {
+
+// True when none of the eight bytes at `p` is non-ASCII or a carriage return.
+bool plain_ascii_word(const unsigned char* p) {
+  constexpr std::uint64_t kOnes = 0x0101010101010101ULL;
+  constexpr std::uint64_t kHigh = 0x8080808080808080ULL;
+  std::uint64_t w;
+  std::memcpy(&w, p, 8);
+  const std::uint64_t cr = w ^ (kOnes * '\r');
+  return ((w & kHigh) | ((cr - kOnes) & ~cr & kHigh)) == 0;
+}
+
+}  // namespace
+
 void decode_text(std::string_view bytes, std::string& out) {
   out.clear();
   out.reserve(bytes.size());
@@ -113,6 +130,7 @@ void decode_text(std::string_view bytes, std::string& out) {
   while (i < n) {
     // Bulk-copy runs of plain ASCII (no CR): most source text is nothing else.
     std::size_t run = i;
+    while (run + 8 <= n && plain_ascii_word(p + run)) run += 8;
     while (run < n && p[run] < 0x80 && p[run] != '\r') ++run;
     if (run > i) {
       if (pending_cr && p[i] == '\n') ++i;

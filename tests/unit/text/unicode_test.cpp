@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <random>
 #include <string>
 #include <vector>
 
@@ -42,6 +43,32 @@ TEST(DecodeText, DropsUndecodableSequencesAndKeepsWhatFollows) {
       {"empty", "", ""},
   };
   for (const Case& c : cases) EXPECT_EQ(decoded(c.in), c.out) << c.what;
+}
+
+// Plain ASCII is copied eight bytes at a time; every special byte must still
+// be seen at every offset within and across those words. Each piece decodes
+// on its own ("\r" is always followed by a letter, so no piece's line end
+// depends on the next one).
+TEST(DecodeText, SpecialBytesAtEveryOffset) {
+  struct Piece {
+    std::string in;
+    std::string out;
+  };
+  const std::vector<Piece> pieces{{"a", "a"},         {"Z", "Z"},        {"\n", "\n"},
+                                  {"\r\n", "\n"},    {"\rq", "\nq"},    {"\xC3\xA9", "\xC3\xA9"},
+                                  {"\xFF", ""},       {"\xC3z", "z"},    {std::string(1, '\0'), std::string(1, '\0')},
+                                  {"\x7F", "\x7F"},    {"\xE2\x82\xAC", "\xE2\x82\xAC"}};
+  std::mt19937 rng(31);
+  for (int round = 0; round < 20000; ++round) {
+    std::string in;
+    std::string expected;
+    for (int i = static_cast<int>(rng() % 40); i > 0; --i) {
+      const Piece& p = rng() % 3 != 0 ? pieces[rng() % 2] : pieces[rng() % pieces.size()];
+      in += p.in;
+      expected += p.out;
+    }
+    ASSERT_EQ(decoded(in), expected) << in;
+  }
 }
 
 TEST(DecodeText, StrictValidity) {
