@@ -15,11 +15,11 @@
 #include <filesystem>
 #include <system_error>
 #include <string_view>
-#include <unordered_map>
 #include <vector>
 
 #include "graph_builder/cli/options.hpp"
 #include "graph_builder/error.hpp"
+#include "graph_builder/graph/index_table.hpp"
 
 namespace graph_builder::cli {
 
@@ -213,16 +213,17 @@ void write_symbol_index_document(const graph::Graph& g, std::string& out,
                                  std::size_t* members) {
   // Position of each id's first node, value from its last.
   std::vector<const graph::Node*> order;
-  std::unordered_map<std::string_view, std::size_t> slot;
-  slot.reserve(g.symbol_count);
   order.reserve(g.symbol_count);
+  graph::IndexTable first(g.symbol_count);
+  const std::hash<std::string_view> hash;
   for (const graph::Node& n : g.nodes) {
     if (n.kind != "symbol") continue;
-    auto [it, inserted] = slot.emplace(n.id, order.size());
-    if (inserted) {
+    const std::size_t slot = first.first(hash(n.id), order.size(),
+                                         [&](std::size_t i) { return order[i]->id == n.id; });
+    if (slot == order.size()) {
       order.push_back(&n);
     } else {
-      order[it->second] = &n;
+      order[slot] = &n;
     }
   }
   if (members != nullptr) *members = order.size();

@@ -3,9 +3,11 @@
 #include <array>
 #include <charconv>
 #include <cmath>
-#include <cstdint>
 #include <cstdlib>
-#include <cstring>
+
+#ifdef __SSE2__
+#include <emmintrin.h>
+#endif
 
 #include "graph_builder/text/unicode.hpp"
 
@@ -161,15 +163,28 @@ constexpr std::array<unsigned char, 256> kEscapeClass = [] {
   return t;
 }();
 
-// True when one of the eight bytes in `w` is not copied as is: a control
-// character, '"', '\\', DEL or a byte of a non-ASCII character.
-bool word_needs_escape(std::uint64_t w) {
-  constexpr std::uint64_t kOnes = 0x0101010101010101ULL;
-  constexpr std::uint64_t kHigh = 0x8080808080808080ULL;
-  auto has_zero = [](std::uint64_t v) { return ((v - kOnes) & ~v & kHigh) != 0; };
-  const bool below_space = ((w - kOnes * 0x20) & ~w & kHigh) != 0;
-  return below_space || (w & kHigh) != 0 || has_zero(w ^ (kOnes * '"')) ||
-         has_zero(w ^ (kOnes * '\\')) || has_zero(w ^ (kOnes * 0x7F));
+// End of the run of bytes from `i` that are copied as is: the first control
+// character, '"', '\\', DEL or byte of a non-ASCII character, or `n`. Sixteen
+// bytes at a time where the processor has the instructions for it.
+std::size_t plain_run_end(const unsigned char* p, std::size_t i, std::size_t n) {
+#ifdef __SSE2__
+  const __m128i space = _mm_set1_epi8(0x20);
+  const __m128i quote = _mm_set1_epi8('"');
+  const __m128i backslash = _mm_set1_epi8('\\');
+  const __m128i del = _mm_set1_epi8(0x7F);
+  while (i + 16 <= n) {
+    const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + i));
+    // As signed bytes, everything from 0x80 up is below the space too.
+    const __m128i special =
+        _mm_or_si128(_mm_or_si128(_mm_cmplt_epi8(v, space), _mm_cmpeq_epi8(v, quote)),
+                     _mm_or_si128(_mm_cmpeq_epi8(v, backslash), _mm_cmpeq_epi8(v, del)));
+    const auto mask = static_cast<unsigned>(_mm_movemask_epi8(special));
+    if (mask != 0) return i + static_cast<std::size_t>(__builtin_ctz(mask));
+    i += 16;
+  }
+#endif
+  while (i < n && kEscapeClass[p[i]] == 0) ++i;
+  return i;
 }
 
 char short_escape(char c) {
@@ -192,14 +207,7 @@ void append_json_string(std::string& out, std::string_view s) {
   std::size_t pos = 0;
   while (pos < n) {
     // Copy the run of bytes that need no escape in one go.
-    std::size_t run = pos;
-    while (run + 8 <= n) {
-      std::uint64_t w;
-      std::memcpy(&w, p + run, 8);
-      if (word_needs_escape(w)) break;
-      run += 8;
-    }
-    while (run < n && kEscapeClass[p[run]] == 0) ++run;
+    const std::size_t run = plain_run_end(p, pos, n);
     if (run > pos) {
       out.append(s.data() + pos, run - pos);
       pos = run;

@@ -5,11 +5,11 @@
 #include <unistd.h>
 
 #include <memory>
-#include <unordered_set>
 
 #include "graph_builder/discovery/file_id.hpp"
 #include "graph_builder/discovery/skip_rules.hpp"
 #include "graph_builder/discovery/walk.hpp"
+#include "graph_builder/graph/index_table.hpp"
 #include "graph_builder/relations/relations.hpp"
 #include "graph_builder/symbols/dispatch.hpp"
 #include "graph_builder/text/keywords.hpp"
@@ -19,16 +19,6 @@
 
 namespace graph_builder::graph {
 namespace {
-
-struct EdgeKeyHash {
-  std::size_t operator()(const Edge* e) const {
-    std::hash<std::string> h;
-    return h(e->from) ^ (h(e->to) * 31) ^ (h(e->rel) * 131);
-  }
-};
-struct EdgeKeyEq {
-  bool operator()(const Edge* a, const Edge* b) const { return *a == *b; }
-};
 
 // A reused file node: the stored values as they are, the current hash. With
 // `take` the stored values are moved out of `old`.
@@ -102,18 +92,26 @@ ReadStatus read_source(const std::string& path, std::string& out, std::size_t ma
 }
 
 std::vector<Edge> dedupe_edges(std::vector<Edge>&& edges) {
-  std::vector<Edge> out;
-  out.reserve(edges.size());
-  std::unordered_set<const Edge*, EdgeKeyHash, EdgeKeyEq> seen;
-  seen.reserve(edges.size());
-  // Keys point into `edges`, which is not touched while `seen` is alive.
+  // Decide every edge first (the table refers to edges by position), then
+  // close the gaps in place.
   std::vector<bool> keep(edges.size(), false);
-  for (std::size_t i = 0; i < edges.size(); ++i) keep[i] = seen.insert(&edges[i]).second;
-  seen.clear();
-  for (std::size_t i = 0; i < edges.size(); ++i) {
-    if (keep[i]) out.push_back(std::move(edges[i]));
+  {
+    IndexTable first(edges.size());
+    const std::hash<std::string> hash;
+    for (std::size_t i = 0; i < edges.size(); ++i) {
+      const Edge& e = edges[i];
+      const std::uint64_t h = hash(e.from) ^ (hash(e.to) * 31) ^ (hash(e.rel) * 131);
+      keep[i] = first.first(h, i, [&](std::size_t j) { return edges[j] == e; }) == i;
+    }
   }
-  return out;
+  std::size_t kept = 0;
+  for (std::size_t i = 0; i < edges.size(); ++i) {
+    if (!keep[i]) continue;
+    if (kept != i) edges[kept] = std::move(edges[i]);
+    ++kept;
+  }
+  edges.resize(kept);
+  return std::move(edges);
 }
 
 std::vector<Edge> dedupe_edges(const std::vector<Edge>& edges) {

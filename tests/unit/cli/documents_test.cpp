@@ -38,5 +38,37 @@ TEST(WriteFileAtomic, AnySizeInAnyPiecesComesBackExactly) {
   }
 }
 
+graph::Node symbol(const std::string& id, std::int64_t start, const std::string& hash) {
+  graph::Node n;
+  n.id = id;
+  n.kind = "symbol";
+  n.path = id.substr(0, id.find("::"));
+  n.line_start = start;
+  n.line_end = start + 1;
+  n.body_hash = hash;
+  n.confidence = "high";
+  return n;
+}
+
+// A symbol id met again (a file reached twice through a linked directory)
+// keeps the place of its first node and takes the values of its last; file
+// nodes are not members.
+TEST(SymbolIndex, FirstPlaceLastValue) {
+  graph::Graph g;
+  graph::Node file;
+  file.id = "a.py";
+  file.kind = "file";
+  g.nodes = {symbol("a.py::f", 1, "aaaaaaaa"), file, symbol("a.py::g", 5, "bbbbbbbb"),
+             symbol("a.py::f", 9, "cccccccc")};
+  g.symbol_count = 3;
+  std::size_t members = 0;
+  EXPECT_EQ(symbol_index_document(g, &members),
+            R"({"a.py::f": {"line_start": 9, "line_end": 10, "body_hash": "cccccccc", )"
+            R"("confidence": "high", "path": "a.py"}, )"
+            R"("a.py::g": {"line_start": 5, "line_end": 6, "body_hash": "bbbbbbbb", )"
+            R"("confidence": "high", "path": "a.py"}})");
+  EXPECT_EQ(members, 2U);
+}
+
 }  // namespace
 }  // namespace graph_builder::cli
