@@ -250,7 +250,8 @@ void write_symbol_index_document(const graph::Graph& g, std::string& out,
 }
 
 void write_file_atomic(const std::string& path, const std::string& bytes) {
-  write_file_atomic(path, [&](const std::function<void(std::string_view)>& write) { write(bytes); });
+  write_file_atomic(path,
+                    [&](const std::function<void(std::string_view)>& write) { write(bytes); });
 }
 
 void write_file_atomic(

@@ -135,9 +135,13 @@ std::vector<std::string> declaration_names(std::string_view content, std::string
   } else if (ext == ".ts" || ext == ".tsx" || ext == ".js" || ext == ".jsx") {
     // matches: "export async function ProfileCard" and "class Cart"
     static const Regex kDecl(
-        R"re((?:export\s+)?(?:async\s+)?function\s+([A-Za-z_]\w*)|(?:export\s+)?class\s+([A-Za-z_]\w*))re",
+        R"re(\G(?:(?:export\s+)?(?:async\s+)?function\s+([A-Za-z_]\w*)|(?:export\s+)?class\s+([A-Za-z_]\w*)))re",
         Flags::multiline);
-    offer_first_of_two(names, kDecl, content);
+    regex::for_each_at_literals(content, {"export", "async", "function", "class"}, kDecl,
+                                [&](const Match& m) {
+                                  return names.offer(m.group(1).empty() ? m.group(2)
+                                                                        : m.group(1));
+                                });
   } else if (ext == ".rs") {
     // matches: "pub(crate) fn parse" and "pub struct Ledger"
     static const Regex kDecl(

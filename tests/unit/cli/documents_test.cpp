@@ -18,13 +18,15 @@ using testing::TempTree;
 // back byte for byte.
 TEST(WriteFileAtomic, AnySizeInAnyPiecesComesBackExactly) {
   constexpr std::size_t kMiB = 1U << 20;
-  const std::vector<std::size_t> sizes{0,        1,        4095,       4096,          4097,
-                                       kMiB - 1, kMiB,     kMiB + 1,   kMiB + 4097,   3 * kMiB + 123};
+  const std::vector<std::size_t> sizes{0,    1,        4095, 4096,     4097,
+                                       kMiB - 1, kMiB, kMiB + 1, kMiB + 4097, 3 * kMiB + 123};
   const std::vector<std::size_t> pieces{1, 4096, 4099, kMiB, 3 * kMiB};
   TempTree t;
   for (std::size_t size : sizes) {
     std::string bytes(size, '\0');
-    for (std::size_t i = 0; i < size; ++i) bytes[i] = static_cast<char>('a' + (i * 7 + i / 4096) % 26);
+    for (std::size_t i = 0; i < size; ++i) {
+      bytes[i] = static_cast<char>('a' + (i * 7 + i / 4096) % 26);
+    }
     for (std::size_t piece : pieces) {
       if (size > 4 * 4099 && piece == 1) continue;  // byte by byte only for small sizes
       const std::string path = t.path("doc.json").string();

@@ -54,10 +54,11 @@ TEST(DecodeText, SpecialBytesAtEveryOffset) {
     std::string in;
     std::string out;
   };
-  const std::vector<Piece> pieces{{"a", "a"},         {"Z", "Z"},        {"\n", "\n"},
-                                  {"\r\n", "\n"},    {"\rq", "\nq"},    {"\xC3\xA9", "\xC3\xA9"},
-                                  {"\xFF", ""},       {"\xC3z", "z"},    {std::string(1, '\0'), std::string(1, '\0')},
-                                  {"\x7F", "\x7F"},    {"\xE2\x82\xAC", "\xE2\x82\xAC"}};
+  const std::string nul(1, '\0');
+  const std::vector<Piece> pieces{
+      {"a", "a"},       {"Z", "Z"},     {"\n", "\n"},     {"\r\n", "\n"},
+      {"\rq", "\nq"},    {"\xC3\xA9", "\xC3\xA9"}, {"\xFF", ""},  {"\xC3z", "z"},
+      {nul, nul},       {"\x7F", "\x7F"},  {"\xE2\x82\xAC", "\xE2\x82\xAC"}};
   std::mt19937 rng(31);
   for (int round = 0; round < 20000; ++round) {
     std::string in;
