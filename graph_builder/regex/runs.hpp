@@ -133,4 +133,54 @@ void for_each_by_keywords(std::string_view text, std::initializer_list<std::stri
   }
 }
 
+// For a multi-line pattern "^\s*TAIL", where every match of TAIL begins with
+// `keyword` (whose first character is not white space): "\s*" can only stop
+// where TAIL begins, so a match that starts at a line start s has its keyword
+// at the end of the white space run from s, and TAIL decides the match alone.
+// The plain search tries every line start; this one finds each `keyword`,
+// tests `tail` (which starts with "\G") there, and reads the white space
+// before it backwards, never past where the plain search goes on, to the
+// earliest line start in it (\s crosses line feeds, so a match may begin at
+// the first line of a blank stretch). The full pattern runs only from there,
+// where it matches. `is_space(code point)` must be the white-space set of \s.
+template <class IsSpace, class Fn>
+void for_each_from_line_start(std::string_view text, std::string_view keyword,
+                              IsSpace&& is_space, const Regex& tail, const Regex& full,
+                              Fn&& fn) {
+  constexpr std::size_t kNone = std::string_view::npos;
+  auto line_start = [&](std::size_t p) { return p == 0 || text[p - 1] == '\n'; };
+  std::size_t pos = 0;   // where the plain search would go on
+  std::size_t from = 0;  // where the next keyword is looked for
+  while (from < text.size()) {
+    const std::size_t k = text.find(keyword, from);
+    if (k == kNone) return;
+    from = k + 1;
+    std::size_t start = line_start(k) ? k : kNone;
+    for (std::size_t p = k; p > pos;) {
+      std::size_t at = p - 1;
+      while (at > pos && (static_cast<unsigned char>(text[at]) & 0xC0) == 0x80) --at;
+      // Decode the code point that ends at p (the text is valid UTF-8).
+      const auto b0 = static_cast<unsigned char>(text[at]);
+      char32_t cp = b0;
+      if (b0 >= 0xF0) {
+        cp = 0x10000;  // no white space lies above U+FFFF
+      } else if (b0 >= 0xE0) {
+        cp = ((b0 & 0x0FU) << 12) | ((static_cast<unsigned char>(text[at + 1]) & 0x3FU) << 6) |
+             (static_cast<unsigned char>(text[at + 2]) & 0x3FU);
+      } else if (b0 >= 0x80) {
+        cp = ((b0 & 0x1FU) << 6) | (static_cast<unsigned char>(text[at + 1]) & 0x3FU);
+      }
+      if (!is_space(cp)) break;
+      p = at;
+      if (line_start(p)) start = p;
+    }
+    if (start == kNone || !tail.search(text, k)) continue;
+    std::optional<Match> m = full.search(text, start);
+    if (!m) return;
+    if (!fn(*m)) return;
+    pos = m->end();
+    from = std::max(from, pos);
+  }
+}
+
 }  // namespace graph_builder::regex

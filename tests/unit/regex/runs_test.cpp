@@ -115,5 +115,53 @@ TEST(RegexRuns, SearchBeforeEachCharacterEqualsPlainSearch) {
   EXPECT_GT(with_matches, 1000U);
 }
 
+// Texts of import statements: keywords, dotted names, and white space of every
+// kind around line feeds (NEL and U+3000 are white space, U+2028 is not).
+std::string random_import_text(std::mt19937& rng) {
+  static const char* const kPieces[] = {
+      "import", "import", "from", "from", "imp",   "ort",  "fro", "m",  "os",   "a.b",
+      "_x9",    ".",      ".",    "é",      "#",     "'",    "(",   ",",  "reimport",
+      " ",      " ",      "  ",   "\t",     "\n",    "\n",   "\n\n", "\r", "\x1c",
+      "\xC2\xA0", "\xC2\x85", "\xE3\x80\x80", "\xE2\x80\xA8", "\n import", "\nfrom ",
+      "\nimport os", "\nfrom a import ", "from .m import x\n", " import\n", "\n\t"};
+  std::uniform_int_distribution<std::size_t> count(0, 30);
+  std::uniform_int_distribution<std::size_t> pick(0, std::size(kPieces) - 1);
+  std::string s;
+  for (std::size_t i = count(rng); i > 0; --i) s += kPieces[pick(rng)];
+  return s;
+}
+
+TEST(RegexRuns, SearchFromEachKeywordToItsLineStartEqualsPlainSearch) {
+  struct Shape {
+    const char* full;
+    const char* keyword;
+    const char* tail;
+  };
+  const Shape shapes[] = {
+      {R"(^\s*import\s+([a-zA-Z0-9_\.]+))", "import", R"(\Gimport\s+([a-zA-Z0-9_\.]+))"},
+      {R"(^\s*from\s+([a-zA-Z0-9_\.]+)\s+import\s+)", "from",
+       R"(\Gfrom\s+([a-zA-Z0-9_\.]+)\s+import\s+)"},
+  };
+  std::mt19937 rng(31337);
+  for (const Shape& shape : shapes) {
+    const Regex full(shape.full, Flags::multiline);
+    const Regex tail(shape.tail);
+    std::size_t with_matches = 0;
+    std::size_t with_several = 0;
+    for (int i = 0; i < 60000; ++i) {
+      const std::string t = random_import_text(rng);
+      Found plain = collect([&](auto fn) { full.for_each(t, fn); });
+      Found fast = collect([&](auto fn) {
+        for_each_from_line_start(t, shape.keyword, text::is_space, tail, full, fn);
+      });
+      ASSERT_EQ(fast, plain) << "text: " << t;
+      with_matches += !plain.empty();
+      with_several += plain.size() > 1;
+    }
+    EXPECT_GT(with_matches, 15000U) << shape.full;
+    EXPECT_GT(with_several, 3000U) << shape.full;
+  }
+}
+
 }  // namespace
 }  // namespace graph_builder::regex
