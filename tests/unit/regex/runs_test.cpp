@@ -8,9 +8,11 @@
 
 #include "graph_builder/text/unicode.hpp"
 
+#include <optional>
 #include <random>
 #include <string>
 #include <tuple>
+#include <utility>
 #include <vector>
 
 namespace graph_builder::regex {
@@ -161,6 +163,71 @@ TEST(RegexRuns, SearchFromEachKeywordToItsLineStartEqualsPlainSearch) {
     EXPECT_GT(with_matches, 15000U) << shape.full;
     EXPECT_GT(with_several, 3000U) << shape.full;
   }
+}
+
+// Random texts over an alphabet where the words, their prefixes and their
+// overlaps ("@interface" holds "interface") are frequent.
+std::string random_word_text(std::mt19937& rng) {
+  static const char* const kPieces[] = {
+      "class", "interface", "enum", "record", "object", "data", "sealed", "abstract",
+      "@interface", "@", "cl", "cla", "in", "int", "en", "re", "rec", "ob", "da", "dat",
+      "se", "sea", "ab", "abs", "a", "s", "e", "c", "l", "i", "\xC3\xA9", " ", "\n"};
+  std::uniform_int_distribution<std::size_t> count(0, 20);
+  std::uniform_int_distribution<std::size_t> pick(0, std::size(kPieces) - 1);
+  std::string s;
+  for (std::size_t i = count(rng); i > 0; --i) s += kPieces[pick(rng)];
+  return s;
+}
+
+TEST(RegexRuns, WordFinderFindsWhereTheAlternationStarts) {
+  struct Set {
+    const char* alternation;
+    std::initializer_list<std::string_view> words;
+  };
+  const Set sets[] = {
+      {"class|interface|enum|record|object|data|sealed|abstract|@interface",
+       {"class", "interface", "enum", "record", "object", "data", "sealed", "abstract",
+        "@interface"}},
+      // Words sharing leading bytes, one inside another.
+      {"abs|absa|sea|seal|eae|cla", {"abs", "absa", "sea", "seal", "eae", "cla"}},
+  };
+  std::mt19937 rng(4242);
+  for (const Set& set : sets) {
+    const Regex alternation(set.alternation);
+    const WordFinder finder(set.words);
+    std::size_t found = 0;
+    for (int i = 0; i < 30000; ++i) {
+      const std::string t = random_word_text(rng);
+      // Every start offset: the searches begin after earlier keywords.
+      for (std::size_t from = 0; from <= t.size(); ++from) {
+        if (from < t.size() && (static_cast<unsigned char>(t[from]) & 0xC0) == 0x80) continue;
+        const std::optional<Match> m = alternation.search(t, from);
+        const std::size_t want = m ? m->start() : std::string_view::npos;
+        ASSERT_EQ(finder.find(t, from), want) << "text: " << t << " from " << from;
+        found += m.has_value();
+      }
+    }
+    EXPECT_GT(found, 100000U) << set.alternation;
+  }
+}
+
+TEST(RegexRuns, LineStartSpaceRunIsTheFirstMatchOfThePattern) {
+  const Regex run(R"(^\s+)", Flags::multiline);
+  std::mt19937 rng(515);
+  std::size_t found = 0;
+  for (int i = 0; i < 30000; ++i) {
+    const std::string t = random_import_text(rng);
+    for (std::size_t from = 0; from <= t.size(); ++from) {
+      // Searches start on character boundaries only.
+      if (from < t.size() && (static_cast<unsigned char>(t[from]) & 0xC0) == 0x80) continue;
+      std::optional<std::pair<std::size_t, std::size_t>> want;
+      if (const std::optional<Match> m = run.search(t, from)) want = {m->start(), m->end()};
+      ASSERT_EQ(find_line_start_space_run(t, from, text::is_space), want)
+          << "text: " << t << " from " << from;
+      found += want.has_value();
+    }
+  }
+  EXPECT_GT(found, 100000U);
 }
 
 }  // namespace
