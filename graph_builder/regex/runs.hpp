@@ -188,25 +188,27 @@ void for_each_by_keywords(std::string_view text, std::initializer_list<std::stri
 }
 
 // For a multi-line pattern "^\s*TAIL", where every match of TAIL begins with
-// `keyword` (whose first character is not white space): "\s*" can only stop
+// a keyword (whose first character is not white space): "\s*" can only stop
 // where TAIL begins, so a match that starts at a line start s has its keyword
 // at the end of the white space run from s, and TAIL decides the match alone.
-// The plain search tries every line start; this one finds each `keyword`,
-// tests `tail` (which starts with "\G") there, and reads the white space
-// before it backwards, never past where the plain search goes on, to the
-// earliest line start in it (\s crosses line feeds, so a match may begin at
-// the first line of a blank stretch). The full pattern runs only from there,
-// where it matches. `is_space(code point)` must be the white-space set of \s.
-template <class IsSpace, class Fn>
-void for_each_from_line_start(std::string_view text, std::string_view keyword,
-                              IsSpace&& is_space, const Regex& tail, const Regex& full,
-                              Fn&& fn) {
+// The plain search tries every line start; this one finds each keyword
+// (`find_keyword(from)` returns where the leftmost one at or after `from`
+// starts, npos for none), tests TAIL there (`tail_at(at)`), and reads the
+// white space before it backwards, never past where the plain search goes
+// on, to the earliest line start in it (\s crosses line feeds, so a match
+// may begin at the first line of a blank stretch). The full pattern runs
+// only from there, where it matches. `is_space(code point)` must be the
+// white-space set of \s.
+template <class FindKeyword, class IsSpace, class TailAt, class Fn>
+void for_each_from_line_start_found(std::string_view text, FindKeyword&& find_keyword,
+                                    IsSpace&& is_space, TailAt&& tail_at, const Regex& full,
+                                    Fn&& fn) {
   constexpr std::size_t kNone = std::string_view::npos;
   auto line_start = [&](std::size_t p) { return p == 0 || text[p - 1] == '\n'; };
   std::size_t pos = 0;   // where the plain search would go on
   std::size_t from = 0;  // where the next keyword is looked for
   while (from < text.size()) {
-    const std::size_t k = text.find(keyword, from);
+    const std::size_t k = find_keyword(from);
     if (k == kNone) return;
     from = k + 1;
     std::size_t start = line_start(k) ? k : kNone;
@@ -218,13 +220,23 @@ void for_each_from_line_start(std::string_view text, std::string_view keyword,
       p = at;
       if (line_start(p)) start = p;
     }
-    if (start == kNone || !tail.search(text, k)) continue;
+    if (start == kNone || !tail_at(k)) continue;
     std::optional<Match> m = full.search(text, start);
     if (!m) return;
     if (!fn(*m)) return;
     pos = m->end();
     from = std::max(from, pos);
   }
+}
+
+// The search described above for one `keyword`, TAIL as a pattern.
+template <class IsSpace, class Fn>
+void for_each_from_line_start(std::string_view text, std::string_view keyword,
+                              IsSpace&& is_space, const Regex& tail, const Regex& full,
+                              Fn&& fn) {
+  for_each_from_line_start_found(
+      text, [&](std::size_t from) { return text.find(keyword, from); }, is_space,
+      [&](std::size_t at) { return tail.search(text, at).has_value(); }, full, fn);
 }
 
 // [start, end) of the leftmost match at or after `pos` of the multi-line

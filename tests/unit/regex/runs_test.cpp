@@ -125,7 +125,9 @@ std::string random_import_text(std::mt19937& rng) {
       "_x9",    ".",      ".",    "é",      "#",     "'",    "(",   ",",  "reimport",
       " ",      " ",      "  ",   "\t",     "\n",    "\n",   "\n\n", "\r", "\x1c",
       "\xC2\xA0", "\xC2\x85", "\xE3\x80\x80", "\xE2\x80\xA8", "\n import", "\nfrom ",
-      "\nimport os", "\nfrom a import ", "from .m import x\n", " import\n", "\n\t"};
+      "\nimport os", "\nfrom a import ", "from .m import x\n", " import\n", "\n\t",
+      "class", "struct", "union", "namespace", "enum", "enum class ", "\nstruct ", "X_API ",
+      "MY_API", "_API", "union_", "subclass", "Q"};
   std::uniform_int_distribution<std::size_t> count(0, 30);
   std::uniform_int_distribution<std::size_t> pick(0, std::size(kPieces) - 1);
   std::string s;
@@ -163,6 +165,44 @@ TEST(RegexRuns, SearchFromEachKeywordToItsLineStartEqualsPlainSearch) {
     EXPECT_GT(with_matches, 15000U) << shape.full;
     EXPECT_GT(with_several, 3000U) << shape.full;
   }
+}
+
+TEST(RegexRuns, SearchFromEachOfSeveralKeywordsToItsLineStartEqualsPlainSearch) {
+  const Regex full(
+      R"(^\s*(?:class|struct|union|namespace)\s+(?:\w+_API\s+)?([A-Za-z_]\w*)|^\s*enum\s+(?:class\s+)?(?:\w+_API\s+)?([A-Za-z_]\w*))",
+      Flags::multiline);
+  const Regex tail(
+      R"(\G(?:(?:class|struct|union|namespace)\s+(?:\w+_API\s+)?([A-Za-z_]\w*)|enum\s+(?:class\s+)?(?:\w+_API\s+)?([A-Za-z_]\w*)))");
+  const WordFinder words{"class", "struct", "union", "namespace", "enum"};
+  std::mt19937 rng(2718);
+  std::size_t with_matches = 0;
+  std::size_t with_several = 0;
+  std::size_t with_enum = 0;
+  for (int i = 0; i < 60000; ++i) {
+    const std::string t = random_import_text(rng);
+    // Both groups, since either alternative may match.
+    auto both = [](auto&& search) {
+      std::vector<std::tuple<std::size_t, std::size_t, std::string, std::string>> out;
+      search([&](const Match& m) {
+        out.emplace_back(m.start(), m.end(), std::string(m.group(1)), std::string(m.group(2)));
+        return true;
+      });
+      return out;
+    };
+    const auto plain = both([&](auto fn) { full.for_each(t, fn); });
+    const auto fast = both([&](auto fn) {
+      for_each_from_line_start_found(
+          t, [&](std::size_t from) { return words.find(t, from); }, text::is_space,
+          [&](std::size_t at) { return tail.search(t, at).has_value(); }, full, fn);
+    });
+    ASSERT_EQ(fast, plain) << "text: " << t;
+    with_matches += !plain.empty();
+    with_several += plain.size() > 1;
+    for (const auto& match : plain) with_enum += !std::get<3>(match).empty();
+  }
+  EXPECT_GT(with_matches, 8000U);
+  EXPECT_GT(with_several, 1500U);
+  EXPECT_GT(with_enum, 1500U);
 }
 
 // Random texts over an alphabet where the words, their prefixes and their
