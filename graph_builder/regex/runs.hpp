@@ -17,28 +17,66 @@
 // anchored-at-match-time search it keeps the compiled machine code).
 
 #include <algorithm>
+#include <array>
+#include <bit>
+#include <cstdint>
 #include <initializer_list>
 #include <optional>
 #include <string_view>
+#include <utility>
 
 #include "graph_builder/regex/regex.hpp"
 
 namespace graph_builder::regex {
 
-template <class Fn>
-void for_each_by_runs(std::string_view text, const Regex& run, const Regex& tail,
-                      const Regex& full, Fn&& fn) {
+// The code point that starts at byte `at` of valid UTF-8 text and its length
+// in bytes. Code points above U+FFFF come back as U+10000: no white space
+// lies there, and callers only ask about white space.
+inline std::pair<char32_t, std::size_t> code_point_at(std::string_view text, std::size_t at) {
+  const auto b0 = static_cast<unsigned char>(text[at]);
+  if (b0 < 0x80) return {b0, 1};
+  const auto b1 = static_cast<unsigned char>(text[at + 1]) & 0x3FU;
+  if (b0 < 0xE0) return {((b0 & 0x1FU) << 6) | b1, 2};
+  if (b0 < 0xF0) {
+    return {((b0 & 0x0FU) << 12) | (b1 << 6) | (static_cast<unsigned char>(text[at + 2]) & 0x3FU),
+            3};
+  }
+  return {0x10000, 4};
+}
+
+// The search described above, with RUN and TAIL given as code: `find_run(pos)`
+// returns [start, end) of the leftmost match of RUN at or after `pos` (the
+// maximal run), or nothing; `tail_at(end)` whether TAIL matches at `end`. A
+// hand-written scan finds some runs faster than a pattern, and a cheap test
+// can rule out most tails before the pattern runs.
+template <class FindRun, class TailAt, class Fn>
+void for_each_by_found_runs(std::string_view text, FindRun&& find_run, TailAt&& tail_at,
+                            const Regex& full, Fn&& fn) {
   std::size_t pos = 0;
   while (pos < text.size()) {
-    std::optional<Match> r = run.search(text, pos);
+    std::optional<std::pair<std::size_t, std::size_t>> r = find_run(pos);
     if (!r) return;
-    pos = r->end();
-    if (!tail.search(text, r->end())) continue;
-    std::optional<Match> m = full.search(text, r->start());
+    pos = r->second;
+    if (!tail_at(r->second)) continue;
+    std::optional<Match> m = full.search(text, r->first);
     if (!m) return;
     if (!fn(*m)) return;
     pos = std::max(pos, m->end());
   }
+}
+
+// The search described above with RUN and TAIL as patterns.
+template <class Fn>
+void for_each_by_runs(std::string_view text, const Regex& run, const Regex& tail,
+                      const Regex& full, Fn&& fn) {
+  for_each_by_found_runs(
+      text,
+      [&](std::size_t pos) -> std::optional<std::pair<std::size_t, std::size_t>> {
+        std::optional<Match> r = run.search(text, pos);
+        if (!r) return std::nullopt;
+        return std::pair{r->start(), r->end()};
+      },
+      [&](std::size_t at) { return tail.search(text, at).has_value(); }, full, fn);
 }
 
 // Visits every match of `full` exactly as `full.for_each(text, fn)` would, for
@@ -76,16 +114,18 @@ void for_each_before(std::string_view text, char last, const Regex& full, Inside
 // keyword costs one short backward read and one anchored test of `tail`
 // (which starts with "\G"); the full pattern runs only where it matches.
 // `is_space(code point)` must be the white-space set of the patterns' \s.
-template <class IsSpace, class Fn>
-void for_each_by_keywords(std::string_view text, std::initializer_list<std::string_view> words,
-                          IsSpace&& is_space, const Regex& keyword, const Regex& tail,
-                          const Regex& full, Fn&& fn) {
+// `find_keyword(from)` returns where the leftmost keyword match at or after
+// `from` starts (npos for none), `tail_at(at)` whether TAIL matches at `at`.
+template <class IsSpace, class FindKeyword, class TailAt, class Fn>
+void for_each_by_found_keywords(std::string_view text,
+                                std::initializer_list<std::string_view> words,
+                                IsSpace&& is_space, FindKeyword&& find_keyword,
+                                TailAt&& tail_at, const Regex& full, Fn&& fn) {
   std::size_t pos = 0;     // where the plain search would go on
   std::size_t from = 0;    // where the next keyword is looked for
   while (from < text.size()) {
-    std::optional<Match> k = keyword.search(text, from);
-    if (!k) return;
-    const std::size_t e = k->start();
+    const std::size_t e = find_keyword(from);
+    if (e == std::string_view::npos) return;
     from = e + 1;
     // Read the run backwards from e, never past pos.
     std::size_t s = e;
@@ -124,7 +164,7 @@ void for_each_by_keywords(std::string_view text, std::initializer_list<std::stri
       }
       if (!took) break;
     }
-    if (s == e || !tail.search(text, e)) continue;
+    if (s == e || !tail_at(e)) continue;
     std::optional<Match> m = full.search(text, s);
     if (!m) return;
     if (!fn(*m)) return;
@@ -132,5 +172,138 @@ void for_each_by_keywords(std::string_view text, std::initializer_list<std::stri
     from = std::max(from, pos);
   }
 }
+
+// The search described above with the keyword and TAIL as patterns.
+template <class IsSpace, class Fn>
+void for_each_by_keywords(std::string_view text, std::initializer_list<std::string_view> words,
+                          IsSpace&& is_space, const Regex& keyword, const Regex& tail,
+                          const Regex& full, Fn&& fn) {
+  for_each_by_found_keywords(
+      text, words, is_space,
+      [&](std::size_t from) {
+        std::optional<Match> k = keyword.search(text, from);
+        return k ? k->start() : std::string_view::npos;
+      },
+      [&](std::size_t at) { return tail.search(text, at).has_value(); }, full, fn);
+}
+
+// For a multi-line pattern "^\s*TAIL", where every match of TAIL begins with
+// a keyword (whose first character is not white space): "\s*" can only stop
+// where TAIL begins, so a match that starts at a line start s has its keyword
+// at the end of the white space run from s, and TAIL decides the match alone.
+// The plain search tries every line start; this one finds each keyword
+// (`find_keyword(from)` returns where the leftmost one at or after `from`
+// starts, npos for none), tests TAIL there (`tail_at(at)`), and reads the
+// white space before it backwards, never past where the plain search goes
+// on, to the earliest line start in it (\s crosses line feeds, so a match
+// may begin at the first line of a blank stretch). The full pattern runs
+// only from there, where it matches. `is_space(code point)` must be the
+// white-space set of \s.
+template <class FindKeyword, class IsSpace, class TailAt, class Fn>
+void for_each_from_line_start_found(std::string_view text, FindKeyword&& find_keyword,
+                                    IsSpace&& is_space, TailAt&& tail_at, const Regex& full,
+                                    Fn&& fn) {
+  constexpr std::size_t kNone = std::string_view::npos;
+  auto line_start = [&](std::size_t p) { return p == 0 || text[p - 1] == '\n'; };
+  std::size_t pos = 0;   // where the plain search would go on
+  std::size_t from = 0;  // where the next keyword is looked for
+  while (from < text.size()) {
+    const std::size_t k = find_keyword(from);
+    if (k == kNone) return;
+    from = k + 1;
+    std::size_t start = line_start(k) ? k : kNone;
+    for (std::size_t p = k; p > pos;) {
+      std::size_t at = p - 1;
+      while (at > pos && (static_cast<unsigned char>(text[at]) & 0xC0) == 0x80) --at;
+      const char32_t cp = code_point_at(text, at).first;
+      if (!is_space(cp)) break;
+      p = at;
+      if (line_start(p)) start = p;
+    }
+    if (start == kNone || !tail_at(k)) continue;
+    std::optional<Match> m = full.search(text, start);
+    if (!m) return;
+    if (!fn(*m)) return;
+    pos = m->end();
+    from = std::max(from, pos);
+  }
+}
+
+// The search described above for one `keyword`, TAIL as a pattern.
+template <class IsSpace, class Fn>
+void for_each_from_line_start(std::string_view text, std::string_view keyword,
+                              IsSpace&& is_space, const Regex& tail, const Regex& full,
+                              Fn&& fn) {
+  for_each_from_line_start_found(
+      text, [&](std::size_t from) { return text.find(keyword, from); }, is_space,
+      [&](std::size_t at) { return tail.search(text, at).has_value(); }, full, fn);
+}
+
+// [start, end) of the leftmost match at or after `pos` of the multi-line
+// pattern "^\s+": the first line start at or after `pos` that white space
+// follows, and the whole white-space run from there (line feeds included),
+// or nothing. One memchr per line instead of a pattern search.
+// `is_space(code point)` must be the white-space set of \s.
+template <class IsSpace>
+std::optional<std::pair<std::size_t, std::size_t>> find_line_start_space_run(
+    std::string_view text, std::size_t pos, IsSpace&& is_space) {
+  std::size_t p = pos;
+  while (p < text.size()) {
+    if (p > 0 && text[p - 1] != '\n') {
+      const std::size_t lf = text.find('\n', p);
+      if (lf == std::string_view::npos) return std::nullopt;
+      p = lf + 1;
+      continue;
+    }
+    std::size_t end = p;
+    while (end < text.size()) {
+      const auto [cp, len] = code_point_at(text, end);
+      if (!is_space(cp)) break;
+      end += len;
+    }
+    if (end > p) return std::pair{p, end};
+    ++p;  // the line starts with something else: go to the next line
+  }
+  return std::nullopt;
+}
+
+// Finds the leftmost occurrence of any of a set of literal words: the same
+// start as a search for the alternation "W1|W2|...", without a pattern. One
+// table per leading byte position rules out almost every position with three
+// lookups and no branch, where the pattern engine tries each position.
+class WordFinder {
+ public:
+  // At most 16 words, each at least three bytes long.
+  explicit WordFinder(std::initializer_list<std::string_view> words) {
+    std::size_t i = 0;
+    for (std::string_view w : words) {
+      words_[i] = w;
+      for (std::size_t k = 0; k < kLead; ++k) {
+        lead_[k][static_cast<unsigned char>(w[k])] |= static_cast<std::uint16_t>(1U << i);
+      }
+      ++i;
+    }
+  }
+
+  // Start of the leftmost occurrence at or after `from`, or npos.
+  std::size_t find(std::string_view text, std::size_t from) const {
+    const auto* p = reinterpret_cast<const unsigned char*>(text.data());
+    for (std::size_t i = from; i + kLead <= text.size(); ++i) {
+      unsigned m = lead_[0][p[i]] & lead_[1][p[i + 1]] & lead_[2][p[i + 2]];
+      for (; m != 0; m &= m - 1) {
+        if (text.substr(i).starts_with(words_[static_cast<std::size_t>(std::countr_zero(m))])) {
+          return i;
+        }
+      }
+    }
+    return std::string_view::npos;
+  }
+
+ private:
+  static constexpr std::size_t kLead = 3;
+  std::array<std::string_view, 16> words_{};
+  // lead_[k][byte], bit i: word i has `byte` at offset k.
+  std::array<std::array<std::uint16_t, 256>, kLead> lead_{};
+};
 
 }  // namespace graph_builder::regex

@@ -3,6 +3,8 @@
 #include <array>
 
 #include "graph_builder/regex/regex.hpp"
+#include "graph_builder/regex/runs.hpp"
+#include "graph_builder/text/unicode.hpp"
 
 namespace graph_builder::relations {
 namespace {
@@ -11,6 +13,14 @@ using regex::Flags;
 using regex::Regex;
 
 enum class Matches { all, first_only };
+
+// A row pattern "^\s*KEYWORD..." (multi-line) searched from each `keyword`
+// instead of from each line start (see regex::for_each_from_line_start);
+// `tail` is the pattern after "^\s*", anchored with "\G".
+struct LineStartForm {
+  std::string_view keyword;
+  Regex tail;
+};
 
 // One statement rule. Group 1 of each match is the edge target.
 struct Row {
@@ -22,6 +32,9 @@ struct Row {
   std::string_view literal;
   std::string_view kind;
   Matches matches;
+  // Set for a "^\s*KEYWORD" row: the same matches, found without a search
+  // from every line start.
+  const LineStartForm* line_start = nullptr;
 
   bool applies_to(std::string_view ext) const {
     if (exts[0].empty()) return true;
@@ -31,6 +44,17 @@ struct Row {
     return false;
   }
 };
+
+const LineStartForm& import_form() {
+  static const LineStartForm kForm{"import", Regex(R"(\Gimport\s+([a-zA-Z0-9_\.]+))")};
+  return kForm;
+}
+
+const LineStartForm& from_import_form() {
+  static const LineStartForm kForm{
+      "from", Regex(R"(\Gfrom\s+([a-zA-Z0-9_\.]+)\s+import\s+)")};
+  return kForm;
+}
 
 // Rows run in this order and their edges come out in this order. The first
 // five run on every file whatever its language, so a Java import is found by
@@ -46,10 +70,10 @@ const std::array<Row, 14>& rows() {
       {Regex(R"(require\([\'\"]([^\'\"]+)[\'\"]\))"), {}, "require(", "requires", Matches::all},
       // matches: "import os, sys" and "    import json"
       {Regex(R"(^\s*import\s+([a-zA-Z0-9_\.]+))", Flags::multiline), {}, "import", "imports",
-       Matches::all},
+       Matches::all, &import_form()},
       // matches: "from .models import User"
       {Regex(R"(^\s*from\s+([a-zA-Z0-9_\.]+)\s+import\s+)", Flags::multiline), {}, "import",
-       "imports", Matches::all},
+       "imports", Matches::all, &from_import_form()},
       // matches: "import Foundation"
       {Regex(R"(^import\s+([A-Za-z_]\w*))", Flags::multiline), {".swift"}, "import", "imports",
        Matches::all},
@@ -86,10 +110,16 @@ void append_statement_edges(const std::string& file_id, std::string_view ext,
                             std::string_view text, std::vector<graph::Edge>& out) {
   for (const Row& row : rows()) {
     if (!row.applies_to(ext) || text.find(row.literal) == std::string_view::npos) continue;
-    row.re.for_each(text, [&](const regex::Match& m) {
+    auto add = [&](const regex::Match& m) {
       out.push_back({file_id, std::string(m.group(1)), std::string(row.kind)});
       return row.matches == Matches::all;
-    });
+    };
+    if (row.line_start != nullptr) {
+      regex::for_each_from_line_start(text, row.line_start->keyword, text::is_space,
+                                      row.line_start->tail, row.re, add);
+    } else {
+      row.re.for_each(text, add);
+    }
   }
 }
 

@@ -2,6 +2,7 @@
 #include "graph_builder/symbols/recorder.hpp"
 
 #include "graph_builder/regex/regex.hpp"
+#include "graph_builder/regex/runs.hpp"
 #include "graph_builder/symbols/lang_c_cpp_internal.hpp"
 #include "graph_builder/text/unicode.hpp"
 
@@ -258,6 +259,12 @@ std::vector<Symbol> extract_symbols_c_cpp(std::string_view content, std::string_
   static const regex::Regex kType(
       R"(^\s*(?:class|struct|union|namespace)\s+(?:\w+_API\s+)?([A-Za-z_]\w*)|^\s*enum\s+(?:class\s+)?(?:\w+_API\s+)?([A-Za-z_]\w*))",
       regex::Flags::multiline);
+  // The type pattern after its "^\s*", and the words its matches begin with:
+  // searched from each word back to its line start instead of from every
+  // line start.
+  static const regex::Regex kTypeTail(
+      R"(\G(?:(?:class|struct|union|namespace)\s+(?:\w+_API\s+)?([A-Za-z_]\w*)|enum\s+(?:class\s+)?(?:\w+_API\s+)?([A-Za-z_]\w*)))");
+  static const regex::WordFinder kTypeWords{"class", "struct", "union", "namespace", "enum"};
 
   SymbolRecorder rec(content, file_path);
   auto window = [&rec](const std::vector<std::string_view>&, std::int64_t line_no) {
@@ -279,12 +286,15 @@ std::vector<Symbol> extract_symbols_c_cpp(std::string_view content, std::string_
     if (is_skip_word(name)) continue;
     rec.add_sym(name, rec.line_of(start), "use_case", "high", true, window);
   }
-  kType.for_each(content, [&](const regex::Match& m) {
-    std::string_view name = m.has(1) ? m.group(1) : m.group(2);
-    // The keyword is the match's first word: "namespace" makes a utility.
-    const bool is_namespace = text::lstrip(m.text()).starts_with("namespace");
-    return add(name, m, is_namespace ? "utility" : "model");
-  });
+  regex::for_each_from_line_start_found(
+      content, [&](std::size_t from) { return kTypeWords.find(content, from); }, text::is_space,
+      [&](std::size_t at) { return kTypeTail.search(content, at).has_value(); }, kType,
+      [&](const regex::Match& m) {
+        std::string_view name = m.has(1) ? m.group(1) : m.group(2);
+        // The keyword is the match's first word: "namespace" makes a utility.
+        const bool is_namespace = text::lstrip(m.text()).starts_with("namespace");
+        return add(name, m, is_namespace ? "utility" : "model");
+      });
   // Function definitions with their opening brace: "int main(int argc, char **argv) {",
   // and "static int\nparse(a,\n  b)\n{" recorded at the "static int" line.
   for (const auto& [start, name_begin, name_end, end] :

@@ -57,6 +57,47 @@ class CommentFreeText {
   std::vector<std::pair<std::size_t, std::size_t>> removals_;
 };
 
+bool is_ascii_word(unsigned char c) {
+  return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || c == '_';
+}
+
+// False when the indented-method pattern after its leading white space,
+//   "(?!...)([A-Za-z]\w*(?:<[^;{]*?>)?(?:\[\])?)\s+([a-z]\w*)\s*\(",
+// cannot match at `at`; true when it may (the pattern then decides). Most
+// indented lines are statements ("x = y;", "foo.bar();", "}") that fail at
+// the first character or after the first word, and this test costs far less
+// than a pattern call per line. No \w* or \s+ of the pattern can give back
+// a character to help the next part, so reading each greedily is exact;
+// anything outside ASCII is left to the pattern.
+bool may_begin_indented_method(std::string_view t, std::size_t at) {
+  const std::size_t n = t.size();
+  auto byte = [&](std::size_t i) { return static_cast<unsigned char>(t[i]); };
+  auto skip_word = [&](std::size_t i) {
+    while (i < n && is_ascii_word(byte(i))) ++i;
+    return i;
+  };
+  auto skip_space = [&](std::size_t i) {
+    while (i < n && byte(i) < 0x80 && text::is_space(byte(i))) ++i;
+    return i;
+  };
+  if (at >= n) return false;
+  const unsigned char first = byte(at);
+  if (!((first >= 'A' && first <= 'Z') || (first >= 'a' && first <= 'z'))) return false;
+  std::size_t i = skip_word(at + 1);
+  if (i == n) return false;
+  if (byte(i) >= 0x80 || byte(i) == '<' || byte(i) == '[') return true;
+  if (!text::is_space(byte(i))) return false;
+  i = skip_space(i);
+  if (i == n) return false;
+  if (byte(i) >= 0x80) return true;
+  if (byte(i) < 'a' || byte(i) > 'z') return false;
+  i = skip_word(i + 1);
+  if (i < n && byte(i) >= 0x80) return true;
+  i = skip_space(i);
+  if (i == n) return false;
+  return byte(i) >= 0x80 || byte(i) == '(';
+}
+
 }  // namespace
 
 std::vector<Symbol> extract_symbols_java(std::string_view content, std::string_view file_path) {
@@ -71,12 +112,14 @@ std::vector<Symbol> extract_symbols_java(std::string_view content, std::string_v
   static const regex::Regex kIndentedMethod(
       R"(^\s+(?!public|private|protected|static|final|default|class|if|for|while|return|new|@)([A-Za-z]\w*(?:<[^;{]*?>)?(?:\[\])?)\s+([a-z]\w*)\s*\()",
       regex::Flags::multiline);
-  // The leading runs and the rest of the type and indented-method patterns.
-  static const regex::Regex kTypeKeyword(
-      R"(class|interface|enum|record|object|data|sealed|abstract|@interface)");
+  // The type words that start the rest of the type pattern (the words its
+  // alternation begins with), and that rest; the rest of the indented-method
+  // pattern after its leading white space.
+  static const regex::WordFinder kTypeWords{"class",  "interface", "enum",
+                                            "record", "object",    "data",
+                                            "sealed", "abstract",  "@interface"};
   static const regex::Regex kTypeTail(
       R"(\G(?:class|interface|enum|record|object|data\s+class|sealed\s+class|abstract\s+class|@interface)\s+([A-Za-z_]\w*))");
-  static const regex::Regex kIndentRun(R"(^\s+)", regex::Flags::multiline);
   static const regex::Regex kIndentTail(
       R"(\G(?!public|private|protected|static|final|default|class|if|for|while|return|new|@)([A-Za-z]\w*(?:<[^;{]*?>)?(?:\[\])?)\s+([a-z]\w*)\s*\()");
 
@@ -90,12 +133,15 @@ std::vector<Symbol> extract_symbols_java(std::string_view content, std::string_v
     return rec.window_end(line_no, kWindow);
   };
 
-  regex::for_each_by_keywords(text, {"public", "private", "protected"}, text::is_space,
-                              kTypeKeyword, kTypeTail, kType, [&](const regex::Match& m) {
-    rec.add_sym(m.group(1), line_of(m), "model", "high", public_within(text, m.start(), 20),
-                window);
-    return true;
-  });
+  regex::for_each_by_found_keywords(
+      text, {"public", "private", "protected"}, text::is_space,
+      [&](std::size_t from) { return kTypeWords.find(text, from); },
+      [&](std::size_t at) { return kTypeTail.search(text, at).has_value(); }, kType,
+      [&](const regex::Match& m) {
+        rec.add_sym(m.group(1), line_of(m), "model", "high", public_within(text, m.start(), 20),
+                    window);
+        return true;
+      });
   // Both method patterns end in "(": nothing after the last one can be part of a
   // match, and a file without any is done (long texts of words and blank
   // lines otherwise cost a failing search per line).
@@ -109,11 +155,20 @@ std::vector<Symbol> extract_symbols_java(std::string_view content, std::string_v
     rec.add_sym(name, line_of(m), "use_case", "high", public_within(text, m.start(), 30), window);
     return true;
   });
-  regex::for_each_by_runs(upto_paren, kIndentRun, kIndentTail, kIndentedMethod,
-                   [&](const regex::Match& m) {
-                     rec.add_sym(m.group(2), line_of(m), "use_case", "high", true, window);
-                     return true;
-                   });
+  // The leading runs are those of "^\s+" (multi-line).
+  regex::for_each_by_found_runs(
+      upto_paren,
+      [&](std::size_t pos) {
+        return regex::find_line_start_space_run(upto_paren, pos, text::is_space);
+      },
+      [&](std::size_t at) {
+        return may_begin_indented_method(upto_paren, at) &&
+               kIndentTail.search(upto_paren, at).has_value();
+      },
+      kIndentedMethod, [&](const regex::Match& m) {
+        rec.add_sym(m.group(2), line_of(m), "use_case", "high", true, window);
+        return true;
+      });
   return rec.take();
 }
 

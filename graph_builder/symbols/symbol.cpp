@@ -10,23 +10,49 @@ namespace graph_builder::symbols {
 
 std::string _body_hash(const std::vector<std::string_view>& lines, std::int64_t start,
                        std::int64_t end) {
-  std::string joined;
   const auto n = static_cast<std::int64_t>(lines.size());
-  if (start >= 0 && start < n && start <= end) {
-    std::int64_t last = std::min(end, n - 1);
-    for (std::int64_t i = start; i <= last; ++i) {
-      if (i > start) joined += '\n';
-      joined.append(lines[static_cast<std::size_t>(i)]);
-    }
+  if (start < 0 || start >= n || start > end) return text::short_hash({});
+  const auto first = static_cast<std::size_t>(start);
+  const auto last = static_cast<std::size_t>(std::min(end, n - 1));
+  // Lines split from one text at a bare LF follow each other with that LF
+  // between them: the joined bytes are then the text itself from the first
+  // line to the end of the last, hashed without a copy. Lines cut before a
+  // CR LF, or taken from separate strings, are joined.
+  bool one_slice = true;
+  for (std::size_t i = first + 1; i <= last && one_slice; ++i) {
+    const std::string_view prev = lines[i - 1];
+    one_slice = lines[i].data() == prev.data() + prev.size() + 1 && lines[i].data()[-1] == '\n';
+  }
+  if (one_slice) {
+    const char* begin = lines[first].data();
+    const char* stop = lines[last].data() + lines[last].size();
+    return text::short_hash(std::string_view(begin, static_cast<std::size_t>(stop - begin)));
+  }
+  std::string joined;
+  for (std::size_t i = first; i <= last; ++i) {
+    if (i > first) joined += '\n';
+    joined.append(lines[i]);
   }
   return text::short_hash(joined);
 }
 
+// One pass over the text gives both the lines (split exactly as
+// text::split_lines_lf does: at LF, one CR before it dropped, no empty line
+// after a final LF) and the LF offsets.
 SymbolRecorder::SymbolRecorder(std::string_view content, std::string_view file_path)
-    : file_path_(file_path), lines_(text::split_lines_lf(content)) {
-  for (std::size_t i = content.find('\n'); i != std::string_view::npos;
-       i = content.find('\n', i + 1)) {
-    lf_offsets_.push_back(i);
+    : file_path_(file_path) {
+  std::size_t start = 0;
+  while (start < content.size()) {
+    const std::size_t lf = content.find('\n', start);
+    if (lf == std::string_view::npos) {
+      lines_.push_back(content.substr(start));
+      break;
+    }
+    lf_offsets_.push_back(lf);
+    std::size_t stop = lf;
+    if (stop > start && content[stop - 1] == '\r') --stop;
+    lines_.push_back(content.substr(start, stop - start));
+    start = lf + 1;
   }
 }
 

@@ -8,9 +8,11 @@
 
 #include "graph_builder/text/unicode.hpp"
 
+#include <optional>
 #include <random>
 #include <string>
 #include <tuple>
+#include <utility>
 #include <vector>
 
 namespace graph_builder::regex {
@@ -113,6 +115,159 @@ TEST(RegexRuns, SearchBeforeEachCharacterEqualsPlainSearch) {
     with_matches += !plain.empty();
   }
   EXPECT_GT(with_matches, 1000U);
+}
+
+// Texts of import statements: keywords, dotted names, and white space of every
+// kind around line feeds (NEL and U+3000 are white space, U+2028 is not).
+std::string random_import_text(std::mt19937& rng) {
+  static const char* const kPieces[] = {
+      "import", "import", "from", "from", "imp",   "ort",  "fro", "m",  "os",   "a.b",
+      "_x9",    ".",      ".",    "é",      "#",     "'",    "(",   ",",  "reimport",
+      " ",      " ",      "  ",   "\t",     "\n",    "\n",   "\n\n", "\r", "\x1c",
+      "\xC2\xA0", "\xC2\x85", "\xE3\x80\x80", "\xE2\x80\xA8", "\n import", "\nfrom ",
+      "\nimport os", "\nfrom a import ", "from .m import x\n", " import\n", "\n\t",
+      "class", "struct", "union", "namespace", "enum", "enum class ", "\nstruct ", "X_API ",
+      "MY_API", "_API", "union_", "subclass", "Q"};
+  std::uniform_int_distribution<std::size_t> count(0, 30);
+  std::uniform_int_distribution<std::size_t> pick(0, std::size(kPieces) - 1);
+  std::string s;
+  for (std::size_t i = count(rng); i > 0; --i) s += kPieces[pick(rng)];
+  return s;
+}
+
+TEST(RegexRuns, SearchFromEachKeywordToItsLineStartEqualsPlainSearch) {
+  struct Shape {
+    const char* full;
+    const char* keyword;
+    const char* tail;
+  };
+  const Shape shapes[] = {
+      {R"(^\s*import\s+([a-zA-Z0-9_\.]+))", "import", R"(\Gimport\s+([a-zA-Z0-9_\.]+))"},
+      {R"(^\s*from\s+([a-zA-Z0-9_\.]+)\s+import\s+)", "from",
+       R"(\Gfrom\s+([a-zA-Z0-9_\.]+)\s+import\s+)"},
+  };
+  std::mt19937 rng(31337);
+  for (const Shape& shape : shapes) {
+    const Regex full(shape.full, Flags::multiline);
+    const Regex tail(shape.tail);
+    std::size_t with_matches = 0;
+    std::size_t with_several = 0;
+    for (int i = 0; i < 60000; ++i) {
+      const std::string t = random_import_text(rng);
+      Found plain = collect([&](auto fn) { full.for_each(t, fn); });
+      Found fast = collect([&](auto fn) {
+        for_each_from_line_start(t, shape.keyword, text::is_space, tail, full, fn);
+      });
+      ASSERT_EQ(fast, plain) << "text: " << t;
+      with_matches += !plain.empty();
+      with_several += plain.size() > 1;
+    }
+    EXPECT_GT(with_matches, 15000U) << shape.full;
+    EXPECT_GT(with_several, 3000U) << shape.full;
+  }
+}
+
+TEST(RegexRuns, SearchFromEachOfSeveralKeywordsToItsLineStartEqualsPlainSearch) {
+  const Regex full(
+      R"(^\s*(?:class|struct|union|namespace)\s+(?:\w+_API\s+)?([A-Za-z_]\w*)|^\s*enum\s+(?:class\s+)?(?:\w+_API\s+)?([A-Za-z_]\w*))",
+      Flags::multiline);
+  const Regex tail(
+      R"(\G(?:(?:class|struct|union|namespace)\s+(?:\w+_API\s+)?([A-Za-z_]\w*)|enum\s+(?:class\s+)?(?:\w+_API\s+)?([A-Za-z_]\w*)))");
+  const WordFinder words{"class", "struct", "union", "namespace", "enum"};
+  std::mt19937 rng(2718);
+  std::size_t with_matches = 0;
+  std::size_t with_several = 0;
+  std::size_t with_enum = 0;
+  for (int i = 0; i < 60000; ++i) {
+    const std::string t = random_import_text(rng);
+    // Both groups, since either alternative may match.
+    auto both = [](auto&& search) {
+      std::vector<std::tuple<std::size_t, std::size_t, std::string, std::string>> out;
+      search([&](const Match& m) {
+        out.emplace_back(m.start(), m.end(), std::string(m.group(1)), std::string(m.group(2)));
+        return true;
+      });
+      return out;
+    };
+    const auto plain = both([&](auto fn) { full.for_each(t, fn); });
+    const auto fast = both([&](auto fn) {
+      for_each_from_line_start_found(
+          t, [&](std::size_t from) { return words.find(t, from); }, text::is_space,
+          [&](std::size_t at) { return tail.search(t, at).has_value(); }, full, fn);
+    });
+    ASSERT_EQ(fast, plain) << "text: " << t;
+    with_matches += !plain.empty();
+    with_several += plain.size() > 1;
+    for (const auto& match : plain) with_enum += !std::get<3>(match).empty();
+  }
+  EXPECT_GT(with_matches, 8000U);
+  EXPECT_GT(with_several, 1500U);
+  EXPECT_GT(with_enum, 1500U);
+}
+
+// Random texts over an alphabet where the words, their prefixes and their
+// overlaps ("@interface" holds "interface") are frequent.
+std::string random_word_text(std::mt19937& rng) {
+  static const char* const kPieces[] = {
+      "class", "interface", "enum", "record", "object", "data", "sealed", "abstract",
+      "@interface", "@", "cl", "cla", "in", "int", "en", "re", "rec", "ob", "da", "dat",
+      "se", "sea", "ab", "abs", "a", "s", "e", "c", "l", "i", "\xC3\xA9", " ", "\n"};
+  std::uniform_int_distribution<std::size_t> count(0, 20);
+  std::uniform_int_distribution<std::size_t> pick(0, std::size(kPieces) - 1);
+  std::string s;
+  for (std::size_t i = count(rng); i > 0; --i) s += kPieces[pick(rng)];
+  return s;
+}
+
+TEST(RegexRuns, WordFinderFindsWhereTheAlternationStarts) {
+  struct Set {
+    const char* alternation;
+    std::initializer_list<std::string_view> words;
+  };
+  const Set sets[] = {
+      {"class|interface|enum|record|object|data|sealed|abstract|@interface",
+       {"class", "interface", "enum", "record", "object", "data", "sealed", "abstract",
+        "@interface"}},
+      // Words sharing leading bytes, one inside another.
+      {"abs|absa|sea|seal|eae|cla", {"abs", "absa", "sea", "seal", "eae", "cla"}},
+  };
+  std::mt19937 rng(4242);
+  for (const Set& set : sets) {
+    const Regex alternation(set.alternation);
+    const WordFinder finder(set.words);
+    std::size_t found = 0;
+    for (int i = 0; i < 30000; ++i) {
+      const std::string t = random_word_text(rng);
+      // Every start offset: the searches begin after earlier keywords.
+      for (std::size_t from = 0; from <= t.size(); ++from) {
+        if (from < t.size() && (static_cast<unsigned char>(t[from]) & 0xC0) == 0x80) continue;
+        const std::optional<Match> m = alternation.search(t, from);
+        const std::size_t want = m ? m->start() : std::string_view::npos;
+        ASSERT_EQ(finder.find(t, from), want) << "text: " << t << " from " << from;
+        found += m.has_value();
+      }
+    }
+    EXPECT_GT(found, 100000U) << set.alternation;
+  }
+}
+
+TEST(RegexRuns, LineStartSpaceRunIsTheFirstMatchOfThePattern) {
+  const Regex run(R"(^\s+)", Flags::multiline);
+  std::mt19937 rng(515);
+  std::size_t found = 0;
+  for (int i = 0; i < 30000; ++i) {
+    const std::string t = random_import_text(rng);
+    for (std::size_t from = 0; from <= t.size(); ++from) {
+      // Searches start on character boundaries only.
+      if (from < t.size() && (static_cast<unsigned char>(t[from]) & 0xC0) == 0x80) continue;
+      std::optional<std::pair<std::size_t, std::size_t>> want;
+      if (const std::optional<Match> m = run.search(t, from)) want = {m->start(), m->end()};
+      ASSERT_EQ(find_line_start_space_run(t, from, text::is_space), want)
+          << "text: " << t << " from " << from;
+      found += want.has_value();
+    }
+  }
+  EXPECT_GT(found, 100000U);
 }
 
 }  // namespace

@@ -43,6 +43,10 @@ TEST(FileMentions, StartsLeftmostAndTakesTheLongestExtension) {
       // After a match the search resumes right behind the extension.
       {"a/b.pyc/d.go", {{0, "a/b.py"}, {6, "c/d.go"}}},
       {"a.b.c", {{2, "b.c"}}},
+      // The next mention may start right at the resume point, or not at all
+      // when a dot is there.
+      {"x.goy.go x.go.go", {{0, "x.go"}, {4, "y.go"}, {9, "x.go"}}},
+      {"a.c.h/b.h", {{0, "a.c"}, {4, "h/b.h"}}},
       {"v1.2.go", {{3, "2.go"}}},
       {"..go .go -_/.md", {{9, "-_/.md"}}},
       {"x.txt x.PY x.", {}},
@@ -63,15 +67,16 @@ TEST(FileMentions, ReferencesNeedASlash) {
 // The hand-written scanner and the single pattern agree on random texts made
 // of the characters that decide a match.
 TEST(FileMentions, ScannerAgreesWithThePattern) {
-  static const std::array<std::string_view, 40> kPieces{
-      "s", "w", "i", "f", "t", "c", "a", "l", "j", "v", "o", "n", "y", "m",
-      "x", "k", "p", "r", "h", "g", "b", "d", "e", "A", "Z", "0", "9", "_",
-      "-", "/", ".", ".", ".", " ", "\n", ":", "é", ".ts", "json", ".c"};
+  static const std::array<std::string_view, 46> kPieces{
+      "s",   "w",    "i",    "f",  "t",      "c",  "a",    "l",  "j",   "v",   "o", "n",
+      "y",   "m",    "x",    "k",  "p",      "r",  "h",    "g",  "b",   "d",   "e", "A",
+      "Z",   "0",    "9",    "_",  "-",      "/",  ".",    ".",  ".",   " ",   "\n", ":",
+      "é",   ".ts",  "json", ".c", "\u00a0", "\t", ".go", ".py", "yaml", "\u3000"};
   std::mt19937 rng(20240531);
   std::uniform_int_distribution<std::size_t> piece(0, kPieces.size() - 1);
   std::uniform_int_distribution<int> length(0, 24);
   std::size_t with_matches = 0;
-  for (int i = 0; i < 20000; ++i) {
+  for (int i = 0; i < 60000; ++i) {
     std::string text;
     for (int n = length(rng); n > 0; --n) text += kPieces[piece(rng)];
     Spans expected = by_pattern(text);
@@ -79,7 +84,7 @@ TEST(FileMentions, ScannerAgreesWithThePattern) {
     ASSERT_EQ(scanned(text), expected) << "text: \"" << text << "\"";
   }
   // The generator must actually produce mentions for the comparison to mean much.
-  EXPECT_GT(with_matches, 2000U);
+  EXPECT_GT(with_matches, 6000U);
 }
 
 }  // namespace

@@ -2,11 +2,15 @@
 
 #include <algorithm>
 #include <ostream>
+#include <random>
+#include <set>
 #include <string>
 #include <vector>
 
+#include "graph_builder/regex/regex.hpp"
 #include "graph_builder/symbols/extractors.hpp"
 #include "graph_builder/text/short_hash.hpp"
+#include "graph_builder/text/unicode.hpp"
 #include "support/symbol_rows.hpp"
 
 namespace graph_builder::symbols {
@@ -187,6 +191,74 @@ TEST(LangJava, LongWhiteSpaceAndWordRunsGiveSaneResults) {
   const std::int64_t size_line = 150000 + 2;
   EXPECT_EQ(syms, (std::vector<Want>{{"Foo", "model", 0, 60, false},
                                      {"size", "use_case", size_line, size_line + 1, true}}));
+}
+
+// The extractor's three passes written with the plain patterns only, each a
+// plain search over the whole text, for texts without block comments.
+std::vector<Want> extract_with_plain_patterns(std::string_view text) {
+  static const regex::Regex kType(
+      R"((?:public|private|protected|\s)+(?:class|interface|enum|record|object|data\s+class|sealed\s+class|abstract\s+class|@interface)\s+([A-Za-z_]\w*))");
+  static const regex::Regex kModifierMethod(
+      R"((?:public|private|protected)\s+(?:static\s+)?(?:final\s+)?(?:default\s+)?(?:synchronized\s+)?(?!class|if|for|while|return|new)(?:\w[\w<>\[\]]*|(?:\w+\s*<[^;{(]*?>))\s+([A-Za-z_]\w*)\s*\()");
+  static const regex::Regex kIndentedMethod(
+      R"(^\s+(?!public|private|protected|static|final|default|class|if|for|while|return|new|@)([A-Za-z]\w*(?:<[^;{]*?>)?(?:\[\])?)\s+([a-z]\w*)\s*\()",
+      regex::Flags::multiline);
+  const auto last_line = static_cast<std::int64_t>(text::split_lines_lf(text).size()) - 1;
+  std::set<std::string, std::less<>> seen;
+  std::vector<Want> out;
+  auto add = [&](std::string_view name, std::size_t at, const char* type, bool exported) {
+    if (name.empty() || seen.count(name) != 0) return true;
+    seen.emplace(name);
+    const auto line = static_cast<std::int64_t>(std::count(text.begin(), text.begin() + at, '\n'));
+    out.push_back({std::string(name), type, line, std::min(line + 60, last_line), exported});
+    return true;
+  };
+  auto public_within = [&](std::size_t at, std::size_t n) {
+    return text::prefix(text.substr(at), n).find("public") != std::string_view::npos;
+  };
+  kType.for_each(text, [&](const regex::Match& m) {
+    return add(m.group(1), m.start(), "model", public_within(m.start(), 20));
+  });
+  kModifierMethod.for_each(text, [&](const regex::Match& m) {
+    const std::string_view name = m.group(1);
+    if (name.empty() || name.front() < 'a' || name.front() > 'z') return true;
+    return add(name, m.start(), "use_case", public_within(m.start(), 30));
+  });
+  kIndentedMethod.for_each(text, [&](const regex::Match& m) {
+    return add(m.group(2), m.start(), "use_case", true);
+  });
+  return out;
+}
+
+// The keyword, run and tail searches that stand in for plain searches give
+// the same symbols as the plain patterns on random Java-like texts.
+TEST(LangJava, SameSymbolsAsThePlainPatterns) {
+  static const char* const kPieces[] = {
+      "public ", "private ", "protected", "static ", "final ", "class", "interface", "enum",
+      "record", "object", "data", "sealed", "abstract", "@interface", "@Override", "fun",
+      "int", "void", "String", "List<String>", "Map<K, V>", "[]", "foo", "Bar", "size",
+      "if", "else", "return", "new", "default", "for", "x", "_y", "9", "ñame", "(", ")",
+      "{", "}", ";", "=", ".", ",", "<", ">", " ", " ", "  ", "\t", "\n", "\n", "\n    ",
+      "\n\n  ", "\u00a0", "\u3000", "\u2028", "\x1c",
+      // Whole phrases, so that many texts hold declarations.
+      "\npublic class A", " class B", "\n  data class D", "\n\tsealed\u00a0class E",
+      "\n    void run(", "\n  int size(", "\n    fun add(", "\n  List<String> get(",
+      "\n    else if (", "\n  Map<K, V> totals(", " public static void main(",
+      "\n\u3000String[] names(", "\n  private int count(", "\n  static long n("};
+  std::mt19937 rng(1208);
+  std::uniform_int_distribution<std::size_t> count(0, 40);
+  std::uniform_int_distribution<std::size_t> pick(0, std::size(kPieces) - 1);
+  std::size_t models = 0;
+  std::size_t methods = 0;
+  for (int i = 0; i < 40000; ++i) {
+    std::string t;
+    for (std::size_t n = count(rng); n > 0; --n) t += kPieces[pick(rng)];
+    const std::vector<Want> plain = extract_with_plain_patterns(t);
+    ASSERT_EQ(summarize(extract_symbols_java(t, "A.java")), plain) << "text: " << t;
+    for (const Want& w : plain) ++(w.type == "model" ? models : methods);
+  }
+  EXPECT_GT(models, 20000U);
+  EXPECT_GT(methods, 40000U);
 }
 
 }  // namespace
