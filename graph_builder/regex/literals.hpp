@@ -14,6 +14,7 @@
 #include <optional>
 #include <string_view>
 
+#include "graph_builder/regex/find.hpp"
 #include "graph_builder/regex/regex.hpp"
 
 namespace graph_builder::regex {
@@ -35,7 +36,7 @@ void for_each_at_literals(std::string_view text, std::initializer_list<std::stri
   const std::size_t n = std::min(literals.size(), kMaxLiterals);
   if (n == 0) return;
   std::copy_n(literals.begin(), n, lits.begin());
-  for (std::size_t i = 0; i < n; ++i) next[i] = text.find(lits[i]);
+  for (std::size_t i = 0; i < n; ++i) next[i] = find_literal(text, lits[i]);
   while (true) {
     const std::size_t at = *std::min_element(next.begin(), next.begin() + n);
     if (at == std::string_view::npos) return;
@@ -45,7 +46,7 @@ void for_each_at_literals(std::string_view text, std::initializer_list<std::stri
       resume = std::max(resume, m->end());
     }
     for (std::size_t i = 0; i < n; ++i) {
-      if (next[i] < resume) next[i] = text.find(lits[i], resume);
+      if (next[i] < resume) next[i] = find_literal(text, lits[i], resume);
     }
   }
 }

@@ -25,6 +25,7 @@
 #include <string_view>
 #include <utility>
 
+#include "graph_builder/regex/find.hpp"
 #include "graph_builder/regex/regex.hpp"
 
 namespace graph_builder::regex {
@@ -235,7 +236,7 @@ void for_each_from_line_start(std::string_view text, std::string_view keyword,
                               IsSpace&& is_space, const Regex& tail, const Regex& full,
                               Fn&& fn) {
   for_each_from_line_start_found(
-      text, [&](std::size_t from) { return text.find(keyword, from); }, is_space,
+      text, [&](std::size_t from) { return find_literal(text, keyword, from); }, is_space,
       [&](std::size_t at) { return tail.search(text, at).has_value(); }, full, fn);
 }
 

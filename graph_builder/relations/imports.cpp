@@ -1,7 +1,9 @@
 #include "graph_builder/relations/imports.hpp"
 
 #include <array>
+#include <utility>
 
+#include "graph_builder/regex/find.hpp"
 #include "graph_builder/regex/regex.hpp"
 #include "graph_builder/regex/runs.hpp"
 #include "graph_builder/text/unicode.hpp"
@@ -59,8 +61,10 @@ const LineStartForm& from_import_form() {
 // Rows run in this order and their edges come out in this order. The first
 // five run on every file whatever its language, so a Java import is found by
 // both the generic and the Java row.
-const std::array<Row, 14>& rows() {
-  static const std::array<Row, 14> kRows{{
+constexpr std::size_t kRowCount = 14;
+
+const std::array<Row, kRowCount>& rows() {
+  static const std::array<Row, kRowCount> kRows{{
       // matches: "import \"fmt\"" and the first entry of "import (\n\t\"fmt\""
       {Regex(R"(import\s+\(?\s*\"([^\"]+)\")"), {}, "import", "imports", Matches::all},
       // matches: "import React from 'react'"; the lazy part stays on its line
@@ -108,8 +112,19 @@ const std::array<Row, 14>& rows() {
 
 void append_statement_edges(const std::string& file_id, std::string_view ext,
                             std::string_view text, std::vector<graph::Edge>& out) {
+  // Several rows need the same literal: look for each one once per text.
+  std::array<std::pair<std::string_view, bool>, kRowCount> present{};
+  std::size_t known = 0;
+  auto contains = [&](std::string_view literal) {
+    for (std::size_t i = 0; i < known; ++i) {
+      if (present[i].first == literal) return present[i].second;
+    }
+    const bool found = regex::find_literal(text, literal) != std::string_view::npos;
+    present[known++] = {literal, found};
+    return found;
+  };
   for (const Row& row : rows()) {
-    if (!row.applies_to(ext) || text.find(row.literal) == std::string_view::npos) continue;
+    if (!row.applies_to(ext) || !contains(row.literal)) continue;
     auto add = [&](const regex::Match& m) {
       out.push_back({file_id, std::string(m.group(1)), std::string(row.kind)});
       return row.matches == Matches::all;

@@ -1,0 +1,50 @@
+#pragma once
+// Fast literal search: the cheap first step of most pattern passes (is the
+// keyword there at all, where is the next one).
+//
+// A plain substring search stops at every occurrence of the first byte of the
+// literal; for words that begin with common letters ("import", "class") that
+// is most of the text. This one tests sixteen positions at a time for the
+// first and the last byte of the literal together and compares the rest only
+// where both agree.
+
+#include <cstddef>
+#include <cstring>
+#include <string_view>
+
+#ifdef __SSE2__
+#include <emmintrin.h>
+#endif
+
+namespace graph_builder::regex {
+
+// Offset of the first occurrence of `literal` in `text` at or after `from`,
+// or npos: the same result as text.find(literal, from).
+inline std::size_t find_literal(std::string_view text, std::string_view literal,
+                                std::size_t from = 0) {
+  const std::size_t n = text.size();
+  const std::size_t k = literal.size();
+  if (k < 2 || from > n) return text.find(literal, from);
+#ifdef __SSE2__
+  const char* t = text.data();
+  const __m128i first = _mm_set1_epi8(literal[0]);
+  const __m128i last = _mm_set1_epi8(literal[k - 1]);
+  std::size_t i = from;
+  for (; i + k - 1 + 16 <= n; i += 16) {
+    const __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i*>(t + i));
+    const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(t + i + k - 1));
+    auto mask = static_cast<unsigned>(
+        _mm_movemask_epi8(_mm_and_si128(_mm_cmpeq_epi8(a, first), _mm_cmpeq_epi8(b, last))));
+    while (mask != 0) {
+      const std::size_t at = i + static_cast<std::size_t>(__builtin_ctz(mask));
+      if (std::memcmp(t + at + 1, literal.data() + 1, k - 2) == 0) return at;
+      mask &= mask - 1;
+    }
+  }
+  return text.find(literal, i);
+#else
+  return text.find(literal, from);
+#endif
+}
+
+}  // namespace graph_builder::regex

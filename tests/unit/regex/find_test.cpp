@@ -1,0 +1,33 @@
+#include "graph_builder/regex/find.hpp"
+
+#include <gtest/gtest.h>
+
+#include <random>
+#include <string>
+
+namespace graph_builder::regex {
+namespace {
+
+// The same answer as the standard search, from every start offset, for texts
+// long and short, literals of every length, occurrences overlapping, at the
+// very start and at the very end.
+TEST(FindLiteral, AgreesWithTheStandardSearch) {
+  const std::string alphabet = "aab\n\xC3\xA9";
+  const std::vector<std::string> literals{"", "a", "ab", "aa", "aba", "abaab", "ba\n",
+                                          "\xC3\xA9" "a", "aaaaaaaaaaaaaaaaab", "b\nab"};
+  std::mt19937 rng(12);
+  for (int round = 0; round < 3000; ++round) {
+    std::string text;
+    for (int i = static_cast<int>(rng() % 70); i > 0; --i) text += alphabet[rng() % alphabet.size()];
+    const std::string_view t(text);
+    for (const std::string& lit : literals) {
+      for (std::size_t from = 0; from <= t.size() + 1; ++from) {
+        ASSERT_EQ(find_literal(t, lit, from), t.find(lit, from))
+            << "text '" << text << "' literal '" << lit << "' from " << from;
+      }
+    }
+  }
+}
+
+}  // namespace
+}  // namespace graph_builder::regex
