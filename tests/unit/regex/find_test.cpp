@@ -18,7 +18,9 @@ TEST(FindLiteral, AgreesWithTheStandardSearch) {
   std::mt19937 rng(12);
   for (int round = 0; round < 3000; ++round) {
     std::string text;
-    for (int i = static_cast<int>(rng() % 70); i > 0; --i) text += alphabet[rng() % alphabet.size()];
+    for (int i = static_cast<int>(rng() % 70); i > 0; --i) {
+      text += alphabet[rng() % alphabet.size()];
+    }
     const std::string_view t(text);
     for (const std::string& lit : literals) {
       for (std::size_t from = 0; from <= t.size() + 1; ++from) {
