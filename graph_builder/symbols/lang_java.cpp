@@ -1,9 +1,13 @@
+#include "graph_builder/symbols/lang_java_internal.hpp"
+
 #include <algorithm>
+#include <functional>
 #include <optional>
 #include <string>
 #include <utility>
 #include <vector>
 
+#include "graph_builder/regex/find.hpp"
 #include "graph_builder/regex/regex.hpp"
 #include "graph_builder/regex/runs.hpp"
 #include "graph_builder/symbols/extractors.hpp"
@@ -17,6 +21,29 @@ namespace {
 // extend.
 constexpr std::int64_t kWindow = 60;
 
+}  // namespace
+
+namespace java_internal {
+
+void for_each_block_comment(std::string_view text,
+                            const std::function<void(std::size_t, std::size_t)>& fn) {
+  std::size_t from = 0;
+  while (true) {
+    const std::size_t open = regex::find_literal(text, "/*", from);
+    if (open == std::string_view::npos) return;
+    const std::size_t close = regex::find_literal(text, "*/", open + 2);
+    if (close == std::string_view::npos) return;
+    fn(open, close + 2);
+    from = close + 2;
+  }
+}
+
+}  // namespace java_internal
+
+namespace {
+
+using java_internal::for_each_block_comment;
+
 // The content with every block comment removed, and the way back from an
 // offset in that text to the offset of the same character in the content, so
 // that a licence header or a Javadoc comment above a declaration does not move
@@ -24,16 +51,16 @@ constexpr std::int64_t kWindow = 60;
 class CommentFreeText {
  public:
   explicit CommentFreeText(std::string_view content) {
-    // matches: "/* one line */" and "/**\n * Javadoc\n */"
-    static const regex::Regex kBlockComment(R"(/\*.*?\*/)", regex::Flags::dotall);
+    // Every "/*" up to the first "*/" after it ("/*/" is no comment), lines
+    // included: "/* one line */" and "/**\n * Javadoc\n */". An unclosed one
+    // stays, and so does everything after it.
     std::size_t copied = 0;
     std::size_t removed = 0;
-    kBlockComment.for_each(content, [&](const regex::Match& m) {
-      text_.append(content.substr(copied, m.start() - copied));
-      removed += m.end() - m.start();
+    for_each_block_comment(content, [&](std::size_t start, std::size_t end) {
+      text_.append(content.substr(copied, start - copied));
+      removed += end - start;
       removals_.emplace_back(text_.size(), removed);
-      copied = m.end();
-      return true;
+      copied = end;
     });
     text_.append(content.substr(copied));
   }

@@ -4,11 +4,13 @@
 #include <ostream>
 #include <random>
 #include <set>
+#include <utility>
 #include <string>
 #include <vector>
 
 #include "graph_builder/regex/regex.hpp"
 #include "graph_builder/symbols/extractors.hpp"
+#include "graph_builder/symbols/lang_java_internal.hpp"
 #include "graph_builder/text/short_hash.hpp"
 #include "graph_builder/text/unicode.hpp"
 #include "support/symbol_rows.hpp"
@@ -159,6 +161,27 @@ TEST(LangJava, BlockCommentsDoNotMoveLines) {
        "/* class Hidden {} */\n// class Visible\n",
        {{"Visible", "model", 1, 1, false}}},
   });
+}
+
+// The comment scan finds exactly the matches of the plain pattern, on texts
+// where openers, closers, "/*/" and "*/*" overlap in every way.
+TEST(LangJava, BlockCommentScanEqualsThePattern) {
+  const regex::Regex plain(R"(/\*.*?\*/)", regex::Flags::dotall);
+  const char* const pieces[] = {"/*", "*/", "/", "*", "a", "\n", " ", "/*/", "*/*", "\xC3\xA9"};
+  std::mt19937 rng(41);
+  for (int round = 0; round < 30000; ++round) {
+    std::string t;
+    for (int i = static_cast<int>(rng() % 16); i > 0; --i) t += pieces[rng() % std::size(pieces)];
+    std::vector<std::pair<std::size_t, std::size_t>> expected;
+    plain.for_each(t, [&](const regex::Match& m) {
+      expected.emplace_back(m.start(), m.end());
+      return true;
+    });
+    std::vector<std::pair<std::size_t, std::size_t>> got;
+    java_internal::for_each_block_comment(
+        t, [&](std::size_t start, std::size_t end) { got.emplace_back(start, end); });
+    ASSERT_EQ(got, expected) << t;
+  }
 }
 
 TEST(LangJava, BodyHashCoversTheFileLinesFromTheMappedLine) {
