@@ -4,14 +4,11 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <algorithm>
 #include <cerrno>
 #include <charconv>
 #include <cstdint>
 #include <cstdio>
-#include <cstdlib>
 #include <cstring>
-#include <memory>
 #include <filesystem>
 #include <system_error>
 #include <string_view>
@@ -32,107 +29,6 @@ void append_integer(std::string& out, std::int64_t v) {
   const auto res = std::to_chars(buf, buf + sizeof buf, v);
   out.append(buf, res.ptr);
 }
-
-// Writes a document in whole blocks straight to the disk, past the page
-// cache, when the file system allows it: a large document then costs one copy
-// and no cache pages, which on a fresh machine are slow to come by. The last
-// partial block, and everything on file systems that refuse direct writes,
-// goes through the ordinary buffered path. Returns false with errno set on
-// failure.
-class BlockWriter {
- public:
-  explicit BlockWriter(int fd) : fd_(fd) {
-    void* p = nullptr;
-    if (::posix_memalign(&p, kBlock, kStage) == 0) stage_.reset(static_cast<char*>(p));
-  }
-
-  bool put(std::string_view bytes) {
-    if (!stage_) return write_all(bytes.data(), bytes.size());
-    while (!bytes.empty()) {
-      const std::size_t n = std::min(bytes.size(), kStage - fill_);
-      std::memcpy(stage_.get() + fill_, bytes.data(), n);
-      fill_ += n;
-      bytes.remove_prefix(n);
-      if (fill_ == kStage) {
-        if (!write_blocks(kStage)) return false;
-        fill_ = 0;
-      }
-    }
-    return true;
-  }
-
-  bool finish() {
-    if (!stage_) return true;
-    const std::size_t whole = fill_ & ~(kBlock - 1);
-    if (whole > 0 && direct_ != Direct::refused) {
-      if (!write_blocks(whole)) return false;
-      std::memmove(stage_.get(), stage_.get() + whole, fill_ - whole);
-      fill_ -= whole;
-    }
-    if (!buffered()) return false;
-    const bool ok = write_all(stage_.get(), fill_);
-    fill_ = 0;
-    return ok;
-  }
-
- private:
-  static constexpr std::size_t kBlock = 4096;
-  static constexpr std::size_t kStage = 1U << 20;
-  enum class Direct { untried, on, refused };
-  struct FreeDeleter {
-    void operator()(char* p) const { std::free(p); }
-  };
-
-  // Writes the first `n` bytes of the stage, a multiple of the block size.
-  bool write_blocks(std::size_t n) {
-    if (direct_ == Direct::untried) {
-      const int flags = ::fcntl(fd_, F_GETFL);
-      direct_ = flags >= 0 && ::fcntl(fd_, F_SETFL, flags | O_DIRECT) == 0 ? Direct::on
-                                                                          : Direct::refused;
-    }
-    if (direct_ == Direct::on) {
-      ssize_t w;
-      do {
-        w = ::write(fd_, stage_.get(), n);
-      } while (w < 0 && errno == EINTR);
-      if (w == static_cast<ssize_t>(n)) return true;
-      // Refused (alignment, file system) or short: the rest goes buffered.
-      if (w < 0 && errno != EINVAL) return false;
-      const std::size_t done = w > 0 ? static_cast<std::size_t>(w) : 0;
-      if (!buffered()) return false;
-      return write_all(stage_.get() + done, n - done);
-    }
-    return write_all(stage_.get(), n);
-  }
-
-  // Leaves direct mode for good.
-  bool buffered() {
-    if (direct_ == Direct::on) {
-      const int flags = ::fcntl(fd_, F_GETFL);
-      if (flags < 0 || ::fcntl(fd_, F_SETFL, flags & ~O_DIRECT) != 0) return false;
-    }
-    direct_ = Direct::refused;
-    return true;
-  }
-
-  bool write_all(const char* p, std::size_t n) {
-    std::size_t done = 0;
-    while (done < n) {
-      const ssize_t w = ::write(fd_, p + done, n - done);
-      if (w < 0) {
-        if (errno == EINTR) continue;
-        return false;
-      }
-      done += static_cast<std::size_t>(w);
-    }
-    return true;
-  }
-
-  int fd_;
-  std::unique_ptr<char, FreeDeleter> stage_;
-  std::size_t fill_ = 0;
-  Direct direct_ = Direct::untried;
-};
 
 }  // namespace
 
@@ -276,11 +172,17 @@ void write_file_atomic(
   ::umask(mask);
   if (::fchmod(fd, 0666 & ~mask) != 0) fail(errno);
   try {
-    BlockWriter out(fd);
     produce([&](std::string_view bytes) {
-      if (!out.put(bytes)) fail(errno);
+      std::size_t done = 0;
+      while (done < bytes.size()) {
+        ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
+        if (n < 0) {
+          if (errno == EINTR) continue;
+          fail(errno);
+        }
+        done += static_cast<std::size_t>(n);
+      }
     });
-    if (!out.finish()) fail(errno);
   } catch (const FatalError&) {
     throw;
   } catch (...) {

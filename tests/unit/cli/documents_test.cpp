@@ -13,9 +13,9 @@ namespace {
 using testing::read_file;
 using testing::TempTree;
 
-// Documents are staged in whole blocks and a megabyte at a time; every size
-// around those boundaries, fed in pieces of every awkward length, must come
-// back byte for byte.
+// Documents are produced in pieces; every size around block and megabyte
+// boundaries, fed in pieces of every awkward length, must come back byte for
+// byte.
 TEST(WriteFileAtomic, AnySizeInAnyPiecesComesBackExactly) {
   constexpr std::size_t kMiB = 1U << 20;
   const std::vector<std::size_t> sizes{0,    1,        4095, 4096,     4097,
