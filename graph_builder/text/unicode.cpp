@@ -108,6 +108,13 @@ std::string icu_map(std::string_view s, bool lower) {
 
 namespace {
 
+// True when none of the eight bytes at `p` is non-ASCII.
+bool ascii_word(const unsigned char* p) {
+  std::uint64_t w;
+  std::memcpy(&w, p, 8);
+  return (w & 0x8080808080808080ULL) == 0;
+}
+
 // True when none of the eight bytes at `p` is non-ASCII or a carriage return.
 bool plain_ascii_word(const unsigned char* p) {
   constexpr std::uint64_t kOnes = 0x0101010101010101ULL;
@@ -169,6 +176,8 @@ bool is_valid_utf8(std::string_view bytes) {
   const auto* p = reinterpret_cast<const unsigned char*>(bytes.data());
   std::size_t i = 0;
   while (i < bytes.size()) {
+    while (i + 8 <= bytes.size() && ascii_word(p + i)) i += 8;
+    if (i == bytes.size()) break;
     std::size_t len = valid_sequence_length(p + i, bytes.size() - i);
     if (len == 0) return false;
     i += len;

@@ -45,8 +45,8 @@ TEST(DecodeText, DropsUndecodableSequencesAndKeepsWhatFollows) {
   for (const Case& c : cases) EXPECT_EQ(decoded(c.in), c.out) << c.what;
 }
 
-// Plain ASCII is copied eight bytes at a time; every special byte must still
-// be seen at every offset within and across those words. Each piece decodes
+// Plain ASCII is copied (and checked) eight bytes at a time; every special
+// byte must still be seen at every offset within and across those words. Each piece decodes
 // on its own ("\r" is always followed by a letter, so no piece's line end
 // depends on the next one).
 TEST(DecodeText, SpecialBytesAtEveryOffset) {
@@ -63,12 +63,15 @@ TEST(DecodeText, SpecialBytesAtEveryOffset) {
   for (int round = 0; round < 20000; ++round) {
     std::string in;
     std::string expected;
+    bool valid = true;  // no piece had a byte to drop
     for (int i = static_cast<int>(rng() % 40); i > 0; --i) {
       const Piece& p = rng() % 3 != 0 ? pieces[rng() % 2] : pieces[rng() % pieces.size()];
       in += p.in;
       expected += p.out;
+      valid = valid && p.in != "\xFF" && p.in != "\xC3z";
     }
     ASSERT_EQ(decoded(in), expected) << in;
+    ASSERT_EQ(is_valid_utf8(in), valid) << in;
   }
 }
 
