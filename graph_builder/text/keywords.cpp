@@ -1,10 +1,13 @@
 #include "graph_builder/text/keywords.hpp"
 
+#include <algorithm>
 #include <initializer_list>
+#include <optional>
 
 #include "graph_builder/regex/regex.hpp"
 #include "graph_builder/regex/runs.hpp"
 #include "graph_builder/text/identifiers.hpp"
+#include "graph_builder/text/keywords_internal.hpp"
 #include "graph_builder/text/unicode.hpp"
 
 namespace graph_builder::text {
@@ -13,6 +16,117 @@ namespace {
 using regex::Flags;
 using regex::Match;
 using regex::Regex;
+
+using keywords_internal::ScanMatch;
+using keywords_internal::Span;
+
+constexpr std::size_t kNone = std::string_view::npos;
+
+unsigned char byte_at(std::string_view t, std::size_t i) {
+  return static_cast<unsigned char>(t[i]);
+}
+
+bool is_ascii_space(unsigned char c) { return (c >= 0x09 && c <= 0x0D) || (c >= 0x1C && c <= 0x20); }
+
+// ASCII lower case of `c`; other bytes unchanged.
+unsigned char fold(unsigned char c) {
+  return (c >= 'A' && c <= 'Z') ? static_cast<unsigned char>(c - 'A' + 'a') : c;
+}
+
+std::string_view span_text(std::string_view t, Span s) { return t.substr(s.begin, s.end - s.begin); }
+
+Span group_span(const Match& m, int g) {
+  if (!m.has(g)) return {};
+  return {m.group_start(g), m.group_start(g) + m.group(g).size()};
+}
+
+// Start of the run of white-space code points (the \s set) that ends at
+// `end`; the run never reaches below `floor`, a code-point boundary.
+std::size_t space_run_start(std::string_view t, std::size_t end, std::size_t floor) {
+  std::size_t s = end;
+  while (s > floor) {
+    std::size_t cp = s - 1;
+    if (byte_at(t, cp) < 0x80) {
+      if (!is_ascii_space(byte_at(t, cp))) break;
+    } else {
+      while (cp > floor && (byte_at(t, cp) & 0xC0) == 0x80) --cp;
+      std::size_t p = cp;
+      if (!is_space(next_code_point(t, p))) break;
+    }
+    s = cp;
+  }
+  return s;
+}
+
+// The offset `n` code points before `end`, or kNone when fewer than `n` code
+// points lie between `floor` and `end`.
+std::size_t code_points_back(std::string_view t, std::size_t end, std::size_t n,
+                             std::size_t floor) {
+  std::size_t s = end;
+  for (; n > 0; --n) {
+    if (s <= floor) return kNone;
+    --s;
+    while (s > floor && (byte_at(t, s) & 0xC0) == 0x80) --s;
+  }
+  return s;
+}
+
+// The first byte after `at` that is not ASCII white space, or 0 at the end.
+unsigned char first_after_spaces(std::string_view t, std::size_t at) {
+  while (at < t.size() && is_ascii_space(byte_at(t, at))) ++at;
+  return at < t.size() ? byte_at(t, at) : 0;
+}
+
+// Every match of a caseless pattern WORDS \s* TAIL, where WORDS is a choice
+// of fixed words and TAIL begins with an anchor character that no word
+// contains and that is not white space, so a match's anchor is the first
+// character after its word and the white space behind it. Where a plain
+// search tries every start (every letter a word may begin with), this scan
+// starts from the anchors, which are rarer:
+//   - `next_anchor(from)` is the first anchor at or after `from` (or kNone);
+//   - `may_end_word(byte)` and `may_follow_anchor(byte)` are cheap necessary
+//     conditions on the byte before the white space in front of the anchor
+//     and on the first byte after the ASCII white space behind it (both must
+//     accept every byte of 0x80 and above);
+//   - `tail` is "\G" TAIL, and `head` is "\G" WORDS \s* [anchors];
+//   - `lengths` are the word lengths in code points, longest first.
+// The words must be such that from any start at most one of them can reach
+// an anchor (none is another followed by white space or an anchor); then a
+// start decides its anchor and the rest of the match is TAIL's match there.
+// The anchors are taken in order, and the candidate starts before an anchor
+// lie after every earlier anchor, so the first anchor whose tail matches and
+// that has a start at or after the resume point gives the next match; its
+// leftmost such start is the plain search's start.
+template <class NextAnchor, class EndsWord, class FollowsAnchor>
+std::vector<ScanMatch> anchored_matches(std::string_view t, NextAnchor&& next_anchor,
+                                        EndsWord&& may_end_word, FollowsAnchor&& may_follow_anchor,
+                                        std::initializer_list<std::size_t> lengths,
+                                        const Regex& head, const Regex& tail) {
+  std::vector<ScanMatch> out;
+  std::size_t pos = 0;   // where the plain search would go on
+  std::size_t from = 0;  // where the next anchor is looked for
+  while (from < t.size()) {
+    const std::size_t a = next_anchor(from);
+    if (a == kNone) break;
+    from = a + 1;
+    const std::size_t w = space_run_start(t, a, pos);
+    if (w == pos || !may_end_word(byte_at(t, w - 1))) continue;
+    if (!may_follow_anchor(first_after_spaces(t, a + 1))) continue;
+    std::optional<Match> rest = tail.search(t, a);
+    if (!rest) continue;
+    for (std::size_t n : lengths) {
+      const std::size_t s = code_points_back(t, w, n, pos);
+      if (s == kNone) continue;
+      std::optional<Match> h = head.search(t, s);
+      if (!h || h->end() != a + 1) continue;
+      out.push_back({{s, rest->end()}, group_span(*rest, 1), group_span(*rest, 2)});
+      pos = rest->end();
+      from = std::max(from, pos);
+      break;
+    }
+  }
+  return out;
+}
 
 // Later admissions never change the first kCap keywords, so every pass stops
 // as soon as the list is full.
@@ -49,9 +163,9 @@ bool is_one_of(std::string_view s, std::initializer_list<std::string_view> set) 
 }
 
 // The verb and the path segments of one route registration or decorator.
-void add_route(KeywordList& kw, const Match& m) {
-  kw.add(to_upper(m.group(1)));
-  for_each_piece(strip_chars(m.group(2), "/"), '/', [&](std::string_view seg) {
+void add_route(KeywordList& kw, std::string_view verb, std::string_view path) {
+  kw.add(to_upper(verb));
+  for_each_piece(strip_chars(path, "/"), '/', [&](std::string_view seg) {
     // "{orderId}" -> "orderId", "<int:check_id>" -> "intcheck_id"
     std::string cleaned = without_chars(seg, "{}:<>");
     if (!cleaned.empty()) kw.add(cleaned);
@@ -280,11 +394,41 @@ void add_http_call(KeywordList& kw, std::string_view url_text) {
 
 }  // namespace
 
-std::vector<std::string> extract_keywords(std::string_view content, std::string_view ext) {
-  // matches: "app.get('/api/users/:userId'" and "mux.HandleFunc(\"/orders\""
-  static const Regex kRoute(
-      R"re((?:app|router|r|mux|api)\s*[.\@]\s*(get|post|put|delete|patch|handle|handlefunc)\s*\(\s*['\"/]([^'\")\s]+))re",
+namespace keywords_internal {
+
+std::vector<ScanMatch> route_matches(std::string_view text) {
+  // matches: "app.get('/api/users/:userId'" and "mux.HandleFunc(\"/orders\"" (and
+  // "router .post(" or "api@delete(\"/x\""), found from each "." and "@"
+  static const Regex kHead(R"re(\G(?:app|router|r|mux|api)\s*[.\@])re", Flags::caseless);
+  static const Regex kTail(
+      R"re(\G[.\@]\s*(get|post|put|delete|patch|handle|handlefunc)\s*\(\s*['\"/]([^'\")\s]+))re",
       Flags::caseless);
+  // '.' is common and '@' rare: keep the next of each.
+  std::size_t next_dot = 0;
+  std::size_t next_at = 0;
+  auto next_anchor = [&](std::size_t from) {
+    if (next_dot != kNone && next_dot < from) next_dot = text.find('.', from);
+    if (next_at != kNone && next_at < from) next_at = text.find('@', from);
+    return std::min(next_dot, next_at);
+  };
+  next_dot = text.find('.');
+  next_at = text.find('@');
+  // The words end in p, r, x or i; the verbs begin with g, p, d or h.
+  auto may_end_word = [](unsigned char c) {
+    const unsigned char f = fold(c);
+    return c >= 0x80 || f == 'p' || f == 'r' || f == 'x' || f == 'i';
+  };
+  auto may_follow_anchor = [](unsigned char c) {
+    const unsigned char f = fold(c);
+    return c >= 0x80 || f == 'g' || f == 'p' || f == 'd' || f == 'h';
+  };
+  return anchored_matches(text, next_anchor, may_end_word, may_follow_anchor, {6, 3, 1}, kHead,
+                          kTail);
+}
+
+}  // namespace keywords_internal
+
+std::vector<std::string> extract_keywords(std::string_view content, std::string_view ext) {
   // matches: "@router.get(\"/items/{item_id}\""
   static const Regex kDecoratorRoute(
       R"re(@\w+\.(get|post|put|delete|patch)\s*\(\s*[\'\"]([^\'\"]+)[\'\"])re", Flags::caseless);
@@ -298,12 +442,16 @@ std::vector<std::string> extract_keywords(std::string_view content, std::string_
       Flags::caseless);
 
   KeywordList kw;
-  const auto route = [&](const Match& m) {
-    add_route(kw, m);
-    return kw.size() < kCap;
-  };
-  kRoute.for_each(content, route);
-  if (kw.size() < kCap) kDecoratorRoute.for_each(content, route);
+  for (const keywords_internal::ScanMatch& m : keywords_internal::route_matches(content)) {
+    add_route(kw, span_text(content, m.group1), span_text(content, m.group2));
+    if (kw.size() >= kCap) break;
+  }
+  if (kw.size() < kCap) {
+    kDecoratorRoute.for_each(content, [&](const Match& m) {
+      add_route(kw, m.group(1), m.group(2));
+      return kw.size() < kCap;
+    });
+  }
   if (kw.size() < kCap) add_declarations(kw, content, ext);
   if (kw.size() < kCap) {
     if (auto m = kLeadDocstring.match_start(content)) add_letter_runs(kw, m->group(1));

@@ -1,0 +1,32 @@
+#pragma once
+// Scans that stand in for keyword patterns with the same matches, exposed
+// only so that differential tests can compare them with the plain patterns.
+// Not part of the installed interface.
+
+#include <cstddef>
+#include <string_view>
+#include <vector>
+
+namespace graph_builder::text::keywords_internal {
+
+// Byte offsets [begin, end) of a match or of one of its groups.
+struct Span {
+  std::size_t begin = 0;
+  std::size_t end = 0;
+  bool operator==(const Span&) const = default;
+};
+
+// One match with its first two groups (an unused group stays {0, 0}).
+struct ScanMatch {
+  Span whole;
+  Span group1;
+  Span group2;
+  bool operator==(const ScanMatch&) const = default;
+};
+
+// Every successive match of the route-registration pattern
+//   "(?:app|router|r|mux|api)\s*[.\@]\s*(get|post|put|delete|patch|handle|handlefunc)
+//    \s*\(\s*['\"/]([^'\")\s]+)"  (caseless)
+std::vector<ScanMatch> route_matches(std::string_view text);
+
+}  // namespace graph_builder::text::keywords_internal

@@ -1,0 +1,162 @@
+// The hand-driven scans of the keyword passes against the plain patterns they
+// stand in for: same matches, same groups, on random texts made of the
+// characters that decide a match.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "graph_builder/regex/regex.hpp"
+#include "graph_builder/text/keywords_internal.hpp"
+
+namespace graph_builder::text::keywords_internal {
+namespace {
+
+using Pieces = std::vector<std::string>;
+using Slots = std::vector<Pieces>;
+
+Span group_span(const regex::Match& m, int g) {
+  if (!m.has(g)) return {};
+  return {m.group_start(g), m.group_start(g) + m.group(g).size()};
+}
+
+std::vector<ScanMatch> plain_matches(const regex::Regex& re, std::string_view text) {
+  std::vector<ScanMatch> out;
+  re.for_each(text, [&](const regex::Match& m) {
+    out.push_back({{m.start(), m.end()}, group_span(m, 1), group_span(m, 2)});
+    return true;
+  });
+  return out;
+}
+
+std::string escaped(std::string_view s) {
+  std::string out;
+  for (char c : s) {
+    const auto u = static_cast<unsigned char>(c);
+    if (u < 0x20 || u >= 0x7F || c == '"' || c == '\\') {
+      char buf[8];
+      std::snprintf(buf, sizeof buf, "\\x%02X", u);
+      out += buf;
+    } else {
+      out += c;
+    }
+  }
+  return out;
+}
+
+// A text of 0 to `max_pieces` random pieces.
+std::string random_text(std::mt19937& rng, const Pieces& pieces, int max_pieces) {
+  std::uniform_int_distribution<std::size_t> pick(0, pieces.size() - 1);
+  std::string t;
+  for (int n = std::uniform_int_distribution<int>(0, max_pieces)(rng); n > 0; --n) {
+    t += pieces[pick(rng)];
+  }
+  return t;
+}
+
+// One to four shapes, each made of one random choice per slot.
+std::string shaped_text(std::mt19937& rng, const Slots& slots) {
+  std::string t;
+  for (int k = std::uniform_int_distribution<int>(1, 4)(rng); k > 0; --k) {
+    for (const Pieces& slot : slots) {
+      t += slot[std::uniform_int_distribution<std::size_t>(0, slot.size() - 1)(rng)];
+    }
+  }
+  return t;
+}
+
+// Runs `scan` and the plain pattern on `iterations` texts from `make` and
+// returns how many texts had at least one match.
+template <class Make, class Scan>
+int count_agreeing(const regex::Regex& plain, int iterations, Make&& make, Scan&& scan) {
+  int with_matches = 0;
+  for (int i = 0; i < iterations; ++i) {
+    const std::string t = make();
+    const std::vector<ScanMatch> expected = plain_matches(plain, t);
+    if (!expected.empty()) ++with_matches;
+    const std::vector<ScanMatch> got = scan(t);
+    EXPECT_EQ(got, expected) << "input: \"" << escaped(t) << "\"";
+    if (got != expected) break;
+  }
+  return with_matches;
+}
+
+// Characters under a caseless match: U+017F is a caseless "s", U+212A a
+// caseless "k"; U+00A0, U+3000 and U+2028 are white space.
+const char* const kLongS = "\xC5\xBF";
+const char* const kKelvin = "\xE2\x84\xAA";
+const char* const kNbsp = "\xC2\xA0";
+const char* const kIdeographicSpace = "\xE3\x80\x80";
+const char* const kLineSeparator = "\xE2\x80\xA8";
+const char* const kEAcute = "\xC3\xA9";
+
+const regex::Regex& plain_route() {
+  static const regex::Regex kRoute(
+      R"re((?:app|router|r|mux|api)\s*[.\@]\s*(get|post|put|delete|patch|handle|handlefunc)\s*\(\s*['\"/]([^'\")\s]+))re",
+      regex::Flags::caseless);
+  return kRoute;
+}
+
+TEST(KeywordScans, RouteScanFindsTheLeftmostReceiver) {
+  const struct {
+    const char* text;
+    std::vector<ScanMatch> want;
+  } cases[] = {
+      // "router" starts before the "r" that ends it.
+      {"router.get('/a')", {{{0, 14}, {7, 10}, {12, 14}}}},
+      {"x = customer .Post( \"/o/n\"", {{{11, 25}, {14, 18}, {21, 25}}}},
+      {"APP@handlefunc(/h)", {{{0, 17}, {4, 14}, {16, 17}}}},
+      {"app.get(`/x`)", {}},
+      {"app.gets('/x')", {}},
+      {"", {}},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(plain_matches(plain_route(), c.text), c.want) << c.text;
+    EXPECT_EQ(route_matches(c.text), c.want) << c.text;
+  }
+}
+
+TEST(KeywordScans, RouteScanAgreesWithThePatternOnRandomInputs) {
+  // Receivers, anchors, verbs with their "(", quoted paths, and single
+  // characters that break or bridge them: letters of the words, white space
+  // of one and of several bytes, quotes, ")" and non-ASCII letters.
+  const Pieces pieces = {
+      "app", "router", "r", "R", "mux", "API", "xr", "rout", "ap",
+      ".", ".", "@", " .", "@\t",
+      "get(", "POST(", "po\xC5\xBFt (", "put", "delete(", "patch\n(", "handle(", "HandleFunc(",
+      "handlefun(", "(", "app.", "r.", "Router .", "mux@", ".get(", ".Put (", "('/", "( \"/",
+      "'/a", "\"/b/c", "/x", "`/y", "' a", "\"", "'", "/", ")",
+      " ", "\n", kNbsp, kIdeographicSpace, kLineSeparator, kEAcute, kKelvin, "s", "p", "i", "x",
+  };
+  std::mt19937 rng(20240612);
+  const int with_matches = count_agreeing(
+      plain_route(), 500000, [&] { return random_text(rng, pieces, 14); }, route_matches);
+  EXPECT_GT(with_matches, 4000);
+}
+
+TEST(KeywordScans, RouteScanAgreesWithThePatternOnNearMissRegistrations) {
+  const Slots slots = {
+      {"", " ", "\n", "x", "ro", "app.", kEAcute, "r."},
+      {"app", "router", "Router", "r", "mux", "api", "API", "rout", "ap", "user", "ma", ""},
+      {"", "", " ", kNbsp, "\n\t", kIdeographicSpace, "x"},
+      {".", ".", "@", "", ",", ".."},
+      {"", "", " ", kNbsp, "\n", kLineSeparator},
+      {"get", "post", "po\xC5\xBFt", "put", "delete", "PATCH", "handle",
+       "handlefunc", "handlefun", "gett", "ge"},
+      {"", "", " ", kIdeographicSpace},
+      {"(", "(", "(", "", "["},
+      {"", "", " ", "\n", kNbsp},
+      {"'", "\"", "/", "`", "", "x"},
+      {"/a/b", "a", "", "a b", "a)", "{id}/x", "'", kEAcute, "a\xC2\xA0" "b"},
+      {"'", ")", "", " ", "\"", "/"},
+  };
+  std::mt19937 rng(4711);
+  const int with_matches = count_agreeing(
+      plain_route(), 100000, [&] { return shaped_text(rng, slots); }, route_matches);
+  EXPECT_GT(with_matches, 10000);
+}
+
+}  // namespace
+}  // namespace graph_builder::text::keywords_internal
