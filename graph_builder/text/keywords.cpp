@@ -426,6 +426,29 @@ std::vector<ScanMatch> route_matches(std::string_view text) {
                           kTail);
 }
 
+std::vector<ScanMatch> http_call_matches(std::string_view text) {
+  // matches: "fetch(`/api/orders/${id}`" and "requests.get('https://api.acme.io/v1'",
+  // found from each "("
+  static const Regex kHead(
+      R"re(\G(?:fetch|axios\.(?:get|post|put|delete)|requests\.(?:get|post|put|delete))\s*\()re",
+      Flags::caseless);
+  static const Regex kTail(R"re(\G\(\s*[`'\"](https?://[^`'\"]+|/[^`'\"]+)[`'\"])re",
+                           Flags::caseless);
+  auto next_anchor = [&](std::size_t from) { return text.find('(', from); };
+  // The words end in h, t or e; a quote or backtick opens the argument.
+  auto may_end_word = [](unsigned char c) {
+    const unsigned char f = fold(c);
+    return c >= 0x80 || f == 'h' || f == 't' || f == 'e';
+  };
+  auto may_follow_anchor = [](unsigned char c) {
+    return c >= 0x80 || c == '`' || c == '\'' || c == '"';
+  };
+  // requests.delete, requests.post, requests.get/put and axios.delete,
+  // axios.post, axios.get/put, fetch
+  return anchored_matches(text, next_anchor, may_end_word, may_follow_anchor,
+                          {15, 13, 12, 10, 9, 5}, kHead, kTail);
+}
+
 }  // namespace keywords_internal
 
 std::vector<std::string> extract_keywords(std::string_view content, std::string_view ext) {
@@ -436,10 +459,6 @@ std::vector<std::string> extract_keywords(std::string_view content, std::string_
   static const Regex kLeadDocstring(R"re(\s*\"\"\"([^\"]{10,200}))re");
   // matches: "/** Prices an order line." opening the file
   static const Regex kLeadComment(R"re(\s*/\*\*?\s*([^\n*]{10,200}))re");
-  // matches: "fetch(`/api/orders/${id}`" and "requests.get('https://api.acme.io/v1'"
-  static const Regex kHttpCall(
-      R"re((?:fetch|axios\.(?:get|post|put|delete)|requests\.(?:get|post|put|delete))\s*\(\s*[`'\"](https?://[^`'\"]+|/[^`'\"]+)[`'\"])re",
-      Flags::caseless);
 
   KeywordList kw;
   for (const keywords_internal::ScanMatch& m : keywords_internal::route_matches(content)) {
@@ -460,10 +479,10 @@ std::vector<std::string> extract_keywords(std::string_view content, std::string_
     if (auto m = kLeadComment.match_start(content)) add_letter_runs(kw, m->group(1));
   }
   if (kw.size() < kCap) {
-    kHttpCall.for_each(content, [&](const Match& m) {
-      add_http_call(kw, m.group(1));
-      return kw.size() < kCap;
-    });
+    for (const keywords_internal::ScanMatch& m : keywords_internal::http_call_matches(content)) {
+      add_http_call(kw, span_text(content, m.group1));
+      if (kw.size() >= kCap) break;
+    }
   }
   return kw.take(kCap);
 }

@@ -29,4 +29,9 @@ struct ScanMatch {
 //    \s*\(\s*['\"/]([^'\")\s]+)"  (caseless)
 std::vector<ScanMatch> route_matches(std::string_view text);
 
+// Every successive match of the outgoing-HTTP-call pattern
+//   "(?:fetch|axios\.(?:get|post|put|delete)|requests\.(?:get|post|put|delete))
+//    \s*\(\s*[`'\"](https?://[^`'\"]+|/[^`'\"]+)[`'\"]"  (caseless)
+std::vector<ScanMatch> http_call_matches(std::string_view text);
+
 }  // namespace graph_builder::text::keywords_internal

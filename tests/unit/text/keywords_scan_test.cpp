@@ -158,5 +158,68 @@ TEST(KeywordScans, RouteScanAgreesWithThePatternOnNearMissRegistrations) {
   EXPECT_GT(with_matches, 10000);
 }
 
+const regex::Regex& plain_http_call() {
+  static const regex::Regex kHttpCall(
+      R"re((?:fetch|axios\.(?:get|post|put|delete)|requests\.(?:get|post|put|delete))\s*\(\s*[`'\"](https?://[^`'\"]+|/[^`'\"]+)[`'\"])re",
+      regex::Flags::caseless);
+  return kHttpCall;
+}
+
+TEST(KeywordScans, HttpCallScanFindsTheCallee) {
+  const struct {
+    const char* text;
+    std::vector<ScanMatch> want;
+  } cases[] = {
+      {"fetch('/a')", {{{0, 10}, {7, 9}, {}}}},
+      // U+017F is a caseless "s" (two bytes).
+      {"x=reque\xC5\xBFts.GET (\"https://h/p\")", {{{2, 30}, {18, 29}, {}}}},
+      // The scheme matches in any case.
+      {"axios.post(`HTTP://x`)", {{{0, 21}, {12, 20}, {}}}},
+      {"axios.patch('/a')", {}},
+      {"fetch(/a/)", {}},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(plain_matches(plain_http_call(), c.text), c.want) << c.text;
+    EXPECT_EQ(http_call_matches(c.text), c.want) << c.text;
+  }
+}
+
+TEST(KeywordScans, HttpCallScanAgreesWithThePatternOnRandomInputs) {
+  // Callees whole and in parts, "(", quotes and backticks, URL starts, and
+  // single characters that break or bridge them, U+017F standing for "s".
+  const Pieces pieces = {
+      "fetch", "FETCH", "fetc", "axios", "axio\xC5\xBF", "requests", "reque\xC5\xBFts", "request",
+      ".", ".get", ".POST", ".po\xC5\xBFt", ".put", ".delete", ".patch", "get", "h", "t", "e",
+      "(", "(", "(", "('", "(\"", "(`", "( '", "'", "\"", "`", "/", "/a", "//", "http://", "https://x",
+      "HTTPS://", "http:/", " ", "\n", "\t", kNbsp, kIdeographicSpace, kLineSeparator, kEAcute,
+      kKelvin, ")", "fetch('/", "axios.get(\"", "requests.delete(`", "'/x'",
+  };
+  std::mt19937 rng(20240613);
+  const int with_matches = count_agreeing(
+      plain_http_call(), 500000, [&] { return random_text(rng, pieces, 14); },
+      http_call_matches);
+  EXPECT_GT(with_matches, 4000);
+}
+
+TEST(KeywordScans, HttpCallScanAgreesWithThePatternOnNearMissCalls) {
+  const Slots slots = {
+      {"", " ", "\n", "x", "a", "re", "(", kEAcute, "s."},
+      {"fetch", "Fetch", "axios.", "AXIO\xC5\xBF.", "requests.", "reque\xC5\xBFt\xC5\xBF.",
+       "requests", "axios", "fetc", "axios..", ""},
+      {"", "", "get", "post", "po\xC5\xBFt", "put", "delete", "DELETE", "patch", "ge"},
+      {"", "", " ", kNbsp, "\n\t", kIdeographicSpace, "x"},
+      {"(", "(", "(", "", ")", "(("},
+      {"", "", " ", kNbsp, "\n", kLineSeparator},
+      {"'", "\"", "`", "", "x", "''"},
+      {"/", "http://", "https://", "HTTPS://", "http:/", "ftp://", "", "//"},
+      {"a", "a/b", "", "a b", kEAcute, "{id}", "'", "?q=1"},
+      {"'", "\"", "`", "", " ", ")"},
+  };
+  std::mt19937 rng(815);
+  const int with_matches = count_agreeing(
+      plain_http_call(), 200000, [&] { return shaped_text(rng, slots); }, http_call_matches);
+  EXPECT_GT(with_matches, 8000);
+}
+
 }  // namespace
 }  // namespace graph_builder::text::keywords_internal
