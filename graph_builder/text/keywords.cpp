@@ -188,6 +188,63 @@ bool method_char(unsigned char c) {
          (c >= 0x1C && c <= 0x20);
 }
 
+bool is_ascii_word(unsigned char c) {
+  return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '_';
+}
+
+bool is_type_char(unsigned char c) {
+  return is_ascii_word(c) || c == '<' || c == '>' || c == '[' || c == ']';
+}
+
+// Where to search for a Java-family method match that ends at the "(" at
+// `q` and starts at or after `from` (all of [from, q) being `method_char`
+// bytes), or kNone when there is none. The match is RUN TYPE \s+ NAME \s* "("
+// with RUN one or more of white space and the five modifier words:
+//   - NAME ("[A-Za-z_]\w*" after white space) can only be the whole word
+//     before the white space in front of the "(", and TYPE ends before the
+//     white space in front of NAME;
+//   - TYPE starts inside the run of type characters ending there, and a
+//     white-space character before that run separates RUN tokens, so RUN up
+//     to the run start reads backwards one token at a time (no modifier is a
+//     suffix of another), and no match starts before where that read stops.
+// Decided on ASCII; a non-ASCII character where it matters (it may be a
+// letter or white space) leaves the decision to the pattern from `from`.
+std::size_t method_search_start(std::string_view t, std::size_t from, std::size_t q) {
+  std::size_t e = q;
+  while (e > from && is_ascii_space(byte_at(t, e - 1))) --e;
+  if (e > from && byte_at(t, e - 1) >= 0x80) return from;
+  std::size_t b = e;
+  while (b > from && is_ascii_word(byte_at(t, b - 1))) --b;
+  if (b > from && byte_at(t, b - 1) >= 0x80) return from;
+  if (b == e || b == from || !is_ascii_space(byte_at(t, b - 1))) return kNone;
+  const unsigned char first = byte_at(t, b);
+  if (first >= '0' && first <= '9') return kNone;
+  std::size_t type_end = b - 1;
+  while (type_end > from && is_ascii_space(byte_at(t, type_end - 1))) --type_end;
+  if (type_end > from && byte_at(t, type_end - 1) >= 0x80) return from;
+  if (type_end < from + 2 || !is_type_char(byte_at(t, type_end - 1))) return kNone;
+  std::size_t s = type_end;
+  while (s > from && is_type_char(byte_at(t, s - 1))) --s;
+  while (s > from) {
+    const unsigned char c = byte_at(t, s - 1);
+    if (c >= 0x80) return from;
+    if (is_ascii_space(c)) {
+      --s;
+      continue;
+    }
+    bool took = false;
+    for (std::string_view w : {"public", "private", "protected", "static", "final"}) {
+      if (s >= from + w.size() && t.substr(s - w.size(), w.size()) == w) {
+        s -= w.size();
+        took = true;
+        break;
+      }
+    }
+    if (!took) break;
+  }
+  return s;
+}
+
 // The first group of `m`, from 1 to `groups`, that took part and is non-empty.
 std::string_view first_present(const Match& m, int groups) {
   for (int g = 1; g <= groups; ++g) {
@@ -340,9 +397,6 @@ void add_declarations(KeywordList& kw, std::string_view content, std::string_vie
     // matches: "public final class Ledger"
     static const Regex kType(
         R"re((?:public|private|protected|static|final|\s)+(?:class|interface|enum|record)\s+([A-Za-z_]\w*))re");
-    // matches: "    public List<Entry> entriesFor("
-    static const Regex kMethod(
-        R"re((?:public|private|protected|static|final|\s)+(?!class|if|for|while|return)\w[\w<>\[\]]*\s+([A-Za-z_]\w*)\s*\()re");
     // The type pattern's leading run would make a plain search quadratic on
     // long blank stretches; reading the run backwards from each type keyword
     // gives the same matches in linear time.
@@ -357,13 +411,10 @@ void add_declarations(KeywordList& kw, std::string_view content, std::string_vie
           });
     }
     if (kw.size() < kCap) {
-      // The method pattern ends at the first "(" and holds only word
-      // characters, "<>[]" and white space before it, so only the stretch of
-      // such characters before each "(" is searched.
-      regex::for_each_before(content, '(', kMethod, method_char, [&](const Match& m) {
-        kw.add_name(m.group(1));
-        return kw.size() < kCap;
-      });
+      for (const ScanMatch& m : keywords_internal::java_method_matches(content)) {
+        kw.add_name(span_text(content, m.group1));
+        if (kw.size() >= kCap) break;
+      }
     }
   }
   if (ext == ".kt") {
@@ -447,6 +498,36 @@ std::vector<ScanMatch> http_call_matches(std::string_view text) {
   // axios.post, axios.get/put, fetch
   return anchored_matches(text, next_anchor, may_end_word, may_follow_anchor,
                           {15, 13, 12, 10, 9, 5}, kHead, kTail);
+}
+
+std::vector<ScanMatch> java_method_matches(std::string_view text) {
+  // matches: "    public List<Entry> entriesFor("
+  static const Regex kMethod(
+      R"re((?:public|private|protected|static|final|\s)+(?!class|if|for|while|return)\w[\w<>\[\]]*\s+([A-Za-z_]\w*)\s*\()re");
+  // The pattern ends at the first "(" and holds only word characters, "<>[]"
+  // and white space before it, so only the stretch of such characters before
+  // each "(" is searched (as regex::for_each_before does), and only from
+  // where a cheap backward read of that stretch leaves a match possible:
+  // most "(" follow a name without a type in front ("x.size(", "if (",
+  // "= load("), and a stretch of prose in a comment is read from its end.
+  std::vector<ScanMatch> out;
+  std::size_t pos = 0;     // where the plain search would go on
+  std::size_t window = 0;  // first byte after the previous "("
+  while (window < text.size()) {
+    const std::size_t q = text.find('(', window);
+    if (q == kNone) break;
+    std::size_t from = q;
+    while (from > window && method_char(byte_at(text, from - 1))) --from;
+    from = std::max(from, pos);
+    if (const std::size_t start = method_search_start(text, from, q); start != kNone) {
+      if (std::optional<Match> m = kMethod.search(text.substr(0, q + 1), start)) {
+        out.push_back({{m->start(), m->end()}, group_span(*m, 1), {}});
+        pos = m->end();
+      }
+    }
+    window = q + 1;
+  }
+  return out;
 }
 
 }  // namespace keywords_internal

@@ -34,4 +34,9 @@ std::vector<ScanMatch> route_matches(std::string_view text);
 //    \s*\(\s*[`'\"](https?://[^`'\"]+|/[^`'\"]+)[`'\"]"  (caseless)
 std::vector<ScanMatch> http_call_matches(std::string_view text);
 
+// Every successive match of the Java-family method pattern
+//   "(?:public|private|protected|static|final|\s)+(?!class|if|for|while|return)
+//    \w[\w<>\[\]]*\s+([A-Za-z_]\w*)\s*\("
+std::vector<ScanMatch> java_method_matches(std::string_view text);
+
 }  // namespace graph_builder::text::keywords_internal

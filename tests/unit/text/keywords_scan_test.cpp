@@ -221,5 +221,47 @@ TEST(KeywordScans, HttpCallScanAgreesWithThePatternOnNearMissCalls) {
   EXPECT_GT(with_matches, 8000);
 }
 
+const regex::Regex& plain_java_method() {
+  static const regex::Regex kMethod(
+      R"re((?:public|private|protected|static|final|\s)+(?!class|if|for|while|return)\w[\w<>\[\]]*\s+([A-Za-z_]\w*)\s*\()re");
+  return kMethod;
+}
+
+TEST(KeywordScans, JavaMethodScanAgreesWithThePatternOnRandomInputs) {
+  // Modifiers, the words the look-ahead refuses, types with "<>[]", names,
+  // digits, white space of one and several bytes, non-ASCII letters, "(" and
+  // the punctuation that ends a stretch (".", "=", ";", "{", ")").
+  const Pieces pieces = {
+      "public", "private", "protected", "static", "final", "publi", "class", "if", "for",
+      "while", "return", "returns", "void", "int", "List<Entry>", "String[]", "<", ">", "[", "]",
+      "x", "_a", "a1", "9", "foo", "Foo", " ", " ", " ", "\t", "\n", "\n  ", kNbsp,
+      kIdeographicSpace, kLineSeparator, kEAcute, "\xE4\xB8\xAD", "(", "(", "(", " (", ")", ";",
+      ".", "=", "{", ",", "@", " int ", "public void ", " x ", "\tList<T> ",
+  };
+  std::mt19937 rng(20240615);
+  const int with_matches = count_agreeing(
+      plain_java_method(), 300000, [&] { return random_text(rng, pieces, 16); },
+      java_method_matches);
+  EXPECT_GT(with_matches, 10000);
+}
+
+TEST(KeywordScans, JavaMethodScanAgreesWithThePatternOnNearMissDeclarations) {
+  const Slots slots = {
+      {"", "\n", "\n    ", "  ", "x.", "= ", "{", ";\n", kNbsp},
+      {"", "public ", "private static ", "final", "protected\t", "static  final ", "publicx "},
+      {"void", "int", "List<Entry>", "Map<K, V>", "String[]", "return", "if", "class", "new",
+       "9x", "", kEAcute, "a.b", "x\xE4\xB8\xAD"},
+      {" ", " ", "", "\n", "\t ", kIdeographicSpace, kLineSeparator},
+      {"run", "_go", "a9", "9a", "", "for", "While", kEAcute, "f\xC3\xA9"},
+      {"", "", " ", "\n", kNbsp},
+      {"(", "(", "(", "", ")", "()"},
+      {"", "int a", ") {", ");", "x("},
+  };
+  std::mt19937 rng(5150);
+  const int with_matches = count_agreeing(
+      plain_java_method(), 200000, [&] { return shaped_text(rng, slots); }, java_method_matches);
+  EXPECT_GT(with_matches, 50000);
+}
+
 }  // namespace
 }  // namespace graph_builder::text::keywords_internal
