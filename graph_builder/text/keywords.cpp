@@ -196,6 +196,57 @@ bool is_type_char(unsigned char c) {
   return is_ascii_word(c) || c == '<' || c == '>' || c == '[' || c == ']';
 }
 
+// One code point of the text and the classes the C patterns ask about.
+struct CodePoint {
+  std::size_t size;  // bytes
+  bool space;        // \s
+  bool word;         // \w
+};
+
+CodePoint classify(std::string_view t, std::size_t pos) {
+  const unsigned char c = byte_at(t, pos);
+  if (c < 0x80) return {1, is_ascii_space(c), is_ascii_word(c)};
+  // Outside ASCII the engine decides what \w is, so both agree by construction.
+  static const Regex kWordChar(R"re(\w)re");
+  std::size_t end = pos;
+  const char32_t cp = next_code_point(t, end);
+  return {end - pos, is_space(cp), kWordChar.match_start(t.substr(pos, end - pos)).has_value()};
+}
+
+// Start of the code point that ends at byte `pos` (pos > 0).
+std::size_t previous_start(std::string_view t, std::size_t pos) {
+  do {
+    --pos;
+  } while (pos > 0 && (byte_at(t, pos) & 0xC0) == 0x80);
+  return pos;
+}
+
+// The first line start at or after `p` ("^" in multi-line mode), or kNone.
+std::size_t next_line_start(std::string_view t, std::size_t p) {
+  if (p == 0 || (p <= t.size() && t[p - 1] == '\n')) return p;
+  const std::size_t lf = t.find('\n', p);
+  return lf == kNone ? kNone : lf + 1;
+}
+
+// First offset at or after `pos` outside the class [\w:*&<>\s].
+std::size_t end_of_declarator_run(std::string_view t, std::size_t pos) {
+  while (pos < t.size()) {
+    const unsigned char b = byte_at(t, pos);
+    if (b < 0x80) {
+      if (!is_ascii_word(b) && !is_ascii_space(b) && b != ':' && b != '*' && b != '&' &&
+          b != '<' && b != '>') {
+        break;
+      }
+      ++pos;
+      continue;
+    }
+    const CodePoint c = classify(t, pos);
+    if (!c.space && !c.word) break;
+    pos += c.size;
+  }
+  return pos;
+}
+
 // Where to search for a Java-family method match that ends at the "(" at
 // `q` and starts at or after `from` (all of [from, q) being `method_char`
 // bytes), or kNone when there is none. The match is RUN TYPE \s+ NAME \s* "("
@@ -304,20 +355,19 @@ void add_py_declarations(KeywordList& kw, std::string_view content) {
 }
 
 void add_c_declarations(KeywordList& kw, std::string_view content) {
-  // matches: "static int parse_header(const char *p," (the rest may run on)
-  static const Regex kFunction(R"re(^[\w:*&<>\s]+?\s+([A-Za-z_]\w*)\s*\([^;]*$)re",
-                               Flags::multiline);
-  // matches: "struct ring_buffer {" and "namespace net"
-  static const Regex kType(R"re(^(?:class|struct|enum|namespace|union)\s+([A-Za-z_]\w*))re",
-                           Flags::multiline);
-  kFunction.for_each(content, [&](const Match& m) {
-    const std::string_view name = m.group(1);
+  // Functions, e.g. "static int parse_header(const char *p," (the rest may run on).
+  for (const ScanMatch& m : keywords_internal::c_function_matches(content)) {
+    const std::string_view name = span_text(content, m.group1);
     if (!is_one_of(name, {"if", "for", "while", "switch", "return", "sizeof", "catch"})) {
       kw.add_name(name);
     }
-    return kw.size() < kCap;
-  });
-  if (kw.size() < kCap) add_group1_names(kw, kType, content);
+    if (kw.size() >= kCap) return;
+  }
+  // Types, e.g. "struct ring_buffer {" and "namespace net".
+  for (const ScanMatch& m : keywords_internal::c_type_matches(content)) {
+    kw.add_name(span_text(content, m.group1));
+    if (kw.size() >= kCap) return;
+  }
 }
 
 void add_declarations(KeywordList& kw, std::string_view content, std::string_view ext) {
@@ -526,6 +576,96 @@ std::vector<ScanMatch> java_method_matches(std::string_view text) {
       }
     }
     window = q + 1;
+  }
+  return out;
+}
+
+std::vector<ScanMatch> c_function_matches(std::string_view text) {
+  // From a line start s the class run cannot hold "(", so the "(" must be
+  // the first character g outside the class at or after s, and the name can
+  // only be the whole word before the white space in front of it, itself
+  // after white space that leaves the lazy run one character. "[^;]*$" then
+  // runs to the first ";" (or the end of the text, where "$" holds) and
+  // backs up to the last line feed before it, which must lie after the "(".
+  // Only "the lazy run needs one character" depends on s, and it holds for s
+  // when it holds for any later line start of the same run, so the first
+  // line start of a run decides for all of them.
+  std::vector<ScanMatch> out;
+  std::size_t p = 0;
+  std::size_t semicolon = 0;  // first ";" at or after the last "(" looked at
+  std::size_t semicolon_from = 1;
+  for (;;) {
+    const std::size_t s = next_line_start(text, p);
+    if (s == kNone || s >= text.size()) break;
+    const std::size_t g = end_of_declarator_run(text, s);
+    // Every later line start lies in the same run and also reaches the end.
+    if (g == text.size()) break;
+    p = g + 1;
+    if (text[g] != '(') continue;
+    std::size_t name_end = g;
+    while (name_end > s && classify(text, previous_start(text, name_end)).space) {
+      name_end = previous_start(text, name_end);
+    }
+    std::size_t name_begin = name_end;
+    while (name_begin > s && classify(text, previous_start(text, name_begin)).word) {
+      name_begin = previous_start(text, name_begin);
+    }
+    if (name_begin == name_end || name_begin == s) continue;
+    const unsigned char first = byte_at(text, name_begin);
+    if (!((first >= 'A' && first <= 'Z') || (first >= 'a' && first <= 'z') || first == '_')) {
+      continue;
+    }
+    const std::size_t space_before = previous_start(text, name_begin);
+    if (space_before == s || !classify(text, space_before).space) continue;
+    if (semicolon_from > g + 1 || semicolon < g + 1) {
+      semicolon_from = g + 1;
+      semicolon = std::min(text.find(';', g + 1), text.size());
+    }
+    std::size_t end = text.size();
+    if (semicolon < text.size()) {
+      end = text.rfind('\n', semicolon);
+      if (end == kNone || end < g + 1) continue;
+    }
+    out.push_back({{s, end}, {name_begin, name_end}, {}});
+    p = end;
+  }
+  return out;
+}
+
+std::vector<ScanMatch> c_type_matches(std::string_view text) {
+  std::vector<ScanMatch> out;
+  std::size_t p = 0;
+  for (;;) {
+    const std::size_t s = next_line_start(text, p);
+    if (s == kNone || s >= text.size()) break;
+    p = s + 1;
+    std::size_t at = kNone;
+    for (std::string_view w : {"class", "struct", "enum", "namespace", "union"}) {
+      if (text.substr(s, w.size()) == w) {
+        at = s + w.size();
+        break;
+      }
+    }
+    if (at == kNone) continue;
+    const std::size_t spaces = at;
+    while (at < text.size()) {
+      const CodePoint c = classify(text, at);
+      if (!c.space) break;
+      at += c.size;
+    }
+    if (at == spaces || at == text.size()) continue;
+    const unsigned char first = byte_at(text, at);
+    if (!((first >= 'A' && first <= 'Z') || (first >= 'a' && first <= 'z') || first == '_')) {
+      continue;
+    }
+    std::size_t end = at + 1;
+    while (end < text.size()) {
+      const CodePoint c = classify(text, end);
+      if (!c.word) break;
+      end += c.size;
+    }
+    out.push_back({{s, end}, {at, end}, {}});
+    p = end;
   }
   return out;
 }

@@ -39,4 +39,10 @@ std::vector<ScanMatch> http_call_matches(std::string_view text);
 //    \w[\w<>\[\]]*\s+([A-Za-z_]\w*)\s*\("
 std::vector<ScanMatch> java_method_matches(std::string_view text);
 
+// Every successive match of the C-family function and type patterns
+//   "^[\w:*&<>\s]+?\s+([A-Za-z_]\w*)\s*\([^;]*$"  (multi-line)
+//   "^(?:class|struct|enum|namespace|union)\s+([A-Za-z_]\w*)"  (multi-line)
+std::vector<ScanMatch> c_function_matches(std::string_view text);
+std::vector<ScanMatch> c_type_matches(std::string_view text);
+
 }  // namespace graph_builder::text::keywords_internal

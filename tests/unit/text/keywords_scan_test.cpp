@@ -263,5 +263,66 @@ TEST(KeywordScans, JavaMethodScanAgreesWithThePatternOnNearMissDeclarations) {
   EXPECT_GT(with_matches, 50000);
 }
 
+const regex::Regex& plain_c_function() {
+  static const regex::Regex kFunction(R"re(^[\w:*&<>\s]+?\s+([A-Za-z_]\w*)\s*\([^;]*$)re",
+                                      regex::Flags::multiline);
+  return kFunction;
+}
+
+const regex::Regex& plain_c_type() {
+  static const regex::Regex kType(R"re(^(?:class|struct|enum|namespace|union)\s+([A-Za-z_]\w*))re",
+                                  regex::Flags::multiline);
+  return kType;
+}
+
+// Names, digits, every member of the declarator class, "(" and ";", other
+// punctuation, line feeds, and non-ASCII letters, marks, digits and white
+// space (which the engine, not ASCII tables, classifies).
+const Pieces kCPieces = {
+    "a", "a", "b", "_", "x1", "1", "int", "if", "static", "struct", "class", "enum",
+    "namespace", "union", "classy", " ", " ", " ", "\n", "\n", "\n", "\t", "(", "(", "(", ")",
+    "{", "}", ";", ";", ":", "*", "&", "<", ">", ",", "#", kEAcute,
+    "\xE4\xB8\xAD",  // a CJK letter
+    "\xCC\x81",      // combining acute accent
+    "\xD9\xA3",      // Arabic-Indic digit three
+    kNbsp, kLineSeparator, kIdeographicSpace, "\x0C",
+};
+
+TEST(KeywordScans, CFunctionScanAgreesWithThePatternOnRandomInputs) {
+  std::mt19937 rng(20240616);
+  const int with_matches = count_agreeing(
+      plain_c_function(), 300000, [&] { return random_text(rng, kCPieces, 24); },
+      c_function_matches);
+  EXPECT_GT(with_matches, 5000);
+}
+
+TEST(KeywordScans, CFunctionScanAgreesWithThePatternOnNearMissDeclarations) {
+  // Lines shaped like a declaration, each slot sometimes filled with what
+  // breaks it; the tail may run on over later lines up to a ";".
+  const Slots slots = {
+      {"", "", "\n", "  ", "\t", "#", kEAcute, "\n\n"},
+      {"int", "a b", "Foo::", "x1", "*", "", "1", "int*", "<T>", "static int\n"},
+      {" ", " ", "", "\n", kNbsp, "*", " *", kLineSeparator, " & "},
+      {"f", "f", "_g", "1x", "if", kEAcute, "x\xCC\x81", "a\xD9\xA3", "main"},
+      {"", "", " ", "\n", "\t"},
+      {"(", "(", "(", "", "{"},
+      {"", "void", "a;b", "x{", "\n", ")(", "int a,\n int b", "a\n;"},
+      {")", ")", "", ";"},
+      {";", "\n", " {", "", ";\n", "\n\n", " ;{", "\n}"},
+      {"\n", "", "\n"},
+  };
+  std::mt19937 rng(78);
+  const int with_matches = count_agreeing(
+      plain_c_function(), 150000, [&] { return shaped_text(rng, slots); }, c_function_matches);
+  EXPECT_GT(with_matches, 30000);
+}
+
+TEST(KeywordScans, CTypeScanAgreesWithThePatternOnRandomInputs) {
+  std::mt19937 rng(20240617);
+  const int with_matches = count_agreeing(
+      plain_c_type(), 300000, [&] { return random_text(rng, kCPieces, 16); }, c_type_matches);
+  EXPECT_GT(with_matches, 3000);
+}
+
 }  // namespace
 }  // namespace graph_builder::text::keywords_internal
