@@ -247,45 +247,54 @@ std::size_t end_of_declarator_run(std::string_view t, std::size_t pos) {
   return pos;
 }
 
+// Answer of `method_search_start` that leaves the decision to the pattern.
+constexpr std::size_t kWholeStretch = kNone - 1;
+
 // Where to search for a Java-family method match that ends at the "(" at
-// `q` and starts at or after `from` (all of [from, q) being `method_char`
-// bytes), or kNone when there is none. The match is RUN TYPE \s+ NAME \s* "("
-// with RUN one or more of white space and the five modifier words:
+// `q`: kNone when there is none, kWholeStretch to search the whole stretch
+// of `method_char` bytes before `q`, else an offset inside it. The search
+// may not start before `floor` (the previous "(" or the previous match); the
+// bytes read backwards here are all `method_char` bytes, so they never leave
+// the stretch. The match is RUN TYPE \s+ NAME \s* "(" with RUN one or more of
+// white space and the five modifier words:
 //   - NAME ("[A-Za-z_]\w*" after white space) can only be the whole word
 //     before the white space in front of the "(", and TYPE ends before the
-//     white space in front of NAME;
+//     white space in front of NAME, with at least one RUN byte before it;
 //   - TYPE starts inside the run of type characters ending there, and a
 //     white-space character before that run separates RUN tokens, so RUN up
 //     to the run start reads backwards one token at a time (no modifier is a
 //     suffix of another), and no match starts before where that read stops.
 // Decided on ASCII; a non-ASCII character where it matters (it may be a
-// letter or white space) leaves the decision to the pattern from `from`.
-std::size_t method_search_start(std::string_view t, std::size_t from, std::size_t q) {
+// letter or white space) leaves the decision to the pattern.
+std::size_t method_search_start(std::string_view t, std::size_t floor, std::size_t q) {
   std::size_t e = q;
-  while (e > from && is_ascii_space(byte_at(t, e - 1))) --e;
-  if (e > from && byte_at(t, e - 1) >= 0x80) return from;
+  while (e > floor && is_ascii_space(byte_at(t, e - 1))) --e;
+  if (e > floor && byte_at(t, e - 1) >= 0x80) return kWholeStretch;
   std::size_t b = e;
-  while (b > from && is_ascii_word(byte_at(t, b - 1))) --b;
-  if (b > from && byte_at(t, b - 1) >= 0x80) return from;
-  if (b == e || b == from || !is_ascii_space(byte_at(t, b - 1))) return kNone;
+  while (b > floor && is_ascii_word(byte_at(t, b - 1))) --b;
+  if (b > floor && byte_at(t, b - 1) >= 0x80) return kWholeStretch;
+  if (b == e || b == floor || !is_ascii_space(byte_at(t, b - 1))) return kNone;
   const unsigned char first = byte_at(t, b);
   if (first >= '0' && first <= '9') return kNone;
   std::size_t type_end = b - 1;
-  while (type_end > from && is_ascii_space(byte_at(t, type_end - 1))) --type_end;
-  if (type_end > from && byte_at(t, type_end - 1) >= 0x80) return from;
-  if (type_end < from + 2 || !is_type_char(byte_at(t, type_end - 1))) return kNone;
+  while (type_end > floor && is_ascii_space(byte_at(t, type_end - 1))) --type_end;
+  if (type_end > floor && byte_at(t, type_end - 1) >= 0x80) return kWholeStretch;
+  if (type_end < floor + 2 || !is_type_char(byte_at(t, type_end - 1)) ||
+      !method_char(byte_at(t, type_end - 2))) {
+    return kNone;
+  }
   std::size_t s = type_end;
-  while (s > from && is_type_char(byte_at(t, s - 1))) --s;
-  while (s > from) {
+  while (s > floor && is_type_char(byte_at(t, s - 1))) --s;
+  while (s > floor) {
     const unsigned char c = byte_at(t, s - 1);
-    if (c >= 0x80) return from;
+    if (c >= 0x80) return kWholeStretch;
     if (is_ascii_space(c)) {
       --s;
       continue;
     }
     bool took = false;
     for (std::string_view w : {"public", "private", "protected", "static", "final"}) {
-      if (s >= from + w.size() && t.substr(s - w.size(), w.size()) == w) {
+      if (s >= floor + w.size() && t.substr(s - w.size(), w.size()) == w) {
         s -= w.size();
         took = true;
         break;
@@ -566,10 +575,13 @@ std::vector<ScanMatch> java_method_matches(std::string_view text) {
   while (window < text.size()) {
     const std::size_t q = text.find('(', window);
     if (q == kNone) break;
-    std::size_t from = q;
-    while (from > window && method_char(byte_at(text, from - 1))) --from;
-    from = std::max(from, pos);
-    if (const std::size_t start = method_search_start(text, from, q); start != kNone) {
+    const std::size_t floor = std::max(window, pos);
+    std::size_t start = method_search_start(text, floor, q);
+    if (start == kWholeStretch) {
+      start = q;
+      while (start > floor && method_char(byte_at(text, start - 1))) --start;
+    }
+    if (start != kNone) {
       if (std::optional<Match> m = kMethod.search(text.substr(0, q + 1), start)) {
         out.push_back({{m->start(), m->end()}, group_span(*m, 1), {}});
         pos = m->end();
