@@ -1,11 +1,11 @@
 #include "graph_builder/text/keywords.hpp"
 
 #include <algorithm>
+#include <array>
 #include <initializer_list>
 #include <optional>
 
 #include "graph_builder/regex/regex.hpp"
-#include "graph_builder/regex/runs.hpp"
 #include "graph_builder/text/identifiers.hpp"
 #include "graph_builder/text/keywords_internal.hpp"
 #include "graph_builder/text/unicode.hpp"
@@ -453,21 +453,11 @@ void add_declarations(KeywordList& kw, std::string_view content, std::string_vie
   }
   // Kotlin runs the Java patterns and then its own.
   if (ext == ".java" || ext == ".kt") {
-    // matches: "public final class Ledger"
-    static const Regex kType(
-        R"re((?:public|private|protected|static|final|\s)+(?:class|interface|enum|record)\s+([A-Za-z_]\w*))re");
-    // The type pattern's leading run would make a plain search quadratic on
-    // long blank stretches; reading the run backwards from each type keyword
-    // gives the same matches in linear time.
-    static const Regex kTypeKeyword(R"re(class|interface|enum|record)re");
-    static const Regex kTypeTail(R"re(\G(?:class|interface|enum|record)\s+([A-Za-z_]\w*))re");
     if (kw.size() < kCap) {
-      regex::for_each_by_keywords(
-          content, {"public", "private", "protected", "static", "final"}, is_space, kTypeKeyword,
-          kTypeTail, kType, [&](const Match& m) {
-            kw.add_name(m.group(1));
-            return kw.size() < kCap;
-          });
+      for (const ScanMatch& m : keywords_internal::java_type_matches(content)) {
+        kw.add_name(span_text(content, m.group1));
+        if (kw.size() >= kCap) break;
+      }
     }
     if (kw.size() < kCap) {
       for (const ScanMatch& m : keywords_internal::java_method_matches(content)) {
@@ -557,6 +547,72 @@ std::vector<ScanMatch> http_call_matches(std::string_view text) {
   // axios.post, axios.get/put, fetch
   return anchored_matches(text, next_anchor, may_end_word, may_follow_anchor,
                           {15, 13, 12, 10, 9, 5}, kHead, kTail);
+}
+
+std::vector<ScanMatch> java_type_matches(std::string_view text) {
+  // matches: "public final class Ledger"
+  static const Regex kType(
+      R"re((?:public|private|protected|static|final|\s)+(?:class|interface|enum|record)\s+([A-Za-z_]\w*))re");
+  static const Regex kTail(R"re(\G(?:class|interface|enum|record)\s+([A-Za-z_]\w*))re");
+  // The leading run would make a plain search quadratic on long blank
+  // stretches. Every match ends in a type keyword, the run before it reads
+  // backwards one token at a time (no token starts with white space or a
+  // modifier, and no modifier is a suffix of another), and the leftmost
+  // start of a match ending in that keyword is where the backward read
+  // stops. So each keyword costs a short backward read and the full pattern
+  // runs only where it matches (the reading regex::for_each_by_keywords
+  // does, with the keywords found by a substring search per keyword).
+  static constexpr std::array<std::string_view, 4> kKeywords{"class", "interface", "enum",
+                                                             "record"};
+  std::array<std::size_t, 4> next{};
+  for (std::size_t k = 0; k < kKeywords.size(); ++k) next[k] = text.find(kKeywords[k]);
+  std::vector<ScanMatch> out;
+  std::size_t pos = 0;   // where the plain search would go on
+  std::size_t from = 0;  // where the next keyword is looked for
+  while (from < text.size()) {
+    std::size_t e = kNone;
+    std::size_t len = 0;
+    for (std::size_t k = 0; k < kKeywords.size(); ++k) {
+      if (next[k] != kNone && next[k] < from) next[k] = text.find(kKeywords[k], from);
+      if (next[k] < e) {
+        e = next[k];
+        len = kKeywords[k].size();
+      }
+    }
+    if (e == kNone) break;
+    from = e + 1;
+    // The tail needs white space right after the keyword.
+    if (e + len < text.size()) {
+      const unsigned char after = byte_at(text, e + len);
+      if (after < 0x80 && !is_ascii_space(after)) continue;
+    }
+    std::size_t s = e;
+    while (s > pos) {
+      std::size_t cp = s - 1;
+      while (cp > pos && (byte_at(text, cp) & 0xC0) == 0x80) --cp;
+      std::size_t p = cp;
+      if (is_space(next_code_point(text, p))) {
+        s = cp;
+        continue;
+      }
+      bool took = false;
+      for (std::string_view w : {"public", "private", "protected", "static", "final"}) {
+        if (s >= pos + w.size() && text.substr(s - w.size(), w.size()) == w) {
+          s -= w.size();
+          took = true;
+          break;
+        }
+      }
+      if (!took) break;
+    }
+    if (s == e || !kTail.search(text, e)) continue;
+    const std::optional<Match> m = kType.search(text, s);
+    if (!m) break;
+    out.push_back({{m->start(), m->end()}, group_span(*m, 1), {}});
+    pos = m->end();
+    from = std::max(from, pos);
+  }
+  return out;
 }
 
 std::vector<ScanMatch> java_method_matches(std::string_view text) {

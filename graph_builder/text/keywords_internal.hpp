@@ -34,6 +34,11 @@ std::vector<ScanMatch> route_matches(std::string_view text);
 //    \s*\(\s*[`'\"](https?://[^`'\"]+|/[^`'\"]+)[`'\"]"  (caseless)
 std::vector<ScanMatch> http_call_matches(std::string_view text);
 
+// Every successive match of the Java-family type pattern
+//   "(?:public|private|protected|static|final|\s)+(?:class|interface|enum|record)
+//    \s+([A-Za-z_]\w*)"
+std::vector<ScanMatch> java_type_matches(std::string_view text);
+
 // Every successive match of the Java-family method pattern
 //   "(?:public|private|protected|static|final|\s)+(?!class|if|for|while|return)
 //    \w[\w<>\[\]]*\s+([A-Za-z_]\w*)\s*\("

@@ -324,5 +324,27 @@ TEST(KeywordScans, CTypeScanAgreesWithThePatternOnRandomInputs) {
   EXPECT_GT(with_matches, 3000);
 }
 
+const regex::Regex& plain_java_type() {
+  static const regex::Regex kType(
+      R"re((?:public|private|protected|static|final|\s)+(?:class|interface|enum|record)\s+([A-Za-z_]\w*))re");
+  return kType;
+}
+
+TEST(KeywordScans, JavaTypeScanAgreesWithThePatternOnRandomInputs) {
+  // Modifiers whole, glued and cut, the four type keywords and words that
+  // contain them, names, white space of one and several bytes, non-ASCII
+  // letters and punctuation.
+  const Pieces pieces = {
+      "public", "private", "protected", "static", "final", "publi", "c", "xpublic", "class",
+      "interface", "enum", "record", "records", "subclass", "enumerate", "Foo", "_x", "9", "a",
+      " ", " ", " ", "\t", "\n", kNbsp, kIdeographicSpace, kLineSeparator, kEAcute,
+      "\xE4\xB8\xAD", "{", "(", ";", ".", "<T>", "@",
+  };
+  std::mt19937 rng(20240618);
+  const int with_matches = count_agreeing(
+      plain_java_type(), 300000, [&] { return random_text(rng, pieces, 16); }, java_type_matches);
+  EXPECT_GT(with_matches, 8000);
+}
+
 }  // namespace
 }  // namespace graph_builder::text::keywords_internal
