@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cstring>
 #include <initializer_list>
 #include <optional>
 
@@ -564,8 +565,14 @@ std::vector<ScanMatch> java_type_matches(std::string_view text) {
   // does, with the keywords found by a substring search per keyword).
   static constexpr std::array<std::string_view, 4> kKeywords{"class", "interface", "enum",
                                                              "record"};
+  // memmem skips ahead by the needle; string_view::find stops at every
+  // first letter, and c, e, i and r are common.
+  auto find = [&](std::string_view word, std::size_t from) {
+    const void* at = ::memmem(text.data() + from, text.size() - from, word.data(), word.size());
+    return at == nullptr ? kNone : static_cast<std::size_t>(static_cast<const char*>(at) - text.data());
+  };
   std::array<std::size_t, 4> next{};
-  for (std::size_t k = 0; k < kKeywords.size(); ++k) next[k] = text.find(kKeywords[k]);
+  for (std::size_t k = 0; k < kKeywords.size(); ++k) next[k] = find(kKeywords[k], 0);
   std::vector<ScanMatch> out;
   std::size_t pos = 0;   // where the plain search would go on
   std::size_t from = 0;  // where the next keyword is looked for
@@ -573,7 +580,7 @@ std::vector<ScanMatch> java_type_matches(std::string_view text) {
     std::size_t e = kNone;
     std::size_t len = 0;
     for (std::size_t k = 0; k < kKeywords.size(); ++k) {
-      if (next[k] != kNone && next[k] < from) next[k] = text.find(kKeywords[k], from);
+      if (next[k] != kNone && next[k] < from) next[k] = find(kKeywords[k], from);
       if (next[k] < e) {
         e = next[k];
         len = kKeywords[k].size();
