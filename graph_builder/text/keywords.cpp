@@ -248,6 +248,67 @@ std::size_t end_of_declarator_run(std::string_view t, std::size_t pos) {
   return pos;
 }
 
+// The offset after the white space (the \s set) that starts at `pos`.
+std::size_t skip_spaces(std::string_view t, std::size_t pos) {
+  while (pos < t.size()) {
+    const CodePoint c = classify(t, pos);
+    if (!c.space) break;
+    pos += c.size;
+  }
+  return pos;
+}
+
+// The length of whichever of `words` begins at `pos`, or 0.
+std::size_t word_at(std::string_view t, std::size_t pos,
+                    std::initializer_list<std::string_view> words) {
+  for (std::string_view w : words) {
+    if (t.substr(pos, w.size()) == w) return w.size();
+  }
+  return 0;
+}
+
+// Every match of the multi-line pattern
+//   "^(?:(?:M1|...|Mj)\s+)*(?:K1|...|Kn)\s+([A-Za-z_]\w*)"
+// for `modifiers` M and `keywords` K, when no word of either list begins
+// another: then at most one word fits at any offset, white space cannot
+// begin a word, and a keyword is no modifier, so the pattern has a single
+// way through a line and backtracking never finds another.
+std::vector<ScanMatch> line_declaration_matches(std::string_view text,
+                                                std::initializer_list<std::string_view> modifiers,
+                                                std::initializer_list<std::string_view> keywords) {
+  std::vector<ScanMatch> out;
+  std::size_t p = 0;
+  for (;;) {
+    const std::size_t s = next_line_start(text, p);
+    if (s == kNone || s >= text.size()) break;
+    p = s + 1;
+    std::size_t at = s;
+    while (const std::size_t n = word_at(text, at, modifiers)) {
+      const std::size_t after = skip_spaces(text, at + n);
+      if (after == at + n) break;
+      at = after;
+    }
+    const std::size_t n = word_at(text, at, keywords);
+    if (n == 0) continue;
+    at += n;
+    const std::size_t name = skip_spaces(text, at);
+    if (name == at || name == text.size()) continue;
+    const unsigned char first = byte_at(text, name);
+    if (!((first >= 'A' && first <= 'Z') || (first >= 'a' && first <= 'z') || first == '_')) {
+      continue;
+    }
+    std::size_t end = name + 1;
+    while (end < text.size()) {
+      const CodePoint c = classify(text, end);
+      if (!c.word) break;
+      end += c.size;
+    }
+    out.push_back({{s, end}, {name, end}, {}});
+    p = end;
+  }
+  return out;
+}
+
 // Answer of `method_search_start` that leaves the decision to the pattern.
 constexpr std::size_t kWholeStretch = kNone - 1;
 
@@ -468,11 +529,13 @@ void add_declarations(KeywordList& kw, std::string_view content, std::string_vie
     }
   }
   if (ext == ".kt") {
-    // matches: "data class Entry" and "private fun audit"
-    static const Regex kDecl(
-        R"re(^(?:(?:public|private|internal|protected|open|data|sealed|abstract)\s+)*(?:class|object|interface|fun)\s+([A-Za-z_]\w*))re",
-        Flags::multiline);
-    if (kw.size() < kCap) add_group1_names(kw, kDecl, content);
+    // Declarations such as "data class Entry" and "private fun audit".
+    if (kw.size() < kCap) {
+      for (const ScanMatch& m : keywords_internal::kotlin_declaration_matches(content)) {
+        kw.add_name(span_text(content, m.group1));
+        if (kw.size() >= kCap) break;
+      }
+    }
   }
 }
 
@@ -708,41 +771,13 @@ std::vector<ScanMatch> c_function_matches(std::string_view text) {
 }
 
 std::vector<ScanMatch> c_type_matches(std::string_view text) {
-  std::vector<ScanMatch> out;
-  std::size_t p = 0;
-  for (;;) {
-    const std::size_t s = next_line_start(text, p);
-    if (s == kNone || s >= text.size()) break;
-    p = s + 1;
-    std::size_t at = kNone;
-    for (std::string_view w : {"class", "struct", "enum", "namespace", "union"}) {
-      if (text.substr(s, w.size()) == w) {
-        at = s + w.size();
-        break;
-      }
-    }
-    if (at == kNone) continue;
-    const std::size_t spaces = at;
-    while (at < text.size()) {
-      const CodePoint c = classify(text, at);
-      if (!c.space) break;
-      at += c.size;
-    }
-    if (at == spaces || at == text.size()) continue;
-    const unsigned char first = byte_at(text, at);
-    if (!((first >= 'A' && first <= 'Z') || (first >= 'a' && first <= 'z') || first == '_')) {
-      continue;
-    }
-    std::size_t end = at + 1;
-    while (end < text.size()) {
-      const CodePoint c = classify(text, end);
-      if (!c.word) break;
-      end += c.size;
-    }
-    out.push_back({{s, end}, {at, end}, {}});
-    p = end;
-  }
-  return out;
+  return line_declaration_matches(text, {}, {"class", "struct", "enum", "namespace", "union"});
+}
+
+std::vector<ScanMatch> kotlin_declaration_matches(std::string_view text) {
+  return line_declaration_matches(
+      text, {"public", "private", "internal", "protected", "open", "data", "sealed", "abstract"},
+      {"class", "object", "interface", "fun"});
 }
 
 }  // namespace keywords_internal

@@ -50,4 +50,9 @@ std::vector<ScanMatch> java_method_matches(std::string_view text);
 std::vector<ScanMatch> c_function_matches(std::string_view text);
 std::vector<ScanMatch> c_type_matches(std::string_view text);
 
+// Every successive match of the Kotlin declaration pattern (multi-line)
+//   "^(?:(?:public|private|internal|protected|open|data|sealed|abstract)\s+)*
+//    (?:class|object|interface|fun)\s+([A-Za-z_]\w*)"
+std::vector<ScanMatch> kotlin_declaration_matches(std::string_view text);
+
 }  // namespace graph_builder::text::keywords_internal

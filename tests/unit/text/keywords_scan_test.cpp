@@ -346,5 +346,29 @@ TEST(KeywordScans, JavaTypeScanAgreesWithThePatternOnRandomInputs) {
   EXPECT_GT(with_matches, 8000);
 }
 
+const regex::Regex& plain_kotlin_declaration() {
+  static const regex::Regex kDecl(
+      R"re(^(?:(?:public|private|internal|protected|open|data|sealed|abstract)\s+)*(?:class|object|interface|fun)\s+([A-Za-z_]\w*))re",
+      regex::Flags::multiline);
+  return kDecl;
+}
+
+TEST(KeywordScans, KotlinDeclarationScanAgreesWithThePatternOnRandomInputs) {
+  // Modifiers and keywords whole, glued and cut ("internal" and "interface"
+  // share a start), names, white space of one and several bytes, line feeds
+  // and non-ASCII letters.
+  const Pieces pieces = {
+      "public", "private", "internal", "protected", "open", "data", "sealed", "abstract",
+      "class", "object", "interface", "fun", "inter", "funny", "pub", "Foo", "_x", "9", "a",
+      " ", " ", " ", "\t", "\n", "\n", "\n", kNbsp, kIdeographicSpace, kLineSeparator,
+      kEAcute, "\xE4\xB8\xAD", "\xCC\x81", "(", ":", "{", "@",
+  };
+  std::mt19937 rng(20240619);
+  const int with_matches = count_agreeing(
+      plain_kotlin_declaration(), 300000, [&] { return random_text(rng, pieces, 14); },
+      kotlin_declaration_matches);
+  EXPECT_GT(with_matches, 5000);
+}
+
 }  // namespace
 }  // namespace graph_builder::text::keywords_internal
