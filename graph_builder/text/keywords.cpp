@@ -78,8 +78,27 @@ unsigned char first_after_spaces(std::string_view t, std::size_t at) {
   return at < t.size() ? byte_at(t, at) : 0;
 }
 
+// True when `s` equals one of `words` (lower case) with ASCII letters
+// compared regardless of case.
+bool is_one_of_caseless(std::string_view s, std::initializer_list<std::string_view> words) {
+  for (std::string_view w : words) {
+    if (w.size() != s.size()) continue;
+    std::size_t i = 0;
+    while (i < s.size() && fold(byte_at(s, i)) == static_cast<unsigned char>(w[i])) ++i;
+    if (i == s.size()) return true;
+  }
+  return false;
+}
+
+bool is_ascii_text(std::string_view s) {
+  for (char c : s) {
+    if (static_cast<unsigned char>(c) >= 0x80) return false;
+  }
+  return true;
+}
+
 // Every match of a caseless pattern WORDS \s* TAIL, where WORDS is a choice
-// of fixed words and TAIL begins with an anchor character that no word
+// of fixed `words` and TAIL begins with an anchor character that no word
 // contains and that is not white space, so a match's anchor is the first
 // character after its word and the white space behind it. Where a plain
 // search tries every start (every letter a word may begin with), this scan
@@ -89,18 +108,25 @@ unsigned char first_after_spaces(std::string_view t, std::size_t at) {
 //     conditions on the byte before the white space in front of the anchor
 //     and on the first byte after the ASCII white space behind it (both must
 //     accept every byte of 0x80 and above);
-//   - `tail` is "\G" TAIL, and `head` is "\G" WORDS \s* [anchors];
-//   - `lengths` are the word lengths in code points, longest first.
-// The words must be such that from any start at most one of them can reach
-// an anchor (none is another followed by white space or an anchor); then a
-// start decides its anchor and the rest of the match is TAIL's match there.
+//   - `words` are in lower case, and `lengths` are their lengths in code
+//     points, longest first;
+//   - `head` is "\G" WORDS \s* [anchors], and `tail` is "\G" TAIL.
+// A start s matches the words part up to the anchor exactly when the text
+// from s to the white space before the anchor is one of the words. On ASCII
+// text that is a caseless ASCII comparison (no character outside ASCII
+// matches an ASCII letter of these words but U+017F for "s" and U+212A for
+// "k", and those are not ASCII); elsewhere `head` decides. The rest of the
+// match is TAIL's match at the anchor, which does not depend on the start.
 // The anchors are taken in order, and the candidate starts before an anchor
-// lie after every earlier anchor, so the first anchor whose tail matches and
-// that has a start at or after the resume point gives the next match; its
-// leftmost such start is the plain search's start.
+// lie after every earlier anchor, so the first anchor with a start at or
+// after the resume point and a matching tail gives the next match, from its
+// leftmost such start, as the plain search would. The tail runs only after
+// a start is found: TAIL may run far (a path up to the next quote), and a
+// text of many anchors without a start must not pay for it at each.
 template <class NextAnchor, class EndsWord, class FollowsAnchor>
 std::vector<ScanMatch> anchored_matches(std::string_view t, NextAnchor&& next_anchor,
                                         EndsWord&& may_end_word, FollowsAnchor&& may_follow_anchor,
+                                        std::initializer_list<std::string_view> words,
                                         std::initializer_list<std::size_t> lengths,
                                         const Regex& head, const Regex& tail) {
   std::vector<ScanMatch> out;
@@ -113,13 +139,18 @@ std::vector<ScanMatch> anchored_matches(std::string_view t, NextAnchor&& next_an
     const std::size_t w = space_run_start(t, a, pos);
     if (w == pos || !may_end_word(byte_at(t, w - 1))) continue;
     if (!may_follow_anchor(first_after_spaces(t, a + 1))) continue;
-    std::optional<Match> rest = tail.search(t, a);
-    if (!rest) continue;
     for (std::size_t n : lengths) {
       const std::size_t s = code_points_back(t, w, n, pos);
       if (s == kNone) continue;
-      std::optional<Match> h = head.search(t, s);
-      if (!h || h->end() != a + 1) continue;
+      const std::string_view word = t.substr(s, w - s);
+      if (is_ascii_text(word)) {
+        if (!is_one_of_caseless(word, words)) continue;
+      } else {
+        const std::optional<Match> h = head.search(t, s);
+        if (!h || h->end() != a + 1) continue;
+      }
+      const std::optional<Match> rest = tail.search(t, a);
+      if (!rest) break;
       out.push_back({{s, rest->end()}, group_span(*rest, 1), group_span(*rest, 2)});
       pos = rest->end();
       from = std::max(from, pos);
@@ -272,7 +303,11 @@ std::size_t word_at(std::string_view t, std::size_t pos,
 // for `modifiers` M and `keywords` K, when no word of either list begins
 // another: then at most one word fits at any offset, white space cannot
 // begin a word, and a keyword is no modifier, so the pattern has a single
-// way through a line and backtracking never finds another.
+// way through a line and backtracking never finds another. The modifiers
+// and their white space may run over several lines ("public\npublic\n..."),
+// and a line start inside that run reads the rest of the same run, so it
+// fails where the first one failed: the next try is after the run, which
+// keeps the scan linear where the pattern is quadratic.
 std::vector<ScanMatch> line_declaration_matches(std::string_view text,
                                                 std::initializer_list<std::string_view> modifiers,
                                                 std::initializer_list<std::string_view> keywords) {
@@ -281,13 +316,13 @@ std::vector<ScanMatch> line_declaration_matches(std::string_view text,
   for (;;) {
     const std::size_t s = next_line_start(text, p);
     if (s == kNone || s >= text.size()) break;
-    p = s + 1;
     std::size_t at = s;
     while (const std::size_t n = word_at(text, at, modifiers)) {
       const std::size_t after = skip_spaces(text, at + n);
       if (after == at + n) break;
       at = after;
     }
+    p = at + 1;
     const std::size_t n = word_at(text, at, keywords);
     if (n == 0) continue;
     at += n;
@@ -586,8 +621,8 @@ std::vector<ScanMatch> route_matches(std::string_view text) {
     const unsigned char f = fold(c);
     return c >= 0x80 || f == 'g' || f == 'p' || f == 'd' || f == 'h';
   };
-  return anchored_matches(text, next_anchor, may_end_word, may_follow_anchor, {6, 3, 1}, kHead,
-                          kTail);
+  return anchored_matches(text, next_anchor, may_end_word, may_follow_anchor,
+                          {"app", "router", "r", "mux", "api"}, {6, 3, 1}, kHead, kTail);
 }
 
 std::vector<ScanMatch> http_call_matches(std::string_view text) {
@@ -607,10 +642,13 @@ std::vector<ScanMatch> http_call_matches(std::string_view text) {
   auto may_follow_anchor = [](unsigned char c) {
     return c >= 0x80 || c == '`' || c == '\'' || c == '"';
   };
-  // requests.delete, requests.post, requests.get/put and axios.delete,
-  // axios.post, axios.get/put, fetch
-  return anchored_matches(text, next_anchor, may_end_word, may_follow_anchor,
-                          {15, 13, 12, 10, 9, 5}, kHead, kTail);
+  // Lengths: requests.delete, requests.post, requests.get/put and
+  // axios.delete, axios.post, axios.get/put, fetch.
+  return anchored_matches(
+      text, next_anchor, may_end_word, may_follow_anchor,
+      {"fetch", "axios.get", "axios.post", "axios.put", "axios.delete", "requests.get",
+       "requests.post", "requests.put", "requests.delete"},
+      {15, 13, 12, 10, 9, 5}, kHead, kTail);
 }
 
 std::vector<ScanMatch> java_type_matches(std::string_view text) {
