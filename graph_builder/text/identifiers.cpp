@@ -17,7 +17,9 @@ bool is_ascii(std::string_view s) {
   return true;
 }
 
-bool is_ascii_space(unsigned char c) { return (c >= 0x09 && c <= 0x0D) || (c >= 0x1C && c <= 0x20); }
+bool is_ascii_space(unsigned char c) {
+  return (c >= 0x09 && c <= 0x0D) || (c >= 0x1C && c <= 0x20);
+}
 bool is_ascii_upper(unsigned char c) { return c >= 'A' && c <= 'Z'; }
 bool is_ascii_lower(unsigned char c) { return c >= 'a' && c <= 'z'; }
 bool is_ascii_digit(unsigned char c) { return c >= '0' && c <= '9'; }

@@ -27,14 +27,18 @@ unsigned char byte_at(std::string_view t, std::size_t i) {
   return static_cast<unsigned char>(t[i]);
 }
 
-bool is_ascii_space(unsigned char c) { return (c >= 0x09 && c <= 0x0D) || (c >= 0x1C && c <= 0x20); }
+bool is_ascii_space(unsigned char c) {
+  return (c >= 0x09 && c <= 0x0D) || (c >= 0x1C && c <= 0x20);
+}
 
 // ASCII lower case of `c`; other bytes unchanged.
 unsigned char fold(unsigned char c) {
   return (c >= 'A' && c <= 'Z') ? static_cast<unsigned char>(c - 'A' + 'a') : c;
 }
 
-std::string_view span_text(std::string_view t, Span s) { return t.substr(s.begin, s.end - s.begin); }
+std::string_view span_text(std::string_view t, Span s) {
+  return t.substr(s.begin, s.end - s.begin);
+}
 
 Span group_span(const Match& m, int g) {
   if (!m.has(g)) return {};
@@ -670,7 +674,8 @@ std::vector<ScanMatch> java_type_matches(std::string_view text) {
   // first letter, and c, e, i and r are common.
   auto find = [&](std::string_view word, std::size_t from) {
     const void* at = ::memmem(text.data() + from, text.size() - from, word.data(), word.size());
-    return at == nullptr ? kNone : static_cast<std::size_t>(static_cast<const char*>(at) - text.data());
+    return at == nullptr ? kNone
+                         : static_cast<std::size_t>(static_cast<const char*>(at) - text.data());
   };
   std::array<std::size_t, 4> next{};
   for (std::size_t k = 0; k < kKeywords.size(); ++k) next[k] = find(kKeywords[k], 0);

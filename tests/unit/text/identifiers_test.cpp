@@ -93,7 +93,9 @@ const std::vector<std::string> kNamePieces = {
 std::string random_name(std::mt19937& rng) {
   std::uniform_int_distribution<std::size_t> pick(0, kNamePieces.size() - 1);
   std::string t;
-  for (int n = std::uniform_int_distribution<int>(0, 10)(rng); n > 0; --n) t += kNamePieces[pick(rng)];
+  for (int n = std::uniform_int_distribution<int>(0, 10)(rng); n > 0; --n) {
+    t += kNamePieces[pick(rng)];
+  }
   return t;
 }
 
@@ -103,7 +105,9 @@ TEST(Identifiers, SplitCamelAndNameKeywords) {
     Words split;
     Words keywords;
   } cases[] = {
-      {"loadXMLDocument", {"load", "xml", "document"}, {"loadxmldocument", "load", "xml", "document"}},
+      {"loadXMLDocument",
+       {"load", "xml", "document"},
+       {"loadxmldocument", "load", "xml", "document"}},
       {"parseJSON2XML", {"parse", "json2", "xml"}, {"parsejson2xml", "parse", "json2", "xml"}},
       {"HTMLParser", {"html", "parser"}, {"htmlparser", "html", "parser"}},
       {"my_var_name", {"my_var_name"}, {"my_var_name", "var", "name"}},
@@ -157,7 +161,9 @@ TEST(Identifiers, KeywordListAdmitsLikeASetOnLongRandomSequences) {
     const int words = std::uniform_int_distribution<int>(0, 400)(rng);
     for (int w = 0; w < words; ++w) {
       std::string word;
-      for (int n = std::uniform_int_distribution<int>(1, 4)(rng); n > 0; --n) word += parts[pick(rng)];
+      for (int n = std::uniform_int_distribution<int>(1, 4)(rng); n > 0; --n) {
+        word += parts[pick(rng)];
+      }
       const std::size_t before = reference.tokens.size();
       reference.add(word);
       ASSERT_EQ(list.add(word), reference.tokens.size() > before) << escaped(word);

@@ -4,14 +4,23 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <ostream>
 #include <random>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "graph_builder/regex/regex.hpp"
 #include "graph_builder/text/keywords_internal.hpp"
 
 namespace graph_builder::text::keywords_internal {
+
+// Readable failure messages: "[start,end) g1 [b,e) g2 [b,e)".
+void PrintTo(const ScanMatch& m, std::ostream* os) {
+  *os << '[' << m.whole.begin << ',' << m.whole.end << ") g1 [" << m.group1.begin << ','
+      << m.group1.end << ") g2 [" << m.group2.begin << ',' << m.group2.end << ')';
+}
+
 namespace {
 
 using Pieces = std::vector<std::string>;
@@ -190,7 +199,8 @@ TEST(KeywordScans, HttpCallScanAgreesWithThePatternOnRandomInputs) {
   const Pieces pieces = {
       "fetch", "FETCH", "fetc", "axios", "axio\xC5\xBF", "requests", "reque\xC5\xBFts", "request",
       ".", ".get", ".POST", ".po\xC5\xBFt", ".put", ".delete", ".patch", "get", "h", "t", "e",
-      "(", "(", "(", "('", "(\"", "(`", "( '", "'", "\"", "`", "/", "/a", "//", "http://", "https://x",
+      "(", "(", "(", "('", "(\"", "(`", "( '", "'", "\"", "`", "/", "/a", "//", "http://",
+      "https://x",
       "HTTPS://", "http:/", " ", "\n", "\t", kNbsp, kIdeographicSpace, kLineSeparator, kEAcute,
       kKelvin, ")", "fetch('/", "axios.get(\"", "requests.delete(`", "'/x'",
   };
