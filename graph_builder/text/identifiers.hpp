@@ -2,9 +2,10 @@
 // Identifier splitting and the keyword admission rule shared by symbol
 // keywords and file keywords.
 
+#include <cstddef>
+#include <cstdint>
 #include <string>
 #include <string_view>
-#include <unordered_set>
 #include <vector>
 
 namespace graph_builder::text {
@@ -24,8 +25,16 @@ class KeywordList {
   std::vector<std::string> take(std::size_t cap);
 
  private:
+  // Appends `key` (lower-cased and stripped) unless it is already held.
+  bool admit(std::string_view key);
+  void index(std::size_t i);
+
   std::vector<std::string> tokens_;
-  std::unordered_set<std::string> seen_;
+  std::vector<std::size_t> hashes_;  // hash of each token, in token order
+  // Open-addressing index (token number + 1, 0 = empty), built only once the
+  // list is long: short lists are searched through `hashes_`.
+  std::vector<std::uint32_t> slots_;
+  std::string scratch_;  // the lower-cased candidate, reused between calls
 };
 
 // Camel-case words of `name`, lower-cased, each at least 3 code points, in

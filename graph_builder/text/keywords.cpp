@@ -1,10 +1,14 @@
 #include "graph_builder/text/keywords.hpp"
 
+#include <algorithm>
+#include <array>
+#include <cstring>
 #include <initializer_list>
+#include <optional>
 
 #include "graph_builder/regex/regex.hpp"
-#include "graph_builder/regex/runs.hpp"
 #include "graph_builder/text/identifiers.hpp"
+#include "graph_builder/text/keywords_internal.hpp"
 #include "graph_builder/text/unicode.hpp"
 
 namespace graph_builder::text {
@@ -13,6 +17,152 @@ namespace {
 using regex::Flags;
 using regex::Match;
 using regex::Regex;
+
+using keywords_internal::ScanMatch;
+using keywords_internal::Span;
+
+constexpr std::size_t kNone = std::string_view::npos;
+
+unsigned char byte_at(std::string_view t, std::size_t i) {
+  return static_cast<unsigned char>(t[i]);
+}
+
+bool is_ascii_space(unsigned char c) {
+  return (c >= 0x09 && c <= 0x0D) || (c >= 0x1C && c <= 0x20);
+}
+
+// ASCII lower case of `c`; other bytes unchanged.
+unsigned char fold(unsigned char c) {
+  return (c >= 'A' && c <= 'Z') ? static_cast<unsigned char>(c - 'A' + 'a') : c;
+}
+
+std::string_view span_text(std::string_view t, Span s) {
+  return t.substr(s.begin, s.end - s.begin);
+}
+
+Span group_span(const Match& m, int g) {
+  if (!m.has(g)) return {};
+  return {m.group_start(g), m.group_start(g) + m.group(g).size()};
+}
+
+// Start of the run of white-space code points (the \s set) that ends at
+// `end`; the run never reaches below `floor`, a code-point boundary.
+std::size_t space_run_start(std::string_view t, std::size_t end, std::size_t floor) {
+  std::size_t s = end;
+  while (s > floor) {
+    std::size_t cp = s - 1;
+    if (byte_at(t, cp) < 0x80) {
+      if (!is_ascii_space(byte_at(t, cp))) break;
+    } else {
+      while (cp > floor && (byte_at(t, cp) & 0xC0) == 0x80) --cp;
+      std::size_t p = cp;
+      if (!is_space(next_code_point(t, p))) break;
+    }
+    s = cp;
+  }
+  return s;
+}
+
+// The offset `n` code points before `end`, or kNone when fewer than `n` code
+// points lie between `floor` and `end`.
+std::size_t code_points_back(std::string_view t, std::size_t end, std::size_t n,
+                             std::size_t floor) {
+  std::size_t s = end;
+  for (; n > 0; --n) {
+    if (s <= floor) return kNone;
+    --s;
+    while (s > floor && (byte_at(t, s) & 0xC0) == 0x80) --s;
+  }
+  return s;
+}
+
+// The first byte after `at` that is not ASCII white space, or 0 at the end.
+unsigned char first_after_spaces(std::string_view t, std::size_t at) {
+  while (at < t.size() && is_ascii_space(byte_at(t, at))) ++at;
+  return at < t.size() ? byte_at(t, at) : 0;
+}
+
+// True when `s` equals one of `words` (lower case) with ASCII letters
+// compared regardless of case.
+bool is_one_of_caseless(std::string_view s, std::initializer_list<std::string_view> words) {
+  for (std::string_view w : words) {
+    if (w.size() != s.size()) continue;
+    std::size_t i = 0;
+    while (i < s.size() && fold(byte_at(s, i)) == static_cast<unsigned char>(w[i])) ++i;
+    if (i == s.size()) return true;
+  }
+  return false;
+}
+
+bool is_ascii_text(std::string_view s) {
+  for (char c : s) {
+    if (static_cast<unsigned char>(c) >= 0x80) return false;
+  }
+  return true;
+}
+
+// Every match of a caseless pattern WORDS \s* TAIL, where WORDS is a choice
+// of fixed `words` and TAIL begins with an anchor character that no word
+// contains and that is not white space, so a match's anchor is the first
+// character after its word and the white space behind it. Where a plain
+// search tries every start (every letter a word may begin with), this scan
+// starts from the anchors, which are rarer:
+//   - `next_anchor(from)` is the first anchor at or after `from` (or kNone);
+//   - `may_end_word(byte)` and `may_follow_anchor(byte)` are cheap necessary
+//     conditions on the byte before the white space in front of the anchor
+//     and on the first byte after the ASCII white space behind it (both must
+//     accept every byte of 0x80 and above);
+//   - `words` are in lower case, and `lengths` are their lengths in code
+//     points, longest first;
+//   - `head` is "\G" WORDS \s* [anchors], and `tail` is "\G" TAIL.
+// A start s matches the words part up to the anchor exactly when the text
+// from s to the white space before the anchor is one of the words. On ASCII
+// text that is a caseless ASCII comparison (no character outside ASCII
+// matches an ASCII letter of these words but U+017F for "s" and U+212A for
+// "k", and those are not ASCII); elsewhere `head` decides. The rest of the
+// match is TAIL's match at the anchor, which does not depend on the start.
+// The anchors are taken in order, and the candidate starts before an anchor
+// lie after every earlier anchor, so the first anchor with a start at or
+// after the resume point and a matching tail gives the next match, from its
+// leftmost such start, as the plain search would. The tail runs only after
+// a start is found: TAIL may run far (a path up to the next quote), and a
+// text of many anchors without a start must not pay for it at each.
+template <class NextAnchor, class EndsWord, class FollowsAnchor>
+std::vector<ScanMatch> anchored_matches(std::string_view t, NextAnchor&& next_anchor,
+                                        EndsWord&& may_end_word, FollowsAnchor&& may_follow_anchor,
+                                        std::initializer_list<std::string_view> words,
+                                        std::initializer_list<std::size_t> lengths,
+                                        const Regex& head, const Regex& tail) {
+  std::vector<ScanMatch> out;
+  std::size_t pos = 0;   // where the plain search would go on
+  std::size_t from = 0;  // where the next anchor is looked for
+  while (from < t.size()) {
+    const std::size_t a = next_anchor(from);
+    if (a == kNone) break;
+    from = a + 1;
+    const std::size_t w = space_run_start(t, a, pos);
+    if (w == pos || !may_end_word(byte_at(t, w - 1))) continue;
+    if (!may_follow_anchor(first_after_spaces(t, a + 1))) continue;
+    for (std::size_t n : lengths) {
+      const std::size_t s = code_points_back(t, w, n, pos);
+      if (s == kNone) continue;
+      const std::string_view word = t.substr(s, w - s);
+      if (is_ascii_text(word)) {
+        if (!is_one_of_caseless(word, words)) continue;
+      } else {
+        const std::optional<Match> h = head.search(t, s);
+        if (!h || h->end() != a + 1) continue;
+      }
+      const std::optional<Match> rest = tail.search(t, a);
+      if (!rest) break;
+      out.push_back({{s, rest->end()}, group_span(*rest, 1), group_span(*rest, 2)});
+      pos = rest->end();
+      from = std::max(from, pos);
+      break;
+    }
+  }
+  return out;
+}
 
 // Later admissions never change the first kCap keywords, so every pass stops
 // as soon as the list is full.
@@ -49,9 +199,9 @@ bool is_one_of(std::string_view s, std::initializer_list<std::string_view> set) 
 }
 
 // The verb and the path segments of one route registration or decorator.
-void add_route(KeywordList& kw, const Match& m) {
-  kw.add(to_upper(m.group(1)));
-  for_each_piece(strip_chars(m.group(2), "/"), '/', [&](std::string_view seg) {
+void add_route(KeywordList& kw, std::string_view verb, std::string_view path) {
+  kw.add(to_upper(verb));
+  for_each_piece(strip_chars(path, "/"), '/', [&](std::string_view seg) {
     // "{orderId}" -> "orderId", "<int:check_id>" -> "intcheck_id"
     std::string cleaned = without_chars(seg, "{}:<>");
     if (!cleaned.empty()) kw.add(cleaned);
@@ -72,6 +222,188 @@ bool method_char(unsigned char c) {
   return c >= 0x80 || (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') ||
          c == '_' || c == '<' || c == '>' || c == '[' || c == ']' || (c >= 0x09 && c <= 0x0D) ||
          (c >= 0x1C && c <= 0x20);
+}
+
+bool is_ascii_word(unsigned char c) {
+  return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '_';
+}
+
+bool is_type_char(unsigned char c) {
+  return is_ascii_word(c) || c == '<' || c == '>' || c == '[' || c == ']';
+}
+
+// One code point of the text and the classes the C patterns ask about.
+struct CodePoint {
+  std::size_t size;  // bytes
+  bool space;        // \s
+  bool word;         // \w
+};
+
+CodePoint classify(std::string_view t, std::size_t pos) {
+  const unsigned char c = byte_at(t, pos);
+  if (c < 0x80) return {1, is_ascii_space(c), is_ascii_word(c)};
+  // Outside ASCII the engine decides what \w is, so both agree by construction.
+  static const Regex kWordChar(R"re(\w)re");
+  std::size_t end = pos;
+  const char32_t cp = next_code_point(t, end);
+  return {end - pos, is_space(cp), kWordChar.match_start(t.substr(pos, end - pos)).has_value()};
+}
+
+// Start of the code point that ends at byte `pos` (pos > 0).
+std::size_t previous_start(std::string_view t, std::size_t pos) {
+  do {
+    --pos;
+  } while (pos > 0 && (byte_at(t, pos) & 0xC0) == 0x80);
+  return pos;
+}
+
+// The first line start at or after `p` ("^" in multi-line mode), or kNone.
+std::size_t next_line_start(std::string_view t, std::size_t p) {
+  if (p == 0 || (p <= t.size() && t[p - 1] == '\n')) return p;
+  const std::size_t lf = t.find('\n', p);
+  return lf == kNone ? kNone : lf + 1;
+}
+
+// First offset at or after `pos` outside the class [\w:*&<>\s].
+std::size_t end_of_declarator_run(std::string_view t, std::size_t pos) {
+  while (pos < t.size()) {
+    const unsigned char b = byte_at(t, pos);
+    if (b < 0x80) {
+      if (!is_ascii_word(b) && !is_ascii_space(b) && b != ':' && b != '*' && b != '&' &&
+          b != '<' && b != '>') {
+        break;
+      }
+      ++pos;
+      continue;
+    }
+    const CodePoint c = classify(t, pos);
+    if (!c.space && !c.word) break;
+    pos += c.size;
+  }
+  return pos;
+}
+
+// The offset after the white space (the \s set) that starts at `pos`.
+std::size_t skip_spaces(std::string_view t, std::size_t pos) {
+  while (pos < t.size()) {
+    const CodePoint c = classify(t, pos);
+    if (!c.space) break;
+    pos += c.size;
+  }
+  return pos;
+}
+
+// The length of whichever of `words` begins at `pos`, or 0.
+std::size_t word_at(std::string_view t, std::size_t pos,
+                    std::initializer_list<std::string_view> words) {
+  for (std::string_view w : words) {
+    if (t.substr(pos, w.size()) == w) return w.size();
+  }
+  return 0;
+}
+
+// Every match of the multi-line pattern
+//   "^(?:(?:M1|...|Mj)\s+)*(?:K1|...|Kn)\s+([A-Za-z_]\w*)"
+// for `modifiers` M and `keywords` K, when no word of either list begins
+// another: then at most one word fits at any offset, white space cannot
+// begin a word, and a keyword is no modifier, so the pattern has a single
+// way through a line and backtracking never finds another. The modifiers
+// and their white space may run over several lines ("public\npublic\n..."),
+// and a line start inside that run reads the rest of the same run, so it
+// fails where the first one failed: the next try is after the run, which
+// keeps the scan linear where the pattern is quadratic.
+std::vector<ScanMatch> line_declaration_matches(std::string_view text,
+                                                std::initializer_list<std::string_view> modifiers,
+                                                std::initializer_list<std::string_view> keywords) {
+  std::vector<ScanMatch> out;
+  std::size_t p = 0;
+  for (;;) {
+    const std::size_t s = next_line_start(text, p);
+    if (s == kNone || s >= text.size()) break;
+    std::size_t at = s;
+    while (const std::size_t n = word_at(text, at, modifiers)) {
+      const std::size_t after = skip_spaces(text, at + n);
+      if (after == at + n) break;
+      at = after;
+    }
+    p = at + 1;
+    const std::size_t n = word_at(text, at, keywords);
+    if (n == 0) continue;
+    at += n;
+    const std::size_t name = skip_spaces(text, at);
+    if (name == at || name == text.size()) continue;
+    const unsigned char first = byte_at(text, name);
+    if (!((first >= 'A' && first <= 'Z') || (first >= 'a' && first <= 'z') || first == '_')) {
+      continue;
+    }
+    std::size_t end = name + 1;
+    while (end < text.size()) {
+      const CodePoint c = classify(text, end);
+      if (!c.word) break;
+      end += c.size;
+    }
+    out.push_back({{s, end}, {name, end}, {}});
+    p = end;
+  }
+  return out;
+}
+
+// Answer of `method_search_start` that leaves the decision to the pattern.
+constexpr std::size_t kWholeStretch = kNone - 1;
+
+// Where to search for a Java-family method match that ends at the "(" at
+// `q`: kNone when there is none, kWholeStretch to search the whole stretch
+// of `method_char` bytes before `q`, else an offset inside it. The search
+// may not start before `floor` (the previous "(" or the previous match); the
+// bytes read backwards here are all `method_char` bytes, so they never leave
+// the stretch. The match is RUN TYPE \s+ NAME \s* "(" with RUN one or more of
+// white space and the five modifier words:
+//   - NAME ("[A-Za-z_]\w*" after white space) can only be the whole word
+//     before the white space in front of the "(", and TYPE ends before the
+//     white space in front of NAME, with at least one RUN byte before it;
+//   - TYPE starts inside the run of type characters ending there, and a
+//     white-space character before that run separates RUN tokens, so RUN up
+//     to the run start reads backwards one token at a time (no modifier is a
+//     suffix of another), and no match starts before where that read stops.
+// Decided on ASCII; a non-ASCII character where it matters (it may be a
+// letter or white space) leaves the decision to the pattern.
+std::size_t method_search_start(std::string_view t, std::size_t floor, std::size_t q) {
+  std::size_t e = q;
+  while (e > floor && is_ascii_space(byte_at(t, e - 1))) --e;
+  if (e > floor && byte_at(t, e - 1) >= 0x80) return kWholeStretch;
+  std::size_t b = e;
+  while (b > floor && is_ascii_word(byte_at(t, b - 1))) --b;
+  if (b > floor && byte_at(t, b - 1) >= 0x80) return kWholeStretch;
+  if (b == e || b == floor || !is_ascii_space(byte_at(t, b - 1))) return kNone;
+  const unsigned char first = byte_at(t, b);
+  if (first >= '0' && first <= '9') return kNone;
+  std::size_t type_end = b - 1;
+  while (type_end > floor && is_ascii_space(byte_at(t, type_end - 1))) --type_end;
+  if (type_end > floor && byte_at(t, type_end - 1) >= 0x80) return kWholeStretch;
+  if (type_end < floor + 2 || !is_type_char(byte_at(t, type_end - 1)) ||
+      !method_char(byte_at(t, type_end - 2))) {
+    return kNone;
+  }
+  std::size_t s = type_end;
+  while (s > floor && is_type_char(byte_at(t, s - 1))) --s;
+  while (s > floor) {
+    const unsigned char c = byte_at(t, s - 1);
+    if (c >= 0x80) return kWholeStretch;
+    if (is_ascii_space(c)) {
+      --s;
+      continue;
+    }
+    bool took = false;
+    for (std::string_view w : {"public", "private", "protected", "static", "final"}) {
+      if (s >= floor + w.size() && t.substr(s - w.size(), w.size()) == w) {
+        s -= w.size();
+        took = true;
+        break;
+      }
+    }
+    if (!took) break;
+  }
+  return s;
 }
 
 // The first group of `m`, from 1 to `groups`, that took part and is non-empty.
@@ -133,20 +465,19 @@ void add_py_declarations(KeywordList& kw, std::string_view content) {
 }
 
 void add_c_declarations(KeywordList& kw, std::string_view content) {
-  // matches: "static int parse_header(const char *p," (the rest may run on)
-  static const Regex kFunction(R"re(^[\w:*&<>\s]+?\s+([A-Za-z_]\w*)\s*\([^;]*$)re",
-                               Flags::multiline);
-  // matches: "struct ring_buffer {" and "namespace net"
-  static const Regex kType(R"re(^(?:class|struct|enum|namespace|union)\s+([A-Za-z_]\w*))re",
-                           Flags::multiline);
-  kFunction.for_each(content, [&](const Match& m) {
-    const std::string_view name = m.group(1);
+  // Functions, e.g. "static int parse_header(const char *p," (the rest may run on).
+  for (const ScanMatch& m : keywords_internal::c_function_matches(content)) {
+    const std::string_view name = span_text(content, m.group1);
     if (!is_one_of(name, {"if", "for", "while", "switch", "return", "sizeof", "catch"})) {
       kw.add_name(name);
     }
-    return kw.size() < kCap;
-  });
-  if (kw.size() < kCap) add_group1_names(kw, kType, content);
+    if (kw.size() >= kCap) return;
+  }
+  // Types, e.g. "struct ring_buffer {" and "namespace net".
+  for (const ScanMatch& m : keywords_internal::c_type_matches(content)) {
+    kw.add_name(span_text(content, m.group1));
+    if (kw.size() >= kCap) return;
+  }
 }
 
 void add_declarations(KeywordList& kw, std::string_view content, std::string_view ext) {
@@ -223,41 +554,27 @@ void add_declarations(KeywordList& kw, std::string_view content, std::string_vie
   }
   // Kotlin runs the Java patterns and then its own.
   if (ext == ".java" || ext == ".kt") {
-    // matches: "public final class Ledger"
-    static const Regex kType(
-        R"re((?:public|private|protected|static|final|\s)+(?:class|interface|enum|record)\s+([A-Za-z_]\w*))re");
-    // matches: "    public List<Entry> entriesFor("
-    static const Regex kMethod(
-        R"re((?:public|private|protected|static|final|\s)+(?!class|if|for|while|return)\w[\w<>\[\]]*\s+([A-Za-z_]\w*)\s*\()re");
-    // The type pattern's leading run would make a plain search quadratic on
-    // long blank stretches; reading the run backwards from each type keyword
-    // gives the same matches in linear time.
-    static const Regex kTypeKeyword(R"re(class|interface|enum|record)re");
-    static const Regex kTypeTail(R"re(\G(?:class|interface|enum|record)\s+([A-Za-z_]\w*))re");
     if (kw.size() < kCap) {
-      regex::for_each_by_keywords(
-          content, {"public", "private", "protected", "static", "final"}, is_space, kTypeKeyword,
-          kTypeTail, kType, [&](const Match& m) {
-            kw.add_name(m.group(1));
-            return kw.size() < kCap;
-          });
+      for (const ScanMatch& m : keywords_internal::java_type_matches(content)) {
+        kw.add_name(span_text(content, m.group1));
+        if (kw.size() >= kCap) break;
+      }
     }
     if (kw.size() < kCap) {
-      // The method pattern ends at the first "(" and holds only word
-      // characters, "<>[]" and white space before it, so only the stretch of
-      // such characters before each "(" is searched.
-      regex::for_each_before(content, '(', kMethod, method_char, [&](const Match& m) {
-        kw.add_name(m.group(1));
-        return kw.size() < kCap;
-      });
+      for (const ScanMatch& m : keywords_internal::java_method_matches(content)) {
+        kw.add_name(span_text(content, m.group1));
+        if (kw.size() >= kCap) break;
+      }
     }
   }
   if (ext == ".kt") {
-    // matches: "data class Entry" and "private fun audit"
-    static const Regex kDecl(
-        R"re(^(?:(?:public|private|internal|protected|open|data|sealed|abstract)\s+)*(?:class|object|interface|fun)\s+([A-Za-z_]\w*))re",
-        Flags::multiline);
-    if (kw.size() < kCap) add_group1_names(kw, kDecl, content);
+    // Declarations such as "data class Entry" and "private fun audit".
+    if (kw.size() < kCap) {
+      for (const ScanMatch& m : keywords_internal::kotlin_declaration_matches(content)) {
+        kw.add_name(span_text(content, m.group1));
+        if (kw.size() >= kCap) break;
+      }
+    }
   }
 }
 
@@ -280,11 +597,235 @@ void add_http_call(KeywordList& kw, std::string_view url_text) {
 
 }  // namespace
 
-std::vector<std::string> extract_keywords(std::string_view content, std::string_view ext) {
-  // matches: "app.get('/api/users/:userId'" and "mux.HandleFunc(\"/orders\""
-  static const Regex kRoute(
-      R"re((?:app|router|r|mux|api)\s*[.\@]\s*(get|post|put|delete|patch|handle|handlefunc)\s*\(\s*['\"/]([^'\")\s]+))re",
+namespace keywords_internal {
+
+std::vector<ScanMatch> route_matches(std::string_view text) {
+  // matches: "app.get('/api/users/:userId'" and "mux.HandleFunc(\"/orders\"" (and
+  // "router .post(" or "api@delete(\"/x\""), found from each "." and "@"
+  static const Regex kHead(R"re(\G(?:app|router|r|mux|api)\s*[.\@])re", Flags::caseless);
+  static const Regex kTail(
+      R"re(\G[.\@]\s*(get|post|put|delete|patch|handle|handlefunc)\s*\(\s*['\"/]([^'\")\s]+))re",
       Flags::caseless);
+  // '.' is common and '@' rare: keep the next of each.
+  std::size_t next_dot = 0;
+  std::size_t next_at = 0;
+  auto next_anchor = [&](std::size_t from) {
+    if (next_dot != kNone && next_dot < from) next_dot = text.find('.', from);
+    if (next_at != kNone && next_at < from) next_at = text.find('@', from);
+    return std::min(next_dot, next_at);
+  };
+  next_dot = text.find('.');
+  next_at = text.find('@');
+  // The words end in p, r, x or i; the verbs begin with g, p, d or h.
+  auto may_end_word = [](unsigned char c) {
+    const unsigned char f = fold(c);
+    return c >= 0x80 || f == 'p' || f == 'r' || f == 'x' || f == 'i';
+  };
+  auto may_follow_anchor = [](unsigned char c) {
+    const unsigned char f = fold(c);
+    return c >= 0x80 || f == 'g' || f == 'p' || f == 'd' || f == 'h';
+  };
+  return anchored_matches(text, next_anchor, may_end_word, may_follow_anchor,
+                          {"app", "router", "r", "mux", "api"}, {6, 3, 1}, kHead, kTail);
+}
+
+std::vector<ScanMatch> http_call_matches(std::string_view text) {
+  // matches: "fetch(`/api/orders/${id}`" and "requests.get('https://api.acme.io/v1'",
+  // found from each "("
+  static const Regex kHead(
+      R"re(\G(?:fetch|axios\.(?:get|post|put|delete)|requests\.(?:get|post|put|delete))\s*\()re",
+      Flags::caseless);
+  static const Regex kTail(R"re(\G\(\s*[`'\"](https?://[^`'\"]+|/[^`'\"]+)[`'\"])re",
+                           Flags::caseless);
+  auto next_anchor = [&](std::size_t from) { return text.find('(', from); };
+  // The words end in h, t or e; a quote or backtick opens the argument.
+  auto may_end_word = [](unsigned char c) {
+    const unsigned char f = fold(c);
+    return c >= 0x80 || f == 'h' || f == 't' || f == 'e';
+  };
+  auto may_follow_anchor = [](unsigned char c) {
+    return c >= 0x80 || c == '`' || c == '\'' || c == '"';
+  };
+  // Lengths: requests.delete, requests.post, requests.get/put and
+  // axios.delete, axios.post, axios.get/put, fetch.
+  return anchored_matches(
+      text, next_anchor, may_end_word, may_follow_anchor,
+      {"fetch", "axios.get", "axios.post", "axios.put", "axios.delete", "requests.get",
+       "requests.post", "requests.put", "requests.delete"},
+      {15, 13, 12, 10, 9, 5}, kHead, kTail);
+}
+
+std::vector<ScanMatch> java_type_matches(std::string_view text) {
+  // matches: "public final class Ledger"
+  static const Regex kType(
+      R"re((?:public|private|protected|static|final|\s)+(?:class|interface|enum|record)\s+([A-Za-z_]\w*))re");
+  static const Regex kTail(R"re(\G(?:class|interface|enum|record)\s+([A-Za-z_]\w*))re");
+  // The leading run would make a plain search quadratic on long blank
+  // stretches. Every match ends in a type keyword, the run before it reads
+  // backwards one token at a time (no token starts with white space or a
+  // modifier, and no modifier is a suffix of another), and the leftmost
+  // start of a match ending in that keyword is where the backward read
+  // stops. So each keyword costs a short backward read and the full pattern
+  // runs only where it matches (the reading regex::for_each_by_keywords
+  // does, with the keywords found by a substring search per keyword).
+  static constexpr std::array<std::string_view, 4> kKeywords{"class", "interface", "enum",
+                                                             "record"};
+  // memmem skips ahead by the needle; string_view::find stops at every
+  // first letter, and c, e, i and r are common.
+  auto find = [&](std::string_view word, std::size_t from) {
+    const void* at = ::memmem(text.data() + from, text.size() - from, word.data(), word.size());
+    return at == nullptr ? kNone
+                         : static_cast<std::size_t>(static_cast<const char*>(at) - text.data());
+  };
+  std::array<std::size_t, 4> next{};
+  for (std::size_t k = 0; k < kKeywords.size(); ++k) next[k] = find(kKeywords[k], 0);
+  std::vector<ScanMatch> out;
+  std::size_t pos = 0;   // where the plain search would go on
+  std::size_t from = 0;  // where the next keyword is looked for
+  while (from < text.size()) {
+    std::size_t e = kNone;
+    std::size_t len = 0;
+    for (std::size_t k = 0; k < kKeywords.size(); ++k) {
+      if (next[k] != kNone && next[k] < from) next[k] = find(kKeywords[k], from);
+      if (next[k] < e) {
+        e = next[k];
+        len = kKeywords[k].size();
+      }
+    }
+    if (e == kNone) break;
+    from = e + 1;
+    // The tail needs white space right after the keyword.
+    if (e + len < text.size()) {
+      const unsigned char after = byte_at(text, e + len);
+      if (after < 0x80 && !is_ascii_space(after)) continue;
+    }
+    std::size_t s = e;
+    while (s > pos) {
+      std::size_t cp = s - 1;
+      while (cp > pos && (byte_at(text, cp) & 0xC0) == 0x80) --cp;
+      std::size_t p = cp;
+      if (is_space(next_code_point(text, p))) {
+        s = cp;
+        continue;
+      }
+      bool took = false;
+      for (std::string_view w : {"public", "private", "protected", "static", "final"}) {
+        if (s >= pos + w.size() && text.substr(s - w.size(), w.size()) == w) {
+          s -= w.size();
+          took = true;
+          break;
+        }
+      }
+      if (!took) break;
+    }
+    if (s == e || !kTail.search(text, e)) continue;
+    const std::optional<Match> m = kType.search(text, s);
+    if (!m) break;
+    out.push_back({{m->start(), m->end()}, group_span(*m, 1), {}});
+    pos = m->end();
+    from = std::max(from, pos);
+  }
+  return out;
+}
+
+std::vector<ScanMatch> java_method_matches(std::string_view text) {
+  // matches: "    public List<Entry> entriesFor("
+  static const Regex kMethod(
+      R"re((?:public|private|protected|static|final|\s)+(?!class|if|for|while|return)\w[\w<>\[\]]*\s+([A-Za-z_]\w*)\s*\()re");
+  // The pattern ends at the first "(" and holds only word characters, "<>[]"
+  // and white space before it, so only the stretch of such characters before
+  // each "(" is searched (as regex::for_each_before does), and only from
+  // where a cheap backward read of that stretch leaves a match possible:
+  // most "(" follow a name without a type in front ("x.size(", "if (",
+  // "= load("), and a stretch of prose in a comment is read from its end.
+  std::vector<ScanMatch> out;
+  std::size_t pos = 0;     // where the plain search would go on
+  std::size_t window = 0;  // first byte after the previous "("
+  while (window < text.size()) {
+    const std::size_t q = text.find('(', window);
+    if (q == kNone) break;
+    const std::size_t floor = std::max(window, pos);
+    std::size_t start = method_search_start(text, floor, q);
+    if (start == kWholeStretch) {
+      start = q;
+      while (start > floor && method_char(byte_at(text, start - 1))) --start;
+    }
+    if (start != kNone) {
+      if (std::optional<Match> m = kMethod.search(text.substr(0, q + 1), start)) {
+        out.push_back({{m->start(), m->end()}, group_span(*m, 1), {}});
+        pos = m->end();
+      }
+    }
+    window = q + 1;
+  }
+  return out;
+}
+
+std::vector<ScanMatch> c_function_matches(std::string_view text) {
+  // From a line start s the class run cannot hold "(", so the "(" must be
+  // the first character g outside the class at or after s, and the name can
+  // only be the whole word before the white space in front of it, itself
+  // after white space that leaves the lazy run one character. "[^;]*$" then
+  // runs to the first ";" (or the end of the text, where "$" holds) and
+  // backs up to the last line feed before it, which must lie after the "(".
+  // Only "the lazy run needs one character" depends on s, and it holds for s
+  // when it holds for any later line start of the same run, so the first
+  // line start of a run decides for all of them.
+  std::vector<ScanMatch> out;
+  std::size_t p = 0;
+  std::size_t semicolon = 0;  // first ";" at or after the last "(" looked at
+  std::size_t semicolon_from = 1;
+  for (;;) {
+    const std::size_t s = next_line_start(text, p);
+    if (s == kNone || s >= text.size()) break;
+    const std::size_t g = end_of_declarator_run(text, s);
+    // Every later line start lies in the same run and also reaches the end.
+    if (g == text.size()) break;
+    p = g + 1;
+    if (text[g] != '(') continue;
+    std::size_t name_end = g;
+    while (name_end > s && classify(text, previous_start(text, name_end)).space) {
+      name_end = previous_start(text, name_end);
+    }
+    std::size_t name_begin = name_end;
+    while (name_begin > s && classify(text, previous_start(text, name_begin)).word) {
+      name_begin = previous_start(text, name_begin);
+    }
+    if (name_begin == name_end || name_begin == s) continue;
+    const unsigned char first = byte_at(text, name_begin);
+    if (!((first >= 'A' && first <= 'Z') || (first >= 'a' && first <= 'z') || first == '_')) {
+      continue;
+    }
+    const std::size_t space_before = previous_start(text, name_begin);
+    if (space_before == s || !classify(text, space_before).space) continue;
+    if (semicolon_from > g + 1 || semicolon < g + 1) {
+      semicolon_from = g + 1;
+      semicolon = std::min(text.find(';', g + 1), text.size());
+    }
+    std::size_t end = text.size();
+    if (semicolon < text.size()) {
+      end = text.rfind('\n', semicolon);
+      if (end == kNone || end < g + 1) continue;
+    }
+    out.push_back({{s, end}, {name_begin, name_end}, {}});
+    p = end;
+  }
+  return out;
+}
+
+std::vector<ScanMatch> c_type_matches(std::string_view text) {
+  return line_declaration_matches(text, {}, {"class", "struct", "enum", "namespace", "union"});
+}
+
+std::vector<ScanMatch> kotlin_declaration_matches(std::string_view text) {
+  return line_declaration_matches(
+      text, {"public", "private", "internal", "protected", "open", "data", "sealed", "abstract"},
+      {"class", "object", "interface", "fun"});
+}
+
+}  // namespace keywords_internal
+
+std::vector<std::string> extract_keywords(std::string_view content, std::string_view ext) {
   // matches: "@router.get(\"/items/{item_id}\""
   static const Regex kDecoratorRoute(
       R"re(@\w+\.(get|post|put|delete|patch)\s*\(\s*[\'\"]([^\'\"]+)[\'\"])re", Flags::caseless);
@@ -292,18 +833,18 @@ std::vector<std::string> extract_keywords(std::string_view content, std::string_
   static const Regex kLeadDocstring(R"re(\s*\"\"\"([^\"]{10,200}))re");
   // matches: "/** Prices an order line." opening the file
   static const Regex kLeadComment(R"re(\s*/\*\*?\s*([^\n*]{10,200}))re");
-  // matches: "fetch(`/api/orders/${id}`" and "requests.get('https://api.acme.io/v1'"
-  static const Regex kHttpCall(
-      R"re((?:fetch|axios\.(?:get|post|put|delete)|requests\.(?:get|post|put|delete))\s*\(\s*[`'\"](https?://[^`'\"]+|/[^`'\"]+)[`'\"])re",
-      Flags::caseless);
 
   KeywordList kw;
-  const auto route = [&](const Match& m) {
-    add_route(kw, m);
-    return kw.size() < kCap;
-  };
-  kRoute.for_each(content, route);
-  if (kw.size() < kCap) kDecoratorRoute.for_each(content, route);
+  for (const keywords_internal::ScanMatch& m : keywords_internal::route_matches(content)) {
+    add_route(kw, span_text(content, m.group1), span_text(content, m.group2));
+    if (kw.size() >= kCap) break;
+  }
+  if (kw.size() < kCap) {
+    kDecoratorRoute.for_each(content, [&](const Match& m) {
+      add_route(kw, m.group(1), m.group(2));
+      return kw.size() < kCap;
+    });
+  }
   if (kw.size() < kCap) add_declarations(kw, content, ext);
   if (kw.size() < kCap) {
     if (auto m = kLeadDocstring.match_start(content)) add_letter_runs(kw, m->group(1));
@@ -312,10 +853,10 @@ std::vector<std::string> extract_keywords(std::string_view content, std::string_
     if (auto m = kLeadComment.match_start(content)) add_letter_runs(kw, m->group(1));
   }
   if (kw.size() < kCap) {
-    kHttpCall.for_each(content, [&](const Match& m) {
-      add_http_call(kw, m.group(1));
-      return kw.size() < kCap;
-    });
+    for (const keywords_internal::ScanMatch& m : keywords_internal::http_call_matches(content)) {
+      add_http_call(kw, span_text(content, m.group1));
+      if (kw.size() >= kCap) break;
+    }
   }
   return kw.take(kCap);
 }

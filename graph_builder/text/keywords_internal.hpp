@@ -1,0 +1,58 @@
+#pragma once
+// Scans that stand in for keyword patterns with the same matches, exposed
+// only so that differential tests can compare them with the plain patterns.
+// Not part of the installed interface.
+
+#include <cstddef>
+#include <string_view>
+#include <vector>
+
+namespace graph_builder::text::keywords_internal {
+
+// Byte offsets [begin, end) of a match or of one of its groups.
+struct Span {
+  std::size_t begin = 0;
+  std::size_t end = 0;
+  bool operator==(const Span&) const = default;
+};
+
+// One match with its first two groups (an unused group stays {0, 0}).
+struct ScanMatch {
+  Span whole;
+  Span group1;
+  Span group2;
+  bool operator==(const ScanMatch&) const = default;
+};
+
+// Every successive match of the route-registration pattern
+//   "(?:app|router|r|mux|api)\s*[.\@]\s*(get|post|put|delete|patch|handle|handlefunc)
+//    \s*\(\s*['\"/]([^'\")\s]+)"  (caseless)
+std::vector<ScanMatch> route_matches(std::string_view text);
+
+// Every successive match of the outgoing-HTTP-call pattern
+//   "(?:fetch|axios\.(?:get|post|put|delete)|requests\.(?:get|post|put|delete))
+//    \s*\(\s*[`'\"](https?://[^`'\"]+|/[^`'\"]+)[`'\"]"  (caseless)
+std::vector<ScanMatch> http_call_matches(std::string_view text);
+
+// Every successive match of the Java-family type pattern
+//   "(?:public|private|protected|static|final|\s)+(?:class|interface|enum|record)
+//    \s+([A-Za-z_]\w*)"
+std::vector<ScanMatch> java_type_matches(std::string_view text);
+
+// Every successive match of the Java-family method pattern
+//   "(?:public|private|protected|static|final|\s)+(?!class|if|for|while|return)
+//    \w[\w<>\[\]]*\s+([A-Za-z_]\w*)\s*\("
+std::vector<ScanMatch> java_method_matches(std::string_view text);
+
+// Every successive match of the C-family function and type patterns
+//   "^[\w:*&<>\s]+?\s+([A-Za-z_]\w*)\s*\([^;]*$"  (multi-line)
+//   "^(?:class|struct|enum|namespace|union)\s+([A-Za-z_]\w*)"  (multi-line)
+std::vector<ScanMatch> c_function_matches(std::string_view text);
+std::vector<ScanMatch> c_type_matches(std::string_view text);
+
+// Every successive match of the Kotlin declaration pattern (multi-line)
+//   "^(?:(?:public|private|internal|protected|open|data|sealed|abstract)\s+)*
+//    (?:class|object|interface|fun)\s+([A-Za-z_]\w*)"
+std::vector<ScanMatch> kotlin_declaration_matches(std::string_view text);
+
+}  // namespace graph_builder::text::keywords_internal

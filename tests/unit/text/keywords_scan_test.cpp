@@ -1,0 +1,384 @@
+// The hand-driven scans of the keyword passes against the plain patterns they
+// stand in for: same matches, same groups, on random texts made of the
+// characters that decide a match.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <ostream>
+#include <random>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "graph_builder/regex/regex.hpp"
+#include "graph_builder/text/keywords_internal.hpp"
+
+namespace graph_builder::text::keywords_internal {
+
+// Readable failure messages: "[start,end) g1 [b,e) g2 [b,e)".
+void PrintTo(const ScanMatch& m, std::ostream* os) {
+  *os << '[' << m.whole.begin << ',' << m.whole.end << ") g1 [" << m.group1.begin << ','
+      << m.group1.end << ") g2 [" << m.group2.begin << ',' << m.group2.end << ')';
+}
+
+namespace {
+
+using Pieces = std::vector<std::string>;
+using Slots = std::vector<Pieces>;
+
+Span group_span(const regex::Match& m, int g) {
+  if (!m.has(g)) return {};
+  return {m.group_start(g), m.group_start(g) + m.group(g).size()};
+}
+
+std::vector<ScanMatch> plain_matches(const regex::Regex& re, std::string_view text) {
+  std::vector<ScanMatch> out;
+  re.for_each(text, [&](const regex::Match& m) {
+    out.push_back({{m.start(), m.end()}, group_span(m, 1), group_span(m, 2)});
+    return true;
+  });
+  return out;
+}
+
+std::string escaped(std::string_view s) {
+  std::string out;
+  for (char c : s) {
+    const auto u = static_cast<unsigned char>(c);
+    if (u < 0x20 || u >= 0x7F || c == '"' || c == '\\') {
+      char buf[8];
+      std::snprintf(buf, sizeof buf, "\\x%02X", u);
+      out += buf;
+    } else {
+      out += c;
+    }
+  }
+  return out;
+}
+
+// A text of 0 to `max_pieces` random pieces.
+std::string random_text(std::mt19937& rng, const Pieces& pieces, int max_pieces) {
+  std::uniform_int_distribution<std::size_t> pick(0, pieces.size() - 1);
+  std::string t;
+  for (int n = std::uniform_int_distribution<int>(0, max_pieces)(rng); n > 0; --n) {
+    t += pieces[pick(rng)];
+  }
+  return t;
+}
+
+// One to four shapes, each made of one random choice per slot.
+std::string shaped_text(std::mt19937& rng, const Slots& slots) {
+  std::string t;
+  for (int k = std::uniform_int_distribution<int>(1, 4)(rng); k > 0; --k) {
+    for (const Pieces& slot : slots) {
+      t += slot[std::uniform_int_distribution<std::size_t>(0, slot.size() - 1)(rng)];
+    }
+  }
+  return t;
+}
+
+// Runs `scan` and the plain pattern on `iterations` texts from `make` and
+// returns how many texts had at least one match.
+template <class Make, class Scan>
+int count_agreeing(const regex::Regex& plain, int iterations, Make&& make, Scan&& scan) {
+  int with_matches = 0;
+  for (int i = 0; i < iterations; ++i) {
+    const std::string t = make();
+    const std::vector<ScanMatch> expected = plain_matches(plain, t);
+    if (!expected.empty()) ++with_matches;
+    const std::vector<ScanMatch> got = scan(t);
+    EXPECT_EQ(got, expected) << "input: \"" << escaped(t) << "\"";
+    if (got != expected) break;
+  }
+  return with_matches;
+}
+
+// Characters under a caseless match: U+017F is a caseless "s", U+212A a
+// caseless "k"; U+00A0, U+3000 and U+2028 are white space.
+const char* const kLongS = "\xC5\xBF";
+const char* const kKelvin = "\xE2\x84\xAA";
+const char* const kNbsp = "\xC2\xA0";
+const char* const kIdeographicSpace = "\xE3\x80\x80";
+const char* const kLineSeparator = "\xE2\x80\xA8";
+const char* const kEAcute = "\xC3\xA9";
+
+const regex::Regex& plain_route() {
+  static const regex::Regex kRoute(
+      R"re((?:app|router|r|mux|api)\s*[.\@]\s*(get|post|put|delete|patch|handle|handlefunc)\s*\(\s*['\"/]([^'\")\s]+))re",
+      regex::Flags::caseless);
+  return kRoute;
+}
+
+TEST(KeywordScans, RouteScanFindsTheLeftmostReceiver) {
+  const struct {
+    const char* text;
+    std::vector<ScanMatch> want;
+  } cases[] = {
+      // "router" starts before the "r" that ends it.
+      {"router.get('/a')", {{{0, 14}, {7, 10}, {12, 14}}}},
+      {"x = customer .Post( \"/o/n\"", {{{11, 25}, {14, 18}, {21, 25}}}},
+      {"APP@handlefunc(/h)", {{{0, 17}, {4, 14}, {16, 17}}}},
+      {"app.get(`/x`)", {}},
+      {"app.gets('/x')", {}},
+      {"", {}},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(plain_matches(plain_route(), c.text), c.want) << c.text;
+    EXPECT_EQ(route_matches(c.text), c.want) << c.text;
+  }
+}
+
+TEST(KeywordScans, RouteScanAgreesWithThePatternOnRandomInputs) {
+  // Receivers, anchors, verbs with their "(", quoted paths, and single
+  // characters that break or bridge them: letters of the words, white space
+  // of one and of several bytes, quotes, ")" and non-ASCII letters.
+  const Pieces pieces = {
+      "app", "router", "r", "R", "mux", "API", "xr", "rout", "ap",
+      ".", ".", "@", " .", "@\t",
+      "get(", "POST(", "po\xC5\xBFt (", "put", "delete(", "patch\n(", "handle(", "HandleFunc(",
+      "handlefun(", "(", "app.", "r.", "Router .", "mux@", ".get(", ".Put (", "('/", "( \"/",
+      "'/a", "\"/b/c", "/x", "`/y", "' a", "\"", "'", "/", ")",
+      " ", "\n", kNbsp, kIdeographicSpace, kLineSeparator, kEAcute, kKelvin, "s", "p", "i", "x",
+  };
+  std::mt19937 rng(20240612);
+  const int with_matches = count_agreeing(
+      plain_route(), 500000, [&] { return random_text(rng, pieces, 14); }, route_matches);
+  EXPECT_GT(with_matches, 4000);
+}
+
+TEST(KeywordScans, RouteScanAgreesWithThePatternOnNearMissRegistrations) {
+  const Slots slots = {
+      {"", " ", "\n", "x", "ro", "app.", kEAcute, "r."},
+      {"app", "router", "Router", "r", "mux", "api", "API", "rout", "ap", "user", "ma", ""},
+      {"", "", " ", kNbsp, "\n\t", kIdeographicSpace, "x"},
+      {".", ".", "@", "", ",", ".."},
+      {"", "", " ", kNbsp, "\n", kLineSeparator},
+      {"get", "post", "po\xC5\xBFt", "put", "delete", "PATCH", "handle",
+       "handlefunc", "handlefun", "gett", "ge"},
+      {"", "", " ", kIdeographicSpace},
+      {"(", "(", "(", "", "["},
+      {"", "", " ", "\n", kNbsp},
+      {"'", "\"", "/", "`", "", "x"},
+      {"/a/b", "a", "", "a b", "a)", "{id}/x", "'", kEAcute, "a\xC2\xA0" "b"},
+      {"'", ")", "", " ", "\"", "/"},
+  };
+  std::mt19937 rng(4711);
+  const int with_matches = count_agreeing(
+      plain_route(), 100000, [&] { return shaped_text(rng, slots); }, route_matches);
+  EXPECT_GT(with_matches, 10000);
+}
+
+const regex::Regex& plain_http_call() {
+  static const regex::Regex kHttpCall(
+      R"re((?:fetch|axios\.(?:get|post|put|delete)|requests\.(?:get|post|put|delete))\s*\(\s*[`'\"](https?://[^`'\"]+|/[^`'\"]+)[`'\"])re",
+      regex::Flags::caseless);
+  return kHttpCall;
+}
+
+TEST(KeywordScans, HttpCallScanFindsTheCallee) {
+  const struct {
+    const char* text;
+    std::vector<ScanMatch> want;
+  } cases[] = {
+      {"fetch('/a')", {{{0, 10}, {7, 9}, {}}}},
+      // U+017F is a caseless "s" (two bytes).
+      {"x=reque\xC5\xBFts.GET (\"https://h/p\")", {{{2, 30}, {18, 29}, {}}}},
+      // The scheme matches in any case.
+      {"axios.post(`HTTP://x`)", {{{0, 21}, {12, 20}, {}}}},
+      {"axios.patch('/a')", {}},
+      {"fetch(/a/)", {}},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(plain_matches(plain_http_call(), c.text), c.want) << c.text;
+    EXPECT_EQ(http_call_matches(c.text), c.want) << c.text;
+  }
+}
+
+TEST(KeywordScans, HttpCallScanAgreesWithThePatternOnRandomInputs) {
+  // Callees whole and in parts, "(", quotes and backticks, URL starts, and
+  // single characters that break or bridge them, U+017F standing for "s".
+  const Pieces pieces = {
+      "fetch", "FETCH", "fetc", "axios", "axio\xC5\xBF", "requests", "reque\xC5\xBFts", "request",
+      ".", ".get", ".POST", ".po\xC5\xBFt", ".put", ".delete", ".patch", "get", "h", "t", "e",
+      "(", "(", "(", "('", "(\"", "(`", "( '", "'", "\"", "`", "/", "/a", "//", "http://",
+      "https://x",
+      "HTTPS://", "http:/", " ", "\n", "\t", kNbsp, kIdeographicSpace, kLineSeparator, kEAcute,
+      kKelvin, ")", "fetch('/", "axios.get(\"", "requests.delete(`", "'/x'",
+  };
+  std::mt19937 rng(20240613);
+  const int with_matches = count_agreeing(
+      plain_http_call(), 500000, [&] { return random_text(rng, pieces, 14); },
+      http_call_matches);
+  EXPECT_GT(with_matches, 4000);
+}
+
+TEST(KeywordScans, HttpCallScanAgreesWithThePatternOnNearMissCalls) {
+  const Slots slots = {
+      {"", " ", "\n", "x", "a", "re", "(", kEAcute, "s."},
+      {"fetch", "Fetch", "axios.", "AXIO\xC5\xBF.", "requests.", "reque\xC5\xBFt\xC5\xBF.",
+       "requests", "axios", "fetc", "axios..", ""},
+      {"", "", "get", "post", "po\xC5\xBFt", "put", "delete", "DELETE", "patch", "ge"},
+      {"", "", " ", kNbsp, "\n\t", kIdeographicSpace, "x"},
+      {"(", "(", "(", "", ")", "(("},
+      {"", "", " ", kNbsp, "\n", kLineSeparator},
+      {"'", "\"", "`", "", "x", "''"},
+      {"/", "http://", "https://", "HTTPS://", "http:/", "ftp://", "", "//"},
+      {"a", "a/b", "", "a b", kEAcute, "{id}", "'", "?q=1"},
+      {"'", "\"", "`", "", " ", ")"},
+  };
+  std::mt19937 rng(815);
+  const int with_matches = count_agreeing(
+      plain_http_call(), 200000, [&] { return shaped_text(rng, slots); }, http_call_matches);
+  EXPECT_GT(with_matches, 8000);
+}
+
+const regex::Regex& plain_java_method() {
+  static const regex::Regex kMethod(
+      R"re((?:public|private|protected|static|final|\s)+(?!class|if|for|while|return)\w[\w<>\[\]]*\s+([A-Za-z_]\w*)\s*\()re");
+  return kMethod;
+}
+
+TEST(KeywordScans, JavaMethodScanAgreesWithThePatternOnRandomInputs) {
+  // Modifiers, the words the look-ahead refuses, types with "<>[]", names,
+  // digits, white space of one and several bytes, non-ASCII letters, "(" and
+  // the punctuation that ends a stretch (".", "=", ";", "{", ")").
+  const Pieces pieces = {
+      "public", "private", "protected", "static", "final", "publi", "class", "if", "for",
+      "while", "return", "returns", "void", "int", "List<Entry>", "String[]", "<", ">", "[", "]",
+      "x", "_a", "a1", "9", "foo", "Foo", " ", " ", " ", "\t", "\n", "\n  ", kNbsp,
+      kIdeographicSpace, kLineSeparator, kEAcute, "\xE4\xB8\xAD", "(", "(", "(", " (", ")", ";",
+      ".", "=", "{", ",", "@", " int ", "public void ", " x ", "\tList<T> ",
+  };
+  std::mt19937 rng(20240615);
+  const int with_matches = count_agreeing(
+      plain_java_method(), 300000, [&] { return random_text(rng, pieces, 16); },
+      java_method_matches);
+  EXPECT_GT(with_matches, 10000);
+}
+
+TEST(KeywordScans, JavaMethodScanAgreesWithThePatternOnNearMissDeclarations) {
+  const Slots slots = {
+      {"", "\n", "\n    ", "  ", "x.", "= ", "{", ";\n", kNbsp},
+      {"", "public ", "private static ", "final", "protected\t", "static  final ", "publicx "},
+      {"void", "int", "List<Entry>", "Map<K, V>", "String[]", "return", "if", "class", "new",
+       "9x", "", kEAcute, "a.b", "x\xE4\xB8\xAD"},
+      {" ", " ", "", "\n", "\t ", kIdeographicSpace, kLineSeparator},
+      {"run", "_go", "a9", "9a", "", "for", "While", kEAcute, "f\xC3\xA9"},
+      {"", "", " ", "\n", kNbsp},
+      {"(", "(", "(", "", ")", "()"},
+      {"", "int a", ") {", ");", "x("},
+  };
+  std::mt19937 rng(5150);
+  const int with_matches = count_agreeing(
+      plain_java_method(), 200000, [&] { return shaped_text(rng, slots); }, java_method_matches);
+  EXPECT_GT(with_matches, 50000);
+}
+
+const regex::Regex& plain_c_function() {
+  static const regex::Regex kFunction(R"re(^[\w:*&<>\s]+?\s+([A-Za-z_]\w*)\s*\([^;]*$)re",
+                                      regex::Flags::multiline);
+  return kFunction;
+}
+
+const regex::Regex& plain_c_type() {
+  static const regex::Regex kType(R"re(^(?:class|struct|enum|namespace|union)\s+([A-Za-z_]\w*))re",
+                                  regex::Flags::multiline);
+  return kType;
+}
+
+// Names, digits, every member of the declarator class, "(" and ";", other
+// punctuation, line feeds, and non-ASCII letters, marks, digits and white
+// space (which the engine, not ASCII tables, classifies).
+const Pieces kCPieces = {
+    "a", "a", "b", "_", "x1", "1", "int", "if", "static", "struct", "class", "enum",
+    "namespace", "union", "classy", " ", " ", " ", "\n", "\n", "\n", "\t", "(", "(", "(", ")",
+    "{", "}", ";", ";", ":", "*", "&", "<", ">", ",", "#", kEAcute,
+    "\xE4\xB8\xAD",  // a CJK letter
+    "\xCC\x81",      // combining acute accent
+    "\xD9\xA3",      // Arabic-Indic digit three
+    kNbsp, kLineSeparator, kIdeographicSpace, "\x0C",
+};
+
+TEST(KeywordScans, CFunctionScanAgreesWithThePatternOnRandomInputs) {
+  std::mt19937 rng(20240616);
+  const int with_matches = count_agreeing(
+      plain_c_function(), 300000, [&] { return random_text(rng, kCPieces, 24); },
+      c_function_matches);
+  EXPECT_GT(with_matches, 5000);
+}
+
+TEST(KeywordScans, CFunctionScanAgreesWithThePatternOnNearMissDeclarations) {
+  // Lines shaped like a declaration, each slot sometimes filled with what
+  // breaks it; the tail may run on over later lines up to a ";".
+  const Slots slots = {
+      {"", "", "\n", "  ", "\t", "#", kEAcute, "\n\n"},
+      {"int", "a b", "Foo::", "x1", "*", "", "1", "int*", "<T>", "static int\n"},
+      {" ", " ", "", "\n", kNbsp, "*", " *", kLineSeparator, " & "},
+      {"f", "f", "_g", "1x", "if", kEAcute, "x\xCC\x81", "a\xD9\xA3", "main"},
+      {"", "", " ", "\n", "\t"},
+      {"(", "(", "(", "", "{"},
+      {"", "void", "a;b", "x{", "\n", ")(", "int a,\n int b", "a\n;"},
+      {")", ")", "", ";"},
+      {";", "\n", " {", "", ";\n", "\n\n", " ;{", "\n}"},
+      {"\n", "", "\n"},
+  };
+  std::mt19937 rng(78);
+  const int with_matches = count_agreeing(
+      plain_c_function(), 150000, [&] { return shaped_text(rng, slots); }, c_function_matches);
+  EXPECT_GT(with_matches, 30000);
+}
+
+TEST(KeywordScans, CTypeScanAgreesWithThePatternOnRandomInputs) {
+  std::mt19937 rng(20240617);
+  const int with_matches = count_agreeing(
+      plain_c_type(), 300000, [&] { return random_text(rng, kCPieces, 16); }, c_type_matches);
+  EXPECT_GT(with_matches, 3000);
+}
+
+const regex::Regex& plain_java_type() {
+  static const regex::Regex kType(
+      R"re((?:public|private|protected|static|final|\s)+(?:class|interface|enum|record)\s+([A-Za-z_]\w*))re");
+  return kType;
+}
+
+TEST(KeywordScans, JavaTypeScanAgreesWithThePatternOnRandomInputs) {
+  // Modifiers whole, glued and cut, the four type keywords and words that
+  // contain them, names, white space of one and several bytes, non-ASCII
+  // letters and punctuation.
+  const Pieces pieces = {
+      "public", "private", "protected", "static", "final", "publi", "c", "xpublic", "class",
+      "interface", "enum", "record", "records", "subclass", "enumerate", "Foo", "_x", "9", "a",
+      " ", " ", " ", "\t", "\n", kNbsp, kIdeographicSpace, kLineSeparator, kEAcute,
+      "\xE4\xB8\xAD", "{", "(", ";", ".", "<T>", "@",
+  };
+  std::mt19937 rng(20240618);
+  const int with_matches = count_agreeing(
+      plain_java_type(), 300000, [&] { return random_text(rng, pieces, 16); }, java_type_matches);
+  EXPECT_GT(with_matches, 8000);
+}
+
+const regex::Regex& plain_kotlin_declaration() {
+  static const regex::Regex kDecl(
+      R"re(^(?:(?:public|private|internal|protected|open|data|sealed|abstract)\s+)*(?:class|object|interface|fun)\s+([A-Za-z_]\w*))re",
+      regex::Flags::multiline);
+  return kDecl;
+}
+
+TEST(KeywordScans, KotlinDeclarationScanAgreesWithThePatternOnRandomInputs) {
+  // Modifiers and keywords whole, glued and cut ("internal" and "interface"
+  // share a start), names, white space of one and several bytes, line feeds
+  // and non-ASCII letters.
+  const Pieces pieces = {
+      "public", "private", "internal", "protected", "open", "data", "sealed", "abstract",
+      "class", "object", "interface", "fun", "inter", "funny", "pub", "Foo", "_x", "9", "a",
+      " ", " ", " ", "\t", "\n", "\n", "\n", kNbsp, kIdeographicSpace, kLineSeparator,
+      kEAcute, "\xE4\xB8\xAD", "\xCC\x81", "(", ":", "{", "@",
+  };
+  std::mt19937 rng(20240619);
+  const int with_matches = count_agreeing(
+      plain_kotlin_declaration(), 300000, [&] { return random_text(rng, pieces, 14); },
+      kotlin_declaration_matches);
+  EXPECT_GT(with_matches, 5000);
+}
+
+}  // namespace
+}  // namespace graph_builder::text::keywords_internal
