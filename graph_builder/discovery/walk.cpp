@@ -23,6 +23,8 @@ std::string join(std::string_view base, std::string_view name) {
 
 struct Listing {
   std::vector<std::string> dirs;
+  // For each of `dirs`: true when the entry is a directory itself, not a link.
+  std::vector<bool> plain_dirs;
   std::vector<std::string> others;
   // For each of `others`: its directory entry type (DT_REG, DT_LNK, ...).
   std::vector<unsigned char> other_types;
@@ -53,6 +55,7 @@ bool list_dir(const std::string& dir, Listing& out) {
     }
     if (is_dir) {
       out.dirs.emplace_back(name);
+      out.plain_dirs.push_back(e->d_type == DT_DIR);
     } else {
       out.others.emplace_back(name);
       out.other_types.push_back(e->d_type);
@@ -89,13 +92,11 @@ class Walker {
   Walker(std::string root_resolved, std::vector<WalkedFile>& files)
       : root_resolved_(std::move(root_resolved)), files_(files) {}
 
-  void walk(const std::string& base) {
+  // `base_resolved` is the resolved form of `base` when known, else empty
+  // (then resolved once, when the first file needs it).
+  void walk(const std::string& base, std::string base_resolved) {
     Listing listing;
     if (!list_dir(base, listing)) return;
-    std::erase_if(listing.dirs, [&](const std::string& d) {
-      return !_keep_dir(base, d, root_resolved_);
-    });
-    std::string base_resolved;  // resolved once, when the first file needs it
     for (std::size_t i = 0; i < listing.others.size(); ++i) {
       const std::string& name = listing.others[i];
       const unsigned char type = listing.other_types[i];
@@ -118,7 +119,9 @@ class Walker {
       }
       files_.push_back({std::move(path), std::move(resolved)});
     }
-    for (const std::string& d : listing.dirs) {
+    for (std::size_t i = 0; i < listing.dirs.size(); ++i) {
+      const std::string& d = listing.dirs[i];
+      if (!_keep_dir(base, d, root_resolved_)) continue;
       std::string path = join(base, d);
       struct stat st {};
       if (::stat(path.c_str(), &st) != 0) continue;
@@ -126,7 +129,10 @@ class Walker {
       // A link back to a directory on the current path would loop forever.
       if (std::find(ancestors_.begin(), ancestors_.end(), key) != ancestors_.end()) continue;
       ancestors_.push_back(key);
-      walk(path);
+      // A directory (not a link) inside a resolved directory is resolved by
+      // its name alone: no path lookup per directory.
+      walk(path, listing.plain_dirs[i] && !base_resolved.empty() ? join(base_resolved, d)
+                                                                 : std::string());
       ancestors_.pop_back();
     }
   }
@@ -173,9 +179,10 @@ bool _keep_dir(std::string_view base, std::string_view d, std::string_view root_
 
 std::vector<WalkedFile> walk_files_resolved(const std::string& root) {
   std::vector<WalkedFile> files;
-  Walker walker(resolve_path(root), files);
+  const std::string root_resolved = resolve_path(root);
+  Walker walker(root_resolved, files);
   walker.push_root(root);
-  walker.walk(root);
+  walker.walk(root, root_resolved);
   return files;
 }
 

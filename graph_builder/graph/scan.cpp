@@ -85,6 +85,9 @@ ReadStatus read_source(const std::string& path, std::string& out, std::size_t ma
     }
     if (n == 0) break;
     got += static_cast<std::size_t>(n);
+    // Stopped exactly at the size the file had, short of the extra byte asked
+    // for: that is its end, and one more read would only say so.
+    if (got == static_cast<std::size_t>(st.st_size) && got < out.size()) break;
   }
   ::close(fd);
   out.resize(got);

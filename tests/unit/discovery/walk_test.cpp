@@ -102,6 +102,25 @@ TEST(Walk, LinksInsideFollowedOutsidePrunedLoopsStopped) {
             (V{"../" + outside.root().filename().string() + "/lone.py", "real/a.py", "real/a.py"}));
 }
 
+// Each file's resolved path is what resolving its walked path gives, whether
+// it is reached through plain directories (resolved by name), through a
+// linked directory and the plain ones below it, or from a root given through
+// a link.
+TEST(Walk, ResolvedPathsAgreeWithResolvingEachPath) {
+  TempTree outside;
+  TempTree t;
+  t.write("src/a/b/deep.py", "");
+  t.write("src/top.ts", "");
+  t.symlink("src/a", "alias");
+  t.symlink(t.path("src").string(), outside.path("root-link").string());
+  for (const std::string& root : {t.root().string(), outside.path("root-link").string()}) {
+    const std::vector<WalkedFile> files = walk_files_resolved(root);
+    ASSERT_GE(files.size(), 2U) << root;
+    for (const WalkedFile& f : files) EXPECT_EQ(f.resolved, resolve_path(f.path)) << f.path;
+  }
+  EXPECT_EQ(walk_files_resolved(t.root().string()).size(), 3U);  // deep.py twice, top.ts
+}
+
 TEST(Walk, UnreadableDirectoriesAndMissingRootsAreSkipped) {
   TempTree t;
   t.write("ok.py", "");
