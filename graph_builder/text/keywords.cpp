@@ -311,16 +311,22 @@ std::size_t word_at(std::string_view t, std::size_t pos,
 // and their white space may run over several lines ("public\npublic\n..."),
 // and a line start inside that run reads the rest of the same run, so it
 // fails where the first one failed: the next try is after the run, which
-// keeps the scan linear where the pattern is quadratic.
+// keeps the scan linear where the pattern is quadratic. With
+// `LeadingSpace::yes` the pattern begins "^\s*": white space first, which
+// can only be read whole (a word cannot begin with white space), so the same
+// holds.
+enum class LeadingSpace { no, yes };
+
 std::vector<ScanMatch> line_declaration_matches(std::string_view text,
                                                 std::initializer_list<std::string_view> modifiers,
-                                                std::initializer_list<std::string_view> keywords) {
+                                                std::initializer_list<std::string_view> keywords,
+                                                LeadingSpace leading = LeadingSpace::no) {
   std::vector<ScanMatch> out;
   std::size_t p = 0;
   for (;;) {
     const std::size_t s = next_line_start(text, p);
     if (s == kNone || s >= text.size()) break;
-    std::size_t at = s;
+    std::size_t at = leading == LeadingSpace::yes ? skip_spaces(text, s) : s;
     while (const std::size_t n = word_at(text, at, modifiers)) {
       const std::size_t after = skip_spaces(text, at + n);
       if (after == at + n) break;
@@ -490,16 +496,16 @@ void add_declarations(KeywordList& kw, std::string_view content, std::string_vie
     static const Regex kFunc(R"re(^func\s+(?:\([^)]+\)\s+)?([A-Z]\w*))re", Flags::multiline);
     add_group1_names(kw, kFunc, content);
   } else if (ext == ".swift") {
-    // matches: "public final class Store" and "extension Store"
-    static const Regex kType(
-        R"re(^(?:public\s+|private\s+|internal\s+|open\s+|final\s+)*(?:class|struct|enum|protocol|actor|extension)\s+([A-Za-z_]\w*))re",
-        Flags::multiline);
+    // matches: "public final class Store" and "extension Store" at a line start
+    for (const ScanMatch& m : keywords_internal::swift_type_matches(content)) {
+      kw.add_name(span_text(content, m.group1));
+      if (kw.size() >= kCap) return;
+    }
     // matches: "    public static func make("
-    static const Regex kFunc(
-        R"re(^(?:\s*)(?:public\s+|private\s+|internal\s+|open\s+|static\s+|class\s+|mutating\s+|override\s+)*func\s+([A-Za-z_]\w*))re",
-        Flags::multiline);
-    add_group1_names(kw, kType, content);
-    add_group1_names(kw, kFunc, content);
+    for (const ScanMatch& m : keywords_internal::swift_function_matches(content)) {
+      kw.add_name(span_text(content, m.group1));
+      if (kw.size() >= kCap) return;
+    }
   } else if (ext == ".rs") {
     // matches: "pub(crate) fn parse(" and "fn main("
     static const Regex kFn(R"re(^(?:pub(?:\s*\([^)]*\))?\s+)?fn\s+([A-Za-z_]\w*))re",
@@ -821,6 +827,18 @@ std::vector<ScanMatch> kotlin_declaration_matches(std::string_view text) {
   return line_declaration_matches(
       text, {"public", "private", "internal", "protected", "open", "data", "sealed", "abstract"},
       {"class", "object", "interface", "fun"});
+}
+
+std::vector<ScanMatch> swift_type_matches(std::string_view text) {
+  return line_declaration_matches(text, {"public", "private", "internal", "open", "final"},
+                                  {"class", "struct", "enum", "protocol", "actor", "extension"});
+}
+
+std::vector<ScanMatch> swift_function_matches(std::string_view text) {
+  return line_declaration_matches(text,
+                                  {"public", "private", "internal", "open", "static", "class",
+                                   "mutating", "override"},
+                                  {"func"}, LeadingSpace::yes);
 }
 
 }  // namespace keywords_internal

@@ -55,4 +55,12 @@ std::vector<ScanMatch> c_type_matches(std::string_view text);
 //    (?:class|object|interface|fun)\s+([A-Za-z_]\w*)"
 std::vector<ScanMatch> kotlin_declaration_matches(std::string_view text);
 
+// Every successive match of the Swift type and function patterns (multi-line)
+//   "^(?:public\s+|private\s+|internal\s+|open\s+|final\s+)*
+//    (?:class|struct|enum|protocol|actor|extension)\s+([A-Za-z_]\w*)"
+//   "^(?:\s*)(?:public\s+|private\s+|internal\s+|open\s+|static\s+|class\s+|mutating\s+
+//    |override\s+)*func\s+([A-Za-z_]\w*)"
+std::vector<ScanMatch> swift_type_matches(std::string_view text);
+std::vector<ScanMatch> swift_function_matches(std::string_view text);
+
 }  // namespace graph_builder::text::keywords_internal

@@ -46,6 +46,9 @@ inline std::vector<std::pair<std::string, std::string>> pathological_inputs() {
   v.emplace_back("include_run", repeat_to("#include \"", kSize));
   v.emplace_back("braces_escaped", repeat_to("\\{ \\}\n", kSize));
   v.emplace_back("function_no_body", repeat_to("  abstract function f();\n", kSize));
+  v.emplace_back("route_receiver_no_quote", repeat_to("xp.get(/", kSize));
+  v.emplace_back("public_lines", repeat_to("public\n", kSize));
+  v.emplace_back("modifier_lines", repeat_to("private data\n", kSize));
   std::string mixed;
   unsigned x = 12345;
   const std::string alphabet = " \n\t(){};:<>*&_-/.\"'@#abcXYZ019\xC3\xA9";

@@ -380,5 +380,30 @@ TEST(KeywordScans, KotlinDeclarationScanAgreesWithThePatternOnRandomInputs) {
   EXPECT_GT(with_matches, 5000);
 }
 
+TEST(KeywordScans, SwiftScansAgreeWithThePatternsOnRandomInputs) {
+  // Modifiers (one of them also a keyword elsewhere), keywords whole, glued
+  // and cut, runs of modifiers over several lines, indentation, names, white
+  // space of one and several bytes and non-ASCII letters.
+  const Pieces pieces = {
+      "public", "private", "internal", "open", "final", "static", "class", "mutating",
+      "override", "struct", "enum", "protocol", "actor", "extension", "func", "fun", "prot",
+      "extend", "Foo", "_x", "9", "a", " ", " ", " ", "\t", "\n", "\n", "\n", kNbsp,
+      kIdeographicSpace, kLineSeparator, kEAcute, "\xE4\xB8\xAD", "(", ":", "{", "@",
+  };
+  static const regex::Regex kType(
+      R"re(^(?:public\s+|private\s+|internal\s+|open\s+|final\s+)*(?:class|struct|enum|protocol|actor|extension)\s+([A-Za-z_]\w*))re",
+      regex::Flags::multiline);
+  static const regex::Regex kFunc(
+      R"re(^(?:\s*)(?:public\s+|private\s+|internal\s+|open\s+|static\s+|class\s+|mutating\s+|override\s+)*func\s+([A-Za-z_]\w*))re",
+      regex::Flags::multiline);
+  std::mt19937 rng(20261208);
+  const int types = count_agreeing(
+      kType, 200000, [&] { return random_text(rng, pieces, 14); }, swift_type_matches);
+  EXPECT_GT(types, 3000);
+  const int functions = count_agreeing(
+      kFunc, 200000, [&] { return random_text(rng, pieces, 14); }, swift_function_matches);
+  EXPECT_GT(functions, 1000);
+}
+
 }  // namespace
 }  // namespace graph_builder::text::keywords_internal
