@@ -47,4 +47,27 @@ inline std::size_t find_literal(std::string_view text, std::string_view literal,
 #endif
 }
 
+// Offset of the first byte at or after `from` that is `a` or `b`, or npos:
+// the same result as text.find_first_of of the two, which tests the set once
+// per byte of the text.
+inline std::size_t find_either(std::string_view text, char a, char b, std::size_t from = 0) {
+  const std::size_t n = text.size();
+  std::size_t i = from;
+#ifdef __SSE2__
+  const char* t = text.data();
+  const __m128i va = _mm_set1_epi8(a);
+  const __m128i vb = _mm_set1_epi8(b);
+  for (; i + 16 <= n; i += 16) {
+    const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(t + i));
+    const auto mask = static_cast<unsigned>(
+        _mm_movemask_epi8(_mm_or_si128(_mm_cmpeq_epi8(v, va), _mm_cmpeq_epi8(v, vb))));
+    if (mask != 0) return i + static_cast<std::size_t>(__builtin_ctz(mask));
+  }
+#endif
+  for (; i < n; ++i) {
+    if (text[i] == a || text[i] == b) return i;
+  }
+  return std::string_view::npos;
+}
+
 }  // namespace graph_builder::regex

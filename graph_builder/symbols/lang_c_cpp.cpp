@@ -1,6 +1,7 @@
 #include "graph_builder/symbols/extractors.hpp"
 #include "graph_builder/symbols/recorder.hpp"
 
+#include "graph_builder/regex/find.hpp"
 #include "graph_builder/regex/regex.hpp"
 #include "graph_builder/regex/runs.hpp"
 #include "graph_builder/symbols/lang_c_cpp_internal.hpp"
@@ -115,24 +116,25 @@ std::array<std::size_t, 2> name_before_paren(std::string_view t, std::size_t lo,
   return {begin, end};
 }
 
-// First offset at or after `from` holding one of `chars`, or the text size.
+// First offset at or after `from` holding `a` or `b`, or the text size.
 // Remembers its last answer, which also holds for any later `from` up to it;
 // callers ask with offsets that only grow, so all their searches together
 // read the text once.
 class FindCache {
  public:
-  FindCache(std::string_view t, std::string_view chars) : t_(t), chars_(chars) {}
+  FindCache(std::string_view t, char a, char b) : t_(t), a_(a), b_(b) {}
   std::size_t operator()(std::size_t from) {
     if (from < from_ || from > at_) {
       from_ = from;
-      at_ = std::min(t_.find_first_of(chars_, from), t_.size());
+      at_ = std::min(regex::find_either(t_, a_, b_, from), t_.size());
     }
     return at_;
   }
 
  private:
   std::string_view t_;
-  std::string_view chars_;
+  char a_;
+  char b_;
   std::size_t from_ = 1;
   std::size_t at_ = 0;
 };
@@ -160,7 +162,7 @@ namespace c_cpp_internal {
 // decides for all of them, and the search resumes after g or after the match.
 std::vector<std::array<std::size_t, 4>> function_definition_matches(std::string_view t) {
   std::vector<std::array<std::size_t, 4>> out;
-  FindCache next_stop(t, ";{");
+  FindCache next_stop(t, ';', '{');
   std::size_t p = 0;
   for (;;) {
     const std::size_t s = next_line_start(t, p);
@@ -202,7 +204,7 @@ std::vector<std::array<std::size_t, 4>> function_definition_matches(std::string_
 std::vector<std::array<std::size_t, 4>> unreal_function_matches(std::string_view t) {
   static constexpr std::string_view kMacro = "UFUNCTION";
   std::vector<std::array<std::size_t, 4>> out;
-  FindCache next_close(t, ")");
+  FindCache next_close(t, ')', ')');
   std::size_t p = 0;
   for (;;) {
     const std::size_t s = next_line_start(t, p);

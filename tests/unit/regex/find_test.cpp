@@ -31,5 +31,21 @@ TEST(FindLiteral, AgreesWithTheStandardSearch) {
   }
 }
 
+TEST(FindEither, AgreesWithTheStandardSearch) {
+  const std::string alphabet = "ab;{)\n\xC3\xA9";
+  std::mt19937 rng(13);
+  for (int round = 0; round < 3000; ++round) {
+    std::string text;
+    for (int i = static_cast<int>(rng() % 70); i > 0; --i) {
+      text += alphabet[rng() % alphabet.size()];
+    }
+    const std::string_view t(text);
+    for (std::size_t from = 0; from <= t.size() + 1; ++from) {
+      ASSERT_EQ(find_either(t, ';', '{', from), t.find_first_of(";{", from)) << text << from;
+      ASSERT_EQ(find_either(t, ')', ')', from), t.find(')', from)) << text << from;
+    }
+  }
+}
+
 }  // namespace
 }  // namespace graph_builder::regex
