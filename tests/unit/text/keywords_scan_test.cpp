@@ -137,7 +137,8 @@ TEST(KeywordScans, RouteScanAgreesWithThePatternOnRandomInputs) {
       "get(", "POST(", "po\xC5\xBFt (", "put", "delete(", "patch\n(", "handle(", "HandleFunc(",
       "handlefun(", "(", "app.", "r.", "Router .", "mux@", ".get(", ".Put (", "('/", "( \"/",
       "'/a", "\"/b/c", "/x", "`/y", "' a", "\"", "'", "/", ")",
-      " ", "\n", kNbsp, kIdeographicSpace, kLineSeparator, kEAcute, kKelvin, "s", "p", "i", "x",
+      " ", "\n", kNbsp, kIdeographicSpace, kLineSeparator, kEAcute, kKelvin, kLongS,
+      "s", "p", "i", "x",
   };
   std::mt19937 rng(20240612);
   const int with_matches = count_agreeing(
