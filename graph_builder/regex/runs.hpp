@@ -28,6 +28,10 @@
 #include "graph_builder/regex/find.hpp"
 #include "graph_builder/regex/regex.hpp"
 
+#ifdef __SSE2__
+#include <emmintrin.h>
+#endif
+
 namespace graph_builder::regex {
 
 // The code point that starts at byte `at` of valid UTF-8 text and its length
@@ -282,6 +286,11 @@ class WordFinder {
       for (std::size_t k = 0; k < kLead; ++k) {
         lead_[k][static_cast<unsigned char>(w[k])] |= static_cast<std::uint16_t>(1U << i);
       }
+      const std::pair<char, char> pair{w[0], w[1]};
+      if (std::find(pairs_.begin(), pairs_.begin() + pair_count_, pair) ==
+          pairs_.begin() + pair_count_) {
+        pairs_[pair_count_++] = pair;
+      }
       ++i;
     }
   }
@@ -289,22 +298,50 @@ class WordFinder {
   // Start of the leftmost occurrence at or after `from`, or npos.
   std::size_t find(std::string_view text, std::size_t from) const {
     const auto* p = reinterpret_cast<const unsigned char*>(text.data());
-    for (std::size_t i = from; i + kLead <= text.size(); ++i) {
-      unsigned m = lead_[0][p[i]] & lead_[1][p[i + 1]] & lead_[2][p[i + 2]];
-      for (; m != 0; m &= m - 1) {
-        if (text.substr(i).starts_with(words_[static_cast<std::size_t>(std::countr_zero(m))])) {
-          return i;
-        }
+    std::size_t i = from;
+#ifdef __SSE2__
+    // Sixteen positions at a time: only those where the first two bytes of
+    // some word stand go on to the table test.
+    for (; i + 16 + 1 <= text.size(); i += 16) {
+      const __m128i v0 = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + i));
+      const __m128i v1 = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + i + 1));
+      __m128i hit = _mm_setzero_si128();
+      for (std::size_t k = 0; k < pair_count_; ++k) {
+        hit = _mm_or_si128(hit, _mm_and_si128(_mm_cmpeq_epi8(v0, _mm_set1_epi8(pairs_[k].first)),
+                                              _mm_cmpeq_epi8(v1, _mm_set1_epi8(pairs_[k].second))));
       }
+      for (auto m = static_cast<unsigned>(_mm_movemask_epi8(hit)); m != 0; m &= m - 1) {
+        const std::size_t at = i + static_cast<std::size_t>(std::countr_zero(m));
+        if (word_at(text, p, at)) return at;
+      }
+    }
+#endif
+    for (; i + kLead <= text.size(); ++i) {
+      if (word_at(text, p, i)) return i;
     }
     return std::string_view::npos;
   }
 
  private:
+  // True when one of the words begins at `i` (i + kLead <= text size).
+  bool word_at(std::string_view text, const unsigned char* p, std::size_t i) const {
+    if (i + kLead > text.size()) return false;
+    unsigned m = lead_[0][p[i]] & lead_[1][p[i + 1]] & lead_[2][p[i + 2]];
+    for (; m != 0; m &= m - 1) {
+      if (text.substr(i).starts_with(words_[static_cast<std::size_t>(std::countr_zero(m))])) {
+        return true;
+      }
+    }
+    return false;
+  }
+
   static constexpr std::size_t kLead = 3;
   std::array<std::string_view, 16> words_{};
   // lead_[k][byte], bit i: word i has `byte` at offset k.
   std::array<std::array<std::uint16_t, 256>, kLead> lead_{};
+  // The distinct first two bytes of the words.
+  std::array<std::pair<char, char>, 16> pairs_{};
+  std::size_t pair_count_ = 0;
 };
 
 }  // namespace graph_builder::regex
