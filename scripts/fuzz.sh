@@ -9,9 +9,9 @@ shift || true
 scripts/deps.sh clang libclang-rt-14-dev
 CC=clang CXX=clang++ cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
   -DGB_FUZZ=ON -DGB_BUILD_TESTS=OFF >/dev/null
-cmake --build build-fuzz --target fuzz_analyse fuzz_previous_graph fuzz_decode
+cmake --build build-fuzz --target fuzz_analyse fuzz_previous_graph fuzz_decode fuzz_scans
 kit="${GB_CONFORMANCE_DIR:-../shared/conformance}"
-for target in fuzz_analyse fuzz_previous_graph fuzz_decode; do
+for target in fuzz_analyse fuzz_previous_graph fuzz_decode fuzz_scans; do
   work="build-fuzz/corpus/$target"
   mkdir -p "$work" "fuzz/corpus/$target"
   seeds=("fuzz/corpus/$target")

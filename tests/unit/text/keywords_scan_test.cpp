@@ -12,6 +12,7 @@
 
 #include "graph_builder/regex/regex.hpp"
 #include "graph_builder/text/keywords_internal.hpp"
+#include "support/keyword_scan_patterns.hpp"
 
 namespace graph_builder::text::keywords_internal {
 
@@ -25,20 +26,6 @@ namespace {
 
 using Pieces = std::vector<std::string>;
 using Slots = std::vector<Pieces>;
-
-Span group_span(const regex::Match& m, int g) {
-  if (!m.has(g)) return {};
-  return {m.group_start(g), m.group_start(g) + m.group(g).size()};
-}
-
-std::vector<ScanMatch> plain_matches(const regex::Regex& re, std::string_view text) {
-  std::vector<ScanMatch> out;
-  re.for_each(text, [&](const regex::Match& m) {
-    out.push_back({{m.start(), m.end()}, group_span(m, 1), group_span(m, 2)});
-    return true;
-  });
-  return out;
-}
 
 std::string escaped(std::string_view s) {
   std::string out;
@@ -101,13 +88,6 @@ const char* const kIdeographicSpace = "\xE3\x80\x80";
 const char* const kLineSeparator = "\xE2\x80\xA8";
 const char* const kEAcute = "\xC3\xA9";
 
-const regex::Regex& plain_route() {
-  static const regex::Regex kRoute(
-      R"re((?:app|router|r|mux|api)\s*[.\@]\s*(get|post|put|delete|patch|handle|handlefunc)\s*\(\s*['\"/]([^'\")\s]+))re",
-      regex::Flags::caseless);
-  return kRoute;
-}
-
 TEST(KeywordScans, RouteScanFindsTheLeftmostReceiver) {
   const struct {
     const char* text;
@@ -168,13 +148,6 @@ TEST(KeywordScans, RouteScanAgreesWithThePatternOnNearMissRegistrations) {
   EXPECT_GT(with_matches, 10000);
 }
 
-const regex::Regex& plain_http_call() {
-  static const regex::Regex kHttpCall(
-      R"re((?:fetch|axios\.(?:get|post|put|delete)|requests\.(?:get|post|put|delete))\s*\(\s*[`'\"](https?://[^`'\"]+|/[^`'\"]+)[`'\"])re",
-      regex::Flags::caseless);
-  return kHttpCall;
-}
-
 TEST(KeywordScans, HttpCallScanFindsTheCallee) {
   const struct {
     const char* text;
@@ -232,12 +205,6 @@ TEST(KeywordScans, HttpCallScanAgreesWithThePatternOnNearMissCalls) {
   EXPECT_GT(with_matches, 8000);
 }
 
-const regex::Regex& plain_java_method() {
-  static const regex::Regex kMethod(
-      R"re((?:public|private|protected|static|final|\s)+(?!class|if|for|while|return)\w[\w<>\[\]]*\s+([A-Za-z_]\w*)\s*\()re");
-  return kMethod;
-}
-
 TEST(KeywordScans, JavaMethodScanAgreesWithThePatternOnRandomInputs) {
   // Modifiers, the words the look-ahead refuses, types with "<>[]", names,
   // digits, white space of one and several bytes, non-ASCII letters, "(" and
@@ -272,18 +239,6 @@ TEST(KeywordScans, JavaMethodScanAgreesWithThePatternOnNearMissDeclarations) {
   const int with_matches = count_agreeing(
       plain_java_method(), 200000, [&] { return shaped_text(rng, slots); }, java_method_matches);
   EXPECT_GT(with_matches, 50000);
-}
-
-const regex::Regex& plain_c_function() {
-  static const regex::Regex kFunction(R"re(^[\w:*&<>\s]+?\s+([A-Za-z_]\w*)\s*\([^;]*$)re",
-                                      regex::Flags::multiline);
-  return kFunction;
-}
-
-const regex::Regex& plain_c_type() {
-  static const regex::Regex kType(R"re(^(?:class|struct|enum|namespace|union)\s+([A-Za-z_]\w*))re",
-                                  regex::Flags::multiline);
-  return kType;
 }
 
 // Names, digits, every member of the declarator class, "(" and ";", other
@@ -335,12 +290,6 @@ TEST(KeywordScans, CTypeScanAgreesWithThePatternOnRandomInputs) {
   EXPECT_GT(with_matches, 3000);
 }
 
-const regex::Regex& plain_java_type() {
-  static const regex::Regex kType(
-      R"re((?:public|private|protected|static|final|\s)+(?:class|interface|enum|record)\s+([A-Za-z_]\w*))re");
-  return kType;
-}
-
 TEST(KeywordScans, JavaTypeScanAgreesWithThePatternOnRandomInputs) {
   // Modifiers whole, glued and cut, the four type keywords and words that
   // contain them, names, white space of one and several bytes, non-ASCII
@@ -355,13 +304,6 @@ TEST(KeywordScans, JavaTypeScanAgreesWithThePatternOnRandomInputs) {
   const int with_matches = count_agreeing(
       plain_java_type(), 300000, [&] { return random_text(rng, pieces, 16); }, java_type_matches);
   EXPECT_GT(with_matches, 8000);
-}
-
-const regex::Regex& plain_kotlin_declaration() {
-  static const regex::Regex kDecl(
-      R"re(^(?:(?:public|private|internal|protected|open|data|sealed|abstract)\s+)*(?:class|object|interface|fun)\s+([A-Za-z_]\w*))re",
-      regex::Flags::multiline);
-  return kDecl;
 }
 
 TEST(KeywordScans, KotlinDeclarationScanAgreesWithThePatternOnRandomInputs) {
@@ -391,18 +333,12 @@ TEST(KeywordScans, SwiftScansAgreeWithThePatternsOnRandomInputs) {
       "extend", "Foo", "_x", "9", "a", " ", " ", " ", "\t", "\n", "\n", "\n", kNbsp,
       kIdeographicSpace, kLineSeparator, kEAcute, "\xE4\xB8\xAD", "(", ":", "{", "@",
   };
-  static const regex::Regex kType(
-      R"re(^(?:public\s+|private\s+|internal\s+|open\s+|final\s+)*(?:class|struct|enum|protocol|actor|extension)\s+([A-Za-z_]\w*))re",
-      regex::Flags::multiline);
-  static const regex::Regex kFunc(
-      R"re(^(?:\s*)(?:public\s+|private\s+|internal\s+|open\s+|static\s+|class\s+|mutating\s+|override\s+)*func\s+([A-Za-z_]\w*))re",
-      regex::Flags::multiline);
   std::mt19937 rng(20261208);
   const int types = count_agreeing(
-      kType, 200000, [&] { return random_text(rng, pieces, 14); }, swift_type_matches);
+      plain_swift_type(), 200000, [&] { return random_text(rng, pieces, 14); }, swift_type_matches);
   EXPECT_GT(types, 3000);
   const int functions = count_agreeing(
-      kFunc, 200000, [&] { return random_text(rng, pieces, 14); }, swift_function_matches);
+      plain_swift_function(), 200000, [&] { return random_text(rng, pieces, 14); }, swift_function_matches);
   EXPECT_GT(functions, 1000);
 }
 

@@ -1,0 +1,109 @@
+#pragma once
+// The plain patterns that the keyword passes' hand-written scans stand in
+// for, and their matches in the scans' form: shared by the differential tests
+// and the differential fuzzer.
+
+#include <string_view>
+#include <vector>
+
+#include "graph_builder/regex/regex.hpp"
+#include "graph_builder/text/keywords_internal.hpp"
+
+namespace graph_builder::text::keywords_internal {
+
+inline Span group_span(const regex::Match& m, int g) {
+  if (!m.has(g)) return {};
+  return {m.group_start(g), m.group_start(g) + m.group(g).size()};
+}
+
+inline std::vector<ScanMatch> plain_matches(const regex::Regex& re, std::string_view text) {
+  std::vector<ScanMatch> out;
+  re.for_each(text, [&](const regex::Match& m) {
+    out.push_back({{m.start(), m.end()}, group_span(m, 1), group_span(m, 2)});
+    return true;
+  });
+  return out;
+}
+
+inline const regex::Regex& plain_route() {
+  static const regex::Regex kRoute(
+      R"re((?:app|router|r|mux|api)\s*[.\@]\s*(get|post|put|delete|patch|handle|handlefunc)\s*\(\s*['\"/]([^'\")\s]+))re",
+      regex::Flags::caseless);
+  return kRoute;
+}
+
+inline const regex::Regex& plain_http_call() {
+  static const regex::Regex kHttpCall(
+      R"re((?:fetch|axios\.(?:get|post|put|delete)|requests\.(?:get|post|put|delete))\s*\(\s*[`'\"](https?://[^`'\"]+|/[^`'\"]+)[`'\"])re",
+      regex::Flags::caseless);
+  return kHttpCall;
+}
+
+inline const regex::Regex& plain_java_method() {
+  static const regex::Regex kMethod(
+      R"re((?:public|private|protected|static|final|\s)+(?!class|if|for|while|return)\w[\w<>\[\]]*\s+([A-Za-z_]\w*)\s*\()re");
+  return kMethod;
+}
+
+inline const regex::Regex& plain_c_function() {
+  static const regex::Regex kFunction(R"re(^[\w:*&<>\s]+?\s+([A-Za-z_]\w*)\s*\([^;]*$)re",
+                                      regex::Flags::multiline);
+  return kFunction;
+}
+
+inline const regex::Regex& plain_c_type() {
+  static const regex::Regex kType(R"re(^(?:class|struct|enum|namespace|union)\s+([A-Za-z_]\w*))re",
+                                  regex::Flags::multiline);
+  return kType;
+}
+
+inline const regex::Regex& plain_java_type() {
+  static const regex::Regex kType(
+      R"re((?:public|private|protected|static|final|\s)+(?:class|interface|enum|record)\s+([A-Za-z_]\w*))re");
+  return kType;
+}
+
+inline const regex::Regex& plain_kotlin_declaration() {
+  static const regex::Regex kDecl(
+      R"re(^(?:(?:public|private|internal|protected|open|data|sealed|abstract)\s+)*(?:class|object|interface|fun)\s+([A-Za-z_]\w*))re",
+      regex::Flags::multiline);
+  return kDecl;
+}
+
+inline const regex::Regex& plain_swift_type() {
+  static const regex::Regex kType(
+      R"re(^(?:public\s+|private\s+|internal\s+|open\s+|final\s+)*(?:class|struct|enum|protocol|actor|extension)\s+([A-Za-z_]\w*))re",
+      regex::Flags::multiline);
+  return kType;
+}
+
+inline const regex::Regex& plain_swift_function() {
+  static const regex::Regex kFunc(
+      R"re(^(?:\s*)(?:public\s+|private\s+|internal\s+|open\s+|static\s+|class\s+|mutating\s+|override\s+)*func\s+([A-Za-z_]\w*))re",
+      regex::Flags::multiline);
+  return kFunc;
+}
+
+// Each scan with the pattern it stands in for.
+struct ScanAndPattern {
+  const char* name;
+  std::vector<ScanMatch> (*scan)(std::string_view);
+  const regex::Regex& (*pattern)();
+};
+
+inline const std::vector<ScanAndPattern>& scans_and_patterns() {
+  static const std::vector<ScanAndPattern> kAll{
+      {"route", route_matches, plain_route},
+      {"http call", http_call_matches, plain_http_call},
+      {"java type", java_type_matches, plain_java_type},
+      {"java method", java_method_matches, plain_java_method},
+      {"c function", c_function_matches, plain_c_function},
+      {"c type", c_type_matches, plain_c_type},
+      {"kotlin declaration", kotlin_declaration_matches, plain_kotlin_declaration},
+      {"swift type", swift_type_matches, plain_swift_type},
+      {"swift function", swift_function_matches, plain_swift_function},
+  };
+  return kAll;
+}
+
+}  // namespace graph_builder::text::keywords_internal
