@@ -139,23 +139,7 @@ void for_each_by_found_keywords(std::string_view text,
       while (cp_start > pos && (static_cast<unsigned char>(text[cp_start]) & 0xC0) == 0x80) {
         --cp_start;
       }
-      const std::size_t at = cp_start;
-      char32_t cp = 0;
-      {
-        // Decode the code point that ends at s (the text is valid UTF-8).
-        const auto b0 = static_cast<unsigned char>(text[at]);
-        if (b0 < 0x80) {
-          cp = b0;
-        } else if (b0 < 0xE0) {
-          cp = ((b0 & 0x1FU) << 6) | (static_cast<unsigned char>(text[at + 1]) & 0x3FU);
-        } else if (b0 < 0xF0) {
-          cp = ((b0 & 0x0FU) << 12) | ((static_cast<unsigned char>(text[at + 1]) & 0x3FU) << 6) |
-               (static_cast<unsigned char>(text[at + 2]) & 0x3FU);
-        } else {
-          cp = 0x10000;  // no white space lies above U+FFFF
-        }
-      }
-      if (is_space(cp)) {
+      if (is_space(code_point_at(text, cp_start).first)) {
         s = cp_start;
         continue;
       }

@@ -5,6 +5,7 @@
 #include "graph_builder/regex/regex.hpp"
 #include "graph_builder/regex/runs.hpp"
 #include "graph_builder/symbols/lang_c_cpp_internal.hpp"
+#include "graph_builder/text/code_points.hpp"
 #include "graph_builder/text/unicode.hpp"
 
 #include <algorithm>
@@ -16,6 +17,12 @@
 
 namespace graph_builder::symbols {
 namespace {
+
+using text::classify;
+using text::CodePoint;
+using text::next_line_start;
+using text::previous_start;
+
 
 // C and C++ symbols extend a fixed number of lines past their first line.
 constexpr std::int64_t kWindow = 50;
@@ -31,45 +38,7 @@ bool is_skip_word(std::string_view name) {
   return false;
 }
 
-// One code point of the text and the classes the function patterns ask about.
-struct CodePoint {
-  std::size_t size;  // bytes
-  bool space;        // \s
-  bool word;         // \w (Unicode letters, digits, underscore, ...)
-};
-
-CodePoint classify(std::string_view t, std::size_t pos) {
-  const auto c = static_cast<unsigned char>(t[pos]);
-  if (c < 0x80) {
-    const bool space = (c >= 0x09 && c <= 0x0D) || (c >= 0x1C && c <= 0x20);
-    const bool word = (c >= '0' && c <= '9') || (c >= 'A' && c <= 'Z') ||
-                      (c >= 'a' && c <= 'z') || c == '_';
-    return {1, space, word};
-  }
-  // Outside ASCII the engine decides what \w is, so both agree by construction.
-  static const regex::Regex kWordChar(R"(\w)");
-  std::size_t end = pos;
-  const char32_t cp = text::next_code_point(t, end);
-  const std::string_view one = t.substr(pos, end - pos);
-  return {end - pos, text::is_space(cp), kWordChar.match_start(one).has_value()};
-}
-
-// Start of the code point that ends at byte `pos` (pos > 0).
-std::size_t previous_start(std::string_view t, std::size_t pos) {
-  do {
-    --pos;
-  } while (pos > 0 && (static_cast<unsigned char>(t[pos]) & 0xC0) == 0x80);
-  return pos;
-}
-
 constexpr std::size_t kNone = std::string_view::npos;
-
-// The first line start at or after `p` ("^" in multi-line mode), or kNone.
-std::size_t next_line_start(std::string_view t, std::size_t p) {
-  if (p == 0 || (p <= t.size() && t[p - 1] == '\n')) return p;
-  const std::size_t lf = t.find('\n', p);
-  return lf == kNone ? kNone : lf + 1;
-}
 
 // First offset at or after `pos` outside the return-type class [\w:*&<>\s].
 std::size_t end_of_type_run(std::string_view t, std::size_t pos) {

@@ -3,6 +3,7 @@
 
 #include "graph_builder/regex/regex.hpp"
 #include "graph_builder/symbols/block_end.hpp"
+#include "graph_builder/text/code_points.hpp"
 #include "graph_builder/text/unicode.hpp"
 
 #include <algorithm>
@@ -15,18 +16,11 @@
 namespace graph_builder::symbols {
 namespace {
 
-
-// Byte offset of the code point that ends right before `pos` (pos > 0).
-std::size_t previous_code_point(std::string_view s, std::size_t pos) {
-  do {
-    --pos;
-  } while (pos > 0 && (static_cast<unsigned char>(s[pos]) & 0xC0) == 0x80);
-  return pos;
-}
+using text::previous_start;
 
 bool word_char_before(std::string_view s, std::size_t pos) {
   static const regex::Regex kWordChar(R"(\w)");
-  return pos > 0 && kWordChar.match_start(s.substr(previous_code_point(s, pos))).has_value();
+  return pos > 0 && kWordChar.match_start(s.substr(previous_start(s, pos))).has_value();
 }
 
 // Whether the function whose keyword starts at `keyword` is public. PHP's
@@ -41,7 +35,7 @@ bool php_function_exported(std::string_view content, std::size_t keyword) {
   std::size_t pos = keyword;
   for (;;) {
     while (pos > 0) {
-      std::size_t prev = previous_code_point(content, pos);
+      std::size_t prev = previous_start(content, pos);
       std::size_t at = prev;
       if (!text::is_space(text::next_code_point(content, at))) break;
       pos = prev;

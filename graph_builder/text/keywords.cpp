@@ -7,6 +7,7 @@
 #include <optional>
 
 #include "graph_builder/regex/regex.hpp"
+#include "graph_builder/text/code_points.hpp"
 #include "graph_builder/text/identifiers.hpp"
 #include "graph_builder/text/keywords_internal.hpp"
 #include "graph_builder/text/unicode.hpp"
@@ -230,38 +231,6 @@ bool is_ascii_word(unsigned char c) {
 
 bool is_type_char(unsigned char c) {
   return is_ascii_word(c) || c == '<' || c == '>' || c == '[' || c == ']';
-}
-
-// One code point of the text and the classes the C patterns ask about.
-struct CodePoint {
-  std::size_t size;  // bytes
-  bool space;        // \s
-  bool word;         // \w
-};
-
-CodePoint classify(std::string_view t, std::size_t pos) {
-  const unsigned char c = byte_at(t, pos);
-  if (c < 0x80) return {1, is_ascii_space(c), is_ascii_word(c)};
-  // Outside ASCII the engine decides what \w is, so both agree by construction.
-  static const Regex kWordChar(R"re(\w)re");
-  std::size_t end = pos;
-  const char32_t cp = next_code_point(t, end);
-  return {end - pos, is_space(cp), kWordChar.match_start(t.substr(pos, end - pos)).has_value()};
-}
-
-// Start of the code point that ends at byte `pos` (pos > 0).
-std::size_t previous_start(std::string_view t, std::size_t pos) {
-  do {
-    --pos;
-  } while (pos > 0 && (byte_at(t, pos) & 0xC0) == 0x80);
-  return pos;
-}
-
-// The first line start at or after `p` ("^" in multi-line mode), or kNone.
-std::size_t next_line_start(std::string_view t, std::size_t p) {
-  if (p == 0 || (p <= t.size() && t[p - 1] == '\n')) return p;
-  const std::size_t lf = t.find('\n', p);
-  return lf == kNone ? kNone : lf + 1;
 }
 
 // First offset at or after `pos` outside the class [\w:*&<>\s].

@@ -5,6 +5,7 @@
 #include <unicode/utypes.h>
 
 #include "graph_builder/check.hpp"
+#include "graph_builder/text/code_points.hpp"
 
 #include <cstdint>
 #include <cstring>
@@ -38,13 +39,6 @@ std::size_t valid_sequence_length(const unsigned char* p, std::size_t avail) {
 bool is_universal_break(char32_t cp) {
   return cp == 0x0A || cp == 0x0B || cp == 0x0C || cp == 0x0D || (cp >= 0x1C && cp <= 0x1E) ||
          cp == 0x85 || cp == 0x2028 || cp == 0x2029;
-}
-
-// Code point ending just before byte offset `end` of valid UTF-8.
-std::size_t previous_start(std::string_view s, std::size_t end) {
-  std::size_t i = end - 1;
-  while (i > 0 && (static_cast<unsigned char>(s[i]) & 0xC0) == 0x80) --i;
-  return i;
 }
 
 std::string icu_map(std::string_view s, bool lower) {
