@@ -137,59 +137,86 @@ Graph scan_impl(const std::string& root, PriorNodes* prior, bool take_values) {
   // never written cost nothing, while regrowing moves every node built so far.
   g.nodes.reserve(files.size() * 8);
   edges.reserve(files.size() * 12);
+  // Files are read a few dozen at a time so that their hashes can be
+  // computed side by side; each text is then analysed in walk order.
+  constexpr std::size_t kChunkFiles = 64;
+  constexpr std::size_t kChunkBytes = std::size_t{16} << 20;
+  struct Loaded {
+    const discovery::WalkedFile* file = nullptr;
+    std::int64_t size = 0;
+    std::string content;
+  };
+  std::vector<Loaded> chunk(kChunkFiles);
+  std::vector<std::string_view> texts;
+  texts.reserve(kChunkFiles);
   std::string bytes;
-  std::string content;
-  for (const discovery::WalkedFile& file : files) {
-    const std::string& path = file.path;
-    // Size test and read on one open file: too large or unreadable is skipped.
-    std::size_t stat_size = 0;
-    if (read_source(path, bytes, MAX_FILE_BYTES, &stat_size) != ReadStatus::ok) continue;
-    text::decode_text(bytes, content);
-    const auto size = static_cast<std::int64_t>(stat_size);
-    std::string file_id = discovery::relative_id(file.resolved, root_resolved);
-    std::string_view name = discovery::base_name(path);
-    std::string ext = text::to_lower(discovery::file_extension(name));
-    std::string fhash = text::short_hash(content);
+  std::size_t next_file = 0;
+  while (next_file < files.size()) {
+    std::size_t loaded = 0;
+    std::size_t chunk_bytes = 0;
+    texts.clear();
+    while (next_file < files.size() && loaded < kChunkFiles && chunk_bytes < kChunkBytes) {
+      const discovery::WalkedFile& file = files[next_file++];
+      // Size test and read on one open file: too large or unreadable is skipped.
+      std::size_t stat_size = 0;
+      if (read_source(file.path, bytes, MAX_FILE_BYTES, &stat_size) != ReadStatus::ok) continue;
+      Loaded& slot = chunk[loaded++];
+      slot.file = &file;
+      slot.size = static_cast<std::int64_t>(stat_size);
+      text::decode_text(bytes, slot.content);
+      chunk_bytes += slot.content.size();
+      texts.push_back(slot.content);
+    }
+    std::vector<std::string> hashes = text::short_hashes(texts);
+    for (std::size_t k = 0; k < loaded; ++k) {
+      const discovery::WalkedFile& file = *chunk[k].file;
+      const std::string& content = chunk[k].content;
+      const std::int64_t size = chunk[k].size;
+      std::string fhash = std::move(hashes[k]);
+      std::string file_id = discovery::relative_id(file.resolved, root_resolved);
+      std::string_view name = discovery::base_name(file.path);
+      std::string ext = text::to_lower(discovery::file_extension(name));
 
-    JsonValue* old = nullptr;
-    if (prior != nullptr) {
-      auto it = prior->find(file_id);
-      if (it != prior->end()) old = &it->second;
-    }
-    const JsonValue* old_hash = old != nullptr ? old->find("file_hash") : nullptr;
-    if (old_hash != nullptr && old_hash->type() == JsonValue::Type::string &&
-        old_hash->text() == fhash) {
-      auto seen = take_values ? taken.find(file_id) : taken.end();
-      if (seen != taken.end()) {
-        Node n = reuse_node(*old, false, file_id, ext, size, content, fhash);
-        n.stored = seen->second;
-        g.nodes.push_back(std::move(n));
-      } else {
-        g.nodes.push_back(reuse_node(*old, take_values, file_id, ext, size, content, fhash));
-        if (take_values) taken.emplace(file_id, g.nodes.back().stored);
+      JsonValue* old = nullptr;
+      if (prior != nullptr) {
+        auto it = prior->find(file_id);
+        if (it != prior->end()) old = &it->second;
       }
-    } else {
-      Node n;
-      n.summary = text::_make_summary(content, file_id, ext);
-      n.keywords = text::extract_keywords(content, ext);
-      n.id = file_id;
-      n.kind = "file";
-      n.path = file_id;
-      n.ext = ext;
-      n.size = size;
-      n.content = std::string(text::prefix(content, MAX_CONTENT_CHARS));
-      n.file_hash = fhash;
-      g.nodes.push_back(std::move(n));
-    }
-    if (g.nodes.back().kind == "symbol") ++g.symbol_count;
-    auto rel_edges = relations::parse_relations_for_id(file_id, name, content);
-    for (Edge& e : rel_edges) edges.push_back(std::move(e));
-    if (symbols::is_symbol_ext(ext)) {
-      std::size_t before = g.nodes.size();
-      symbols::_append_symbol_nodes(g.nodes, edges,
-                                    symbols::_extract_symbols_for_file(content, file_id, ext),
-                                    file_id, ext);
-      g.symbol_count += g.nodes.size() - before;
+      const JsonValue* old_hash = old != nullptr ? old->find("file_hash") : nullptr;
+      if (old_hash != nullptr && old_hash->type() == JsonValue::Type::string &&
+          old_hash->text() == fhash) {
+        auto seen = take_values ? taken.find(file_id) : taken.end();
+        if (seen != taken.end()) {
+          Node n = reuse_node(*old, false, file_id, ext, size, content, fhash);
+          n.stored = seen->second;
+          g.nodes.push_back(std::move(n));
+        } else {
+          g.nodes.push_back(reuse_node(*old, take_values, file_id, ext, size, content, fhash));
+          if (take_values) taken.emplace(file_id, g.nodes.back().stored);
+        }
+      } else {
+        Node n;
+        n.summary = text::_make_summary(content, file_id, ext);
+        n.keywords = text::extract_keywords(content, ext);
+        n.id = file_id;
+        n.kind = "file";
+        n.path = file_id;
+        n.ext = ext;
+        n.size = size;
+        n.content = std::string(text::prefix(content, MAX_CONTENT_CHARS));
+        n.file_hash = fhash;
+        g.nodes.push_back(std::move(n));
+      }
+      if (g.nodes.back().kind == "symbol") ++g.symbol_count;
+      auto rel_edges = relations::parse_relations_for_id(file_id, name, content);
+      for (Edge& e : rel_edges) edges.push_back(std::move(e));
+      if (symbols::is_symbol_ext(ext)) {
+        std::size_t before = g.nodes.size();
+        symbols::_append_symbol_nodes(g.nodes, edges,
+                                      symbols::_extract_symbols_for_file(content, file_id, ext),
+                                      file_id, ext);
+        g.symbol_count += g.nodes.size() - before;
+      }
     }
   }
   g.edges = dedupe_edges(std::move(edges));

@@ -48,7 +48,8 @@ class SymbolRecorder {
   void record(std::string_view name, std::int64_t line_no, std::int64_t end,
               std::string_view sym_type, std::string_view confidence, bool exported);
 
-  std::vector<Symbol> take() { return std::move(symbols_); }
+  // The records, with their body hashes (computed together here).
+  std::vector<Symbol> take();
 
  private:
   std::string file_path_;
@@ -56,7 +57,18 @@ class SymbolRecorder {
   std::vector<std::size_t> lf_offsets_;
   std::unordered_set<std::string> seen_;
   std::vector<Symbol> symbols_;
+  // Body of each record: a slice of the text, or (at the indexes in
+  // joined_at_) one of the joined_ strings.
+  std::vector<std::string_view> bodies_;
+  std::vector<std::string> joined_;
+  std::vector<std::size_t> joined_at_;
 };
+
+// The bytes _body_hash(lines, start, end) hashes: a slice of the text the
+// lines were split from where they follow each other at bare LFs, otherwise
+// the lines joined into `joined` (and a view of it).
+std::string_view _body_text(const std::vector<std::string_view>& lines, std::int64_t start,
+                            std::int64_t end, std::string& joined);
 
 // True when the `n` code points of `text` from byte `start` contain "public"
 // (a plain, case-sensitive substring test; fewer where the text ends sooner).

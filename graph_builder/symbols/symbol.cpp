@@ -8,15 +8,15 @@
 
 namespace graph_builder::symbols {
 
-std::string _body_hash(const std::vector<std::string_view>& lines, std::int64_t start,
-                       std::int64_t end) {
+std::string_view _body_text(const std::vector<std::string_view>& lines, std::int64_t start,
+                            std::int64_t end, std::string& joined) {
   const auto n = static_cast<std::int64_t>(lines.size());
-  if (start < 0 || start >= n || start > end) return text::short_hash({});
+  if (start < 0 || start >= n || start > end) return {};
   const auto first = static_cast<std::size_t>(start);
   const auto last = static_cast<std::size_t>(std::min(end, n - 1));
   // Lines split from one text at a bare LF follow each other with that LF
   // between them: the joined bytes are then the text itself from the first
-  // line to the end of the last, hashed without a copy. Lines cut before a
+  // line to the end of the last, used without a copy. Lines cut before a
   // CR LF, or taken from separate strings, are joined.
   bool one_slice = true;
   for (std::size_t i = first + 1; i <= last && one_slice; ++i) {
@@ -26,14 +26,20 @@ std::string _body_hash(const std::vector<std::string_view>& lines, std::int64_t 
   if (one_slice) {
     const char* begin = lines[first].data();
     const char* stop = lines[last].data() + lines[last].size();
-    return text::short_hash(std::string_view(begin, static_cast<std::size_t>(stop - begin)));
+    return std::string_view(begin, static_cast<std::size_t>(stop - begin));
   }
-  std::string joined;
+  joined.clear();
   for (std::size_t i = first; i <= last; ++i) {
     if (i > first) joined += '\n';
     joined.append(lines[i]);
   }
-  return text::short_hash(joined);
+  return joined;
+}
+
+std::string _body_hash(const std::vector<std::string_view>& lines, std::int64_t start,
+                       std::int64_t end) {
+  std::string joined;
+  return text::short_hash(_body_text(lines, start, end, joined));
 }
 
 // One pass over the text gives both the lines (split exactly as
@@ -75,11 +81,32 @@ void SymbolRecorder::record(std::string_view name, std::int64_t line_no, std::in
   s.symbol_type = std::string(sym_type);
   s.line_start = line_no;
   s.line_end = end;
-  s.body_hash = _body_hash(lines_, line_no, end);
+  // The body is hashed in take(), with every other body of the text.
+  std::string joined;
+  const std::string_view body = _body_text(lines_, line_no, end, joined);
+  if (joined.empty() || body.data() != joined.data()) {
+    bodies_.push_back(body);
+  } else {
+    joined_.push_back(std::move(joined));
+    bodies_.push_back({});
+    joined_at_.push_back(bodies_.size() - 1);
+  }
   s.confidence = std::string(confidence);
   s.exported = exported;
   s.keywords = text::_name_keywords(name);
   symbols_.push_back(std::move(s));
+}
+
+std::vector<Symbol> SymbolRecorder::take() {
+  // Joined bodies live in strings that may have moved since they were
+  // recorded: their views are taken only now.
+  for (std::size_t k = 0; k < joined_at_.size(); ++k) bodies_[joined_at_[k]] = joined_[k];
+  std::vector<std::string> hashes = text::short_hashes(bodies_);
+  for (std::size_t i = 0; i < symbols_.size(); ++i) symbols_[i].body_hash = std::move(hashes[i]);
+  bodies_.clear();
+  joined_.clear();
+  joined_at_.clear();
+  return std::move(symbols_);
 }
 
 }  // namespace graph_builder::symbols
