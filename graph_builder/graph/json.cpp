@@ -4,6 +4,7 @@
 #include <charconv>
 #include <cmath>
 #include <cstdlib>
+#include <cstring>
 
 #ifdef __SSE2__
 #include <emmintrin.h>
@@ -77,14 +78,6 @@ void JsonValue::set(std::string key, JsonValue value) {
 namespace {
 
 constexpr char kHex[] = "0123456789abcdef";
-
-void append_u_escape(std::string& out, unsigned unit) {
-  out += "\\u";
-  out += kHex[(unit >> 12) & 0xF];
-  out += kHex[(unit >> 8) & 0xF];
-  out += kHex[(unit >> 4) & 0xF];
-  out += kHex[unit & 0xF];
-}
 
 // Integer literal as an arbitrary-precision integer prints: no "-0".
 std::string canonical_integer(const std::string& digits) {
@@ -200,8 +193,36 @@ char short_escape(char c) {
 
 }  // namespace
 
+namespace {
+
+// Writes "\\u" and four lower-case hexadecimal digits of `unit` at `dst`.
+char* put_u_escape(char* dst, unsigned unit) {
+  dst[0] = '\\';
+  dst[1] = 'u';
+  dst[2] = kHex[(unit >> 12) & 0xF];
+  dst[3] = kHex[(unit >> 8) & 0xF];
+  dst[4] = kHex[(unit >> 4) & 0xF];
+  dst[5] = kHex[unit & 0xF];
+  return dst + 6;
+}
+
+}  // namespace
+
 void append_json_string(std::string& out, std::string_view s) {
-  out += '"';
+  // Escaped text is gathered in a small local buffer and appended to `out`
+  // a few kilobytes at a time: a text with a line break every few dozen
+  // bytes would otherwise cost several appends, each with its own capacity
+  // check, per line.
+  constexpr std::size_t kBuffer = 4096;
+  constexpr std::size_t kLongestEscape = 12;  // a surrogate pair
+  char buf[kBuffer];
+  char* w = buf;
+  auto room = [&] { return static_cast<std::size_t>(buf + kBuffer - w); };
+  auto spill = [&] {
+    out.append(buf, static_cast<std::size_t>(w - buf));
+    w = buf;
+  };
+  *w++ = '"';
   const auto* p = reinterpret_cast<const unsigned char*>(s.data());
   const std::size_t n = s.size();
   std::size_t pos = 0;
@@ -209,33 +230,49 @@ void append_json_string(std::string& out, std::string_view s) {
     // Copy the run of bytes that need no escape in one go.
     const std::size_t run = plain_run_end(p, pos, n);
     if (run > pos) {
-      out.append(s.data() + pos, run - pos);
+      const std::size_t len = run - pos;
+      if (len > room()) {
+        spill();
+        if (len > kBuffer / 2) {
+          out.append(s.data() + pos, len);
+        } else {
+          std::memcpy(w, s.data() + pos, len);
+          w += len;
+        }
+      } else {
+        std::memcpy(w, s.data() + pos, len);
+        w += len;
+      }
       pos = run;
       if (pos == n) break;
     }
+    if (room() < kLongestEscape) spill();
     switch (kEscapeClass[p[pos]]) {
       case 1:
-        out += '\\';
-        out += short_escape(s[pos]);
+        w[0] = '\\';
+        w[1] = short_escape(s[pos]);
+        w += 2;
         ++pos;
         break;
       case 2:
-        append_u_escape(out, p[pos]);
+        w = put_u_escape(w, p[pos]);
         ++pos;
         break;
       default: {
         char32_t cp = text::next_code_point(s, pos);
         if (cp >= 0x10000) {
           char32_t v = cp - 0x10000;
-          append_u_escape(out, 0xD800 + (v >> 10));
-          append_u_escape(out, 0xDC00 + (v & 0x3FF));
+          w = put_u_escape(w, 0xD800 + (v >> 10));
+          w = put_u_escape(w, 0xDC00 + (v & 0x3FF));
         } else {
-          append_u_escape(out, cp);
+          w = put_u_escape(w, cp);
         }
       }
     }
   }
-  out += '"';
+  if (room() < 1) spill();
+  *w++ = '"';
+  spill();
 }
 
 void append_json_number(std::string& out, const JsonValue& number) {

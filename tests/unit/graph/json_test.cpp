@@ -58,6 +58,33 @@ TEST(JsonString, EveryOffsetOfLongTextsEscapesLikeItsPieces) {
   }
 }
 
+// The same over texts of many kilobytes: plain runs of any length up to
+// several kilobytes between escapes, so escapes and runs fall on and across
+// every boundary of the writer's internal buffering.
+TEST(JsonString, LongTextsEscapeLikeTheirPieces) {
+  const std::vector<std::string> specials{"\"", "\n", "\x01", "\x7f", "\xC3\xA9",
+                                          "\xF0\x9F\x98\x80"};
+  std::mt19937 rng(4096);
+  for (int round = 0; round < 400; ++round) {
+    std::string in;
+    std::string expected;
+    const int n = static_cast<int>(rng() % 60);
+    for (int i = 0; i < n; ++i) {
+      const std::size_t run = rng() % 2 == 0 ? rng() % 80 : rng() % 6000;
+      in.append(run, 'x');
+      expected.append(run, 'x');
+      const int escapes = static_cast<int>(rng() % 4);
+      for (int e = 0; e < escapes; ++e) {
+        const std::string& p = specials[rng() % specials.size()];
+        in += p;
+        const std::string one = str(p);
+        expected += one.substr(1, one.size() - 2);
+      }
+    }
+    ASSERT_EQ(str(in), "\"" + expected + "\"") << "round " << round;
+  }
+}
+
 TEST(JsonNumber, IntegersExactFloatsShortestRepr) {
   struct Case {
     JsonValue v;
