@@ -6,11 +6,13 @@
 
 #include <memory>
 
+#include "graph_builder/check.hpp"
 #include "graph_builder/discovery/file_id.hpp"
 #include "graph_builder/discovery/skip_rules.hpp"
 #include "graph_builder/discovery/walk.hpp"
 #include "graph_builder/graph/index_table.hpp"
 #include "graph_builder/relations/relations.hpp"
+#include "graph_builder/symbols/body_hashes.hpp"
 #include "graph_builder/symbols/dispatch.hpp"
 #include "graph_builder/text/keywords.hpp"
 #include "graph_builder/text/short_hash.hpp"
@@ -149,6 +151,11 @@ Graph scan_impl(const std::string& root, PriorNodes* prior, bool take_values) {
   std::vector<Loaded> chunk(kChunkFiles);
   std::vector<std::string_view> texts;
   texts.reserve(kChunkFiles);
+  // Symbol bodies too are hashed together, those of a whole chunk at once:
+  // a file's own bodies are few and one (the class around the rest) often
+  // as long as all the others.
+  symbols::BodyHashDeferral deferred_bodies;
+  std::vector<std::size_t> symbol_nodes;
   std::string bytes;
   std::size_t next_file = 0;
   while (next_file < files.size()) {
@@ -216,8 +223,15 @@ Graph scan_impl(const std::string& root, PriorNodes* prior, bool take_values) {
                                       symbols::_extract_symbols_for_file(content, file_id, ext),
                                       file_id, ext);
         g.symbol_count += g.nodes.size() - before;
+        for (std::size_t i = before; i < g.nodes.size(); ++i) symbol_nodes.push_back(i);
       }
     }
+    std::vector<std::string> body_hashes = deferred_bodies.take_hashes();
+    GB_CHECK(body_hashes.size() == symbol_nodes.size());
+    for (std::size_t i = 0; i < symbol_nodes.size(); ++i) {
+      g.nodes[symbol_nodes[i]].body_hash = std::move(body_hashes[i]);
+    }
+    symbol_nodes.clear();
   }
   g.edges = dedupe_edges(std::move(edges));
   return g;

@@ -8,6 +8,7 @@
 #include <unordered_set>
 #include <vector>
 
+#include "graph_builder/symbols/body_hashes.hpp"
 #include "graph_builder/symbols/symbol.hpp"
 
 namespace graph_builder::symbols {
@@ -48,7 +49,8 @@ class SymbolRecorder {
   void record(std::string_view name, std::int64_t line_no, std::int64_t end,
               std::string_view sym_type, std::string_view confidence, bool exported);
 
-  // The records, with their body hashes (computed together here).
+  // The records, with their body hashes (computed together here, or left
+  // empty and handed to the thread's BodyHashDeferral).
   std::vector<Symbol> take();
 
  private:
@@ -57,11 +59,7 @@ class SymbolRecorder {
   std::vector<std::size_t> lf_offsets_;
   std::unordered_set<std::string> seen_;
   std::vector<Symbol> symbols_;
-  // Body of each record: a slice of the text, or (at the indexes in
-  // joined_at_) one of the joined_ strings.
-  std::vector<std::string_view> bodies_;
-  std::vector<std::string> joined_;
-  std::vector<std::size_t> joined_at_;
+  PendingBodies bodies_;  // one per record
 };
 
 // The bytes _body_hash(lines, start, end) hashes: a slice of the text the

@@ -85,11 +85,9 @@ void SymbolRecorder::record(std::string_view name, std::int64_t line_no, std::in
   std::string joined;
   const std::string_view body = _body_text(lines_, line_no, end, joined);
   if (joined.empty() || body.data() != joined.data()) {
-    bodies_.push_back(body);
+    bodies_.add(body);
   } else {
-    joined_.push_back(std::move(joined));
-    bodies_.push_back({});
-    joined_at_.push_back(bodies_.size() - 1);
+    bodies_.add_joined(std::move(joined));
   }
   s.confidence = std::string(confidence);
   s.exported = exported;
@@ -98,15 +96,45 @@ void SymbolRecorder::record(std::string_view name, std::int64_t line_no, std::in
 }
 
 std::vector<Symbol> SymbolRecorder::take() {
-  // Joined bodies live in strings that may have moved since they were
-  // recorded: their views are taken only now.
+  if (BodyHashDeferral* deferral = BodyHashDeferral::active()) {
+    deferral->hand_over(std::move(bodies_));
+  } else {
+    std::vector<std::string> hashes = bodies_.hash_all();
+    for (std::size_t i = 0; i < symbols_.size(); ++i) symbols_[i].body_hash = std::move(hashes[i]);
+  }
+  bodies_ = PendingBodies();
+  return std::move(symbols_);
+}
+
+void PendingBodies::add_joined(std::string joined) {
+  joined_at_.push_back(bodies_.size());
+  bodies_.emplace_back();
+  joined_.push_back(std::move(joined));
+}
+
+void PendingBodies::append(PendingBodies&& other) {
+  const std::size_t offset = bodies_.size();
+  bodies_.insert(bodies_.end(), other.bodies_.begin(), other.bodies_.end());
+  for (std::size_t at : other.joined_at_) joined_at_.push_back(offset + at);
+  for (std::string& j : other.joined_) joined_.push_back(std::move(j));
+  other = PendingBodies();
+}
+
+std::vector<std::string> PendingBodies::hash_all() {
   for (std::size_t k = 0; k < joined_at_.size(); ++k) bodies_[joined_at_[k]] = joined_[k];
   std::vector<std::string> hashes = text::short_hashes(bodies_);
-  for (std::size_t i = 0; i < symbols_.size(); ++i) symbols_[i].body_hash = std::move(hashes[i]);
   bodies_.clear();
   joined_.clear();
   joined_at_.clear();
-  return std::move(symbols_);
+  return hashes;
 }
+
+namespace {
+thread_local BodyHashDeferral* active_deferral = nullptr;
+}  // namespace
+
+BodyHashDeferral::BodyHashDeferral() : outer_(active_deferral) { active_deferral = this; }
+BodyHashDeferral::~BodyHashDeferral() { active_deferral = outer_; }
+BodyHashDeferral* BodyHashDeferral::active() { return active_deferral; }
 
 }  // namespace graph_builder::symbols

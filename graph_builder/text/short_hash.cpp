@@ -88,13 +88,17 @@ GB_WIDE inline void transpose16(__m512i r[16]) {
 }
 
 // One MD5 step: a = b + rotl(a + f(b, c, d) + k + m, s); f is a three-input
-// bit function given by its truth table.
-#define GB_MD5_STEP(imm, a, b, c, d, i, m, s)                                              \
-  a = _mm512_add_epi32(                                                                    \
-      b, _mm512_rol_epi32(                                                                 \
-             _mm512_add_epi32(                                                             \
-                 _mm512_add_epi32(a, _mm512_ternarylogic_epi32(b, c, d, imm)),             \
-                 _mm512_add_epi32(m, _mm512_set1_epi32(static_cast<int>(kSine[i])))),      \
+// bit function given by its truth table. a + k + m does not wait for the
+// previous step, so only f, one addition, the rotation and the last addition
+// are on the chain from step to step.
+#define GB_MD5_STEP(imm, a, b, c, d, i, m, s)                                          \
+  a = _mm512_add_epi32(                                                                \
+      b, _mm512_rol_epi32(                                                             \
+             _mm512_add_epi32(                                                         \
+                 _mm512_ternarylogic_epi32(b, c, d, imm),                              \
+                 _mm512_add_epi32(                                                     \
+                     a, _mm512_add_epi32(                                              \
+                            m, _mm512_set1_epi32(static_cast<int>(kSine[i]))))),       \
              s))
 
 GB_WIDE inline void compress16(__m512i state[4], const __m512i w[16]) {
@@ -139,97 +143,108 @@ GB_WIDE inline void compress16(__m512i state[4], const __m512i w[16]) {
 
 #undef GB_MD5_STEP
 
-// Where one lane is in its message: whole 64-byte blocks read in place, then
-// one or two padded closing blocks built in `tail`.
-struct Lane {
-  const unsigned char* next = nullptr;
-  std::size_t whole_left = 0;
-  const unsigned char* tail_next = nullptr;
-  unsigned tail_left = 0;
-  std::size_t message = 0;
-  bool busy = false;
-  alignas(64) unsigned char tail[128];
-
-  void start(std::string_view text, std::size_t index) {
-    const auto* data = reinterpret_cast<const unsigned char*>(text.data());
-    const std::size_t n = text.size();
-    const std::size_t rest = n % 64;
-    next = data;
-    whole_left = n / 64;
-    tail_left = rest < 56 ? 1 : 2;
-    std::memset(tail, 0, sizeof tail);
-    if (rest != 0) std::memcpy(tail, data + (n - rest), rest);
-    tail[rest] = 0x80;
-    const std::uint64_t bits = static_cast<std::uint64_t>(n) * 8;
-    for (std::size_t i = 0; i < 8; ++i) {
-      tail[64 * tail_left - 8 + i] = static_cast<unsigned char>(bits >> (8 * i));
-    }
-    tail_next = tail;
-    message = index;
-    busy = true;
+// The padded closing block(s) of a message: its last n % 64 bytes, 0x80,
+// zeros and the length in bits; one block, or two when the length does not
+// fit after the last bytes. Returns the number of blocks.
+unsigned build_tail(std::string_view text, unsigned char tail[128]) {
+  const std::size_t n = text.size();
+  const std::size_t rest = n % 64;
+  const unsigned blocks = rest < 56 ? 1 : 2;
+  std::memset(tail, 0, 64 * blocks);
+  if (rest != 0) std::memcpy(tail, text.data() + (n - rest), rest);
+  tail[rest] = 0x80;
+  const std::uint64_t bits = static_cast<std::uint64_t>(n) * 8;
+  for (std::size_t i = 0; i < 8; ++i) {
+    tail[64 * blocks - 8 + i] = static_cast<unsigned char>(bits >> (8 * i));
   }
+  return blocks;
+}
 
-  // The block this lane hashes next; true when it is the message's last.
-  const unsigned char* take_block(bool& last) {
-    const unsigned char* block;
-    if (whole_left != 0) {
-      block = next;
-      next += 64;
-      --whole_left;
-    } else {
-      block = tail_next;
-      tail_next += 64;
-      --tail_left;
-    }
-    last = whole_left == 0 && tail_left == 0;
-    return block;
-  }
-};
-
+// Each lane reads its message's whole blocks in place, then the closing
+// blocks from its tail buffer. cur[i] is the next block of lane i and stop[i]
+// the end of the stretch it is in; all lanes advance together, and only a
+// lane that reaches its stop needs attention. An idle lane re-reads a block
+// of zeros (stride 0, and a stop it never reaches).
 GB_WIDE void first_words_wide(std::span<const std::string_view> texts, std::uint32_t* out) {
   alignas(64) static constexpr unsigned char kIdle[64] = {};
-  std::array<Lane, 16> lanes;
+  alignas(64) unsigned char tails[16][128];
+  alignas(64) std::uint64_t cur[16];
+  alignas(64) std::uint64_t stop[16];
+  alignas(64) std::uint64_t stride[16];
+  std::size_t message[16];
+  bool in_tail[16];
+  std::uint64_t tail_end[16];
   std::size_t next_message = 0;
   unsigned busy = 0;
   __mmask16 restart = 0;
-  for (unsigned i = 0; i < 16 && next_message < texts.size(); ++i, ++next_message) {
-    lanes[i].start(texts[next_message], next_message);
+
+  auto start = [&](unsigned i) {
+    const std::string_view text = texts[next_message];
+    message[i] = next_message++;
+    const unsigned blocks = build_tail(text, tails[i]);
+    const auto tail = reinterpret_cast<std::uint64_t>(tails[i]);
+    tail_end[i] = tail + 64 * blocks;
+    const std::size_t whole = text.size() / 64;
+    if (whole != 0) {
+      cur[i] = reinterpret_cast<std::uint64_t>(text.data());
+      stop[i] = cur[i] + 64 * whole;
+      in_tail[i] = false;
+    } else {
+      cur[i] = tail;
+      stop[i] = tail_end[i];
+      in_tail[i] = true;
+    }
+    stride[i] = 64;
     restart |= static_cast<__mmask16>(1u << i);
-    ++busy;
+  };
+  for (unsigned i = 0; i < 16; ++i) {
+    if (next_message < texts.size()) {
+      start(i);
+      ++busy;
+    } else {
+      cur[i] = reinterpret_cast<std::uint64_t>(kIdle);
+      stop[i] = 0;
+      stride[i] = 0;
+    }
   }
   __m512i state[4];
   for (int k = 0; k < 4; ++k) state[k] = _mm512_set1_epi32(static_cast<int>(kInitial[k]));
   while (busy != 0) {
-    for (int k = 0; k < 4; ++k) {
-      state[k] = _mm512_mask_blend_epi32(restart, state[k],
-                                         _mm512_set1_epi32(static_cast<int>(kInitial[k])));
-    }
-    restart = 0;
-    __m512i w[16];
-    unsigned finishing = 0;
-    for (unsigned i = 0; i < 16; ++i) {
-      const unsigned char* block = kIdle;
-      if (lanes[i].busy) {
-        bool last = false;
-        block = lanes[i].take_block(last);
-        if (last) finishing |= 1u << i;
+    if (restart != 0) {
+      for (int k = 0; k < 4; ++k) {
+        state[k] = _mm512_mask_blend_epi32(restart, state[k],
+                                           _mm512_set1_epi32(static_cast<int>(kInitial[k])));
       }
-      w[i] = _mm512_loadu_si512(block);
+      restart = 0;
+    }
+    __m512i w[16];
+    unsigned reached = 0;
+    for (unsigned i = 0; i < 16; ++i) {
+      w[i] = _mm512_loadu_si512(reinterpret_cast<const void*>(cur[i]));
+      cur[i] += stride[i];
+      reached |= static_cast<unsigned>(cur[i] == stop[i]) << i;
     }
     transpose16(w);
     compress16(state, w);
-    if (finishing == 0) continue;
+    if (reached == 0) continue;
     alignas(64) std::uint32_t first[16];
     _mm512_store_si512(first, state[0]);
     for (unsigned i = 0; i < 16; ++i) {
-      if ((finishing & (1u << i)) == 0) continue;
-      out[lanes[i].message] = first[i];
+      if ((reached & (1u << i)) == 0) continue;
+      if (!in_tail[i]) {
+        // Whole blocks done: the closing blocks follow in the same message.
+        cur[i] = reinterpret_cast<std::uint64_t>(tails[i]);
+        stop[i] = tail_end[i];
+        in_tail[i] = true;
+        continue;
+      }
+      out[message[i]] = first[i];
       if (next_message < texts.size()) {
-        lanes[i].start(texts[next_message], next_message);
-        ++next_message;
-        restart |= static_cast<__mmask16>(1u << i);
+        start(i);
       } else {
-        lanes[i].busy = false;
+        cur[i] = reinterpret_cast<std::uint64_t>(kIdle);
+        stop[i] = 0;
+        stride[i] = 0;
         --busy;
       }
     }
