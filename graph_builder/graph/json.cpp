@@ -156,29 +156,21 @@ constexpr std::array<unsigned char, 256> kEscapeClass = [] {
   return t;
 }();
 
-// End of the run of bytes from `i` that are copied as is: the first control
-// character, '"', '\\', DEL or byte of a non-ASCII character, or `n`. Sixteen
-// bytes at a time where the processor has the instructions for it.
-std::size_t plain_run_end(const unsigned char* p, std::size_t i, std::size_t n) {
 #ifdef __SSE2__
+// Bit i set when byte i of `v` needs an escape: a control character, '"',
+// '\\', DEL or a byte of a non-ASCII character.
+inline unsigned special_mask(__m128i v) {
   const __m128i space = _mm_set1_epi8(0x20);
   const __m128i quote = _mm_set1_epi8('"');
   const __m128i backslash = _mm_set1_epi8('\\');
   const __m128i del = _mm_set1_epi8(0x7F);
-  while (i + 16 <= n) {
-    const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + i));
-    // As signed bytes, everything from 0x80 up is below the space too.
-    const __m128i special =
-        _mm_or_si128(_mm_or_si128(_mm_cmplt_epi8(v, space), _mm_cmpeq_epi8(v, quote)),
-                     _mm_or_si128(_mm_cmpeq_epi8(v, backslash), _mm_cmpeq_epi8(v, del)));
-    const auto mask = static_cast<unsigned>(_mm_movemask_epi8(special));
-    if (mask != 0) return i + static_cast<std::size_t>(__builtin_ctz(mask));
-    i += 16;
-  }
-#endif
-  while (i < n && kEscapeClass[p[i]] == 0) ++i;
-  return i;
+  // As signed bytes, everything from 0x80 up is below the space too.
+  const __m128i special =
+      _mm_or_si128(_mm_or_si128(_mm_cmplt_epi8(v, space), _mm_cmpeq_epi8(v, quote)),
+                   _mm_or_si128(_mm_cmpeq_epi8(v, backslash), _mm_cmpeq_epi8(v, del)));
+  return static_cast<unsigned>(_mm_movemask_epi8(special));
 }
+#endif
 
 char short_escape(char c) {
   switch (c) {
@@ -227,25 +219,31 @@ void append_json_string(std::string& out, std::string_view s) {
   const std::size_t n = s.size();
   std::size_t pos = 0;
   while (pos < n) {
-    // Copy the run of bytes that need no escape in one go.
-    const std::size_t run = plain_run_end(p, pos, n);
-    if (run > pos) {
-      const std::size_t len = run - pos;
-      if (len > room()) {
-        spill();
-        if (len > kBuffer / 2) {
-          out.append(s.data() + pos, len);
-        } else {
-          std::memcpy(w, s.data() + pos, len);
-          w += len;
-        }
-      } else {
-        std::memcpy(w, s.data() + pos, len);
-        w += len;
+#ifdef __SSE2__
+    // Plain bytes are copied sixteen at a time as they are tested: each block
+    // is stored whole, and the write position then moves past its plain
+    // bytes only, up to the first byte that needs an escape.
+    while (pos + 16 <= n) {
+      if (room() < 16) spill();
+      const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + pos));
+      _mm_storeu_si128(reinterpret_cast<__m128i*>(w), v);
+      const unsigned mask = special_mask(v);
+      if (mask != 0) {
+        const auto plain = static_cast<std::size_t>(__builtin_ctz(mask));
+        w += plain;
+        pos += plain;
+        break;
       }
-      pos = run;
-      if (pos == n) break;
+      w += 16;
+      pos += 16;
     }
+#endif
+    // The last few bytes, or none when a special byte was found above.
+    while (pos < n && kEscapeClass[p[pos]] == 0) {
+      if (room() < 1) spill();
+      *w++ = s[pos++];
+    }
+    if (pos == n) break;
     if (room() < kLongestEscape) spill();
     switch (kEscapeClass[p[pos]]) {
       case 1:
