@@ -200,11 +200,16 @@ char* put_u_escape(char* dst, unsigned unit) {
 
 }  // namespace
 
-void append_json_string(std::string& out, std::string_view s) {
+namespace {
+
+// The general case: any length, any escapes.
+__attribute__((noinline)) void append_escaped(std::string& out, std::string_view s) {
   // Escaped text is gathered in a small local buffer and appended to `out`
   // a few kilobytes at a time: a text with a line break every few dozen
   // bytes would otherwise cost several appends, each with its own capacity
   // check, per line.
+  const auto* p = reinterpret_cast<const unsigned char*>(s.data());
+  const std::size_t n = s.size();
   constexpr std::size_t kBuffer = 4096;
   constexpr std::size_t kLongestEscape = 12;  // a surrogate pair
   char buf[kBuffer];
@@ -215,8 +220,6 @@ void append_json_string(std::string& out, std::string_view s) {
     w = buf;
   };
   *w++ = '"';
-  const auto* p = reinterpret_cast<const unsigned char*>(s.data());
-  const std::size_t n = s.size();
   std::size_t pos = 0;
   while (pos < n) {
 #ifdef __SSE2__
@@ -271,6 +274,27 @@ void append_json_string(std::string& out, std::string_view s) {
   if (room() < 1) spill();
   *w++ = '"';
   spill();
+}
+
+}  // namespace
+
+void append_json_string(std::string& out, std::string_view s) {
+  const auto* p = reinterpret_cast<const unsigned char*>(s.data());
+  const std::size_t n = s.size();
+  // Most strings (names, keywords, ids, hashes) are short and need no
+  // escape: a byte-by-byte test, then a plain copy.
+  constexpr std::size_t kShort = 64;
+  if (n <= kShort) {
+    unsigned special = 0;
+    for (std::size_t i = 0; i < n; ++i) special |= kEscapeClass[p[i]];
+    if (special == 0) {
+      out += '"';
+      out.append(s);
+      out += '"';
+      return;
+    }
+  }
+  append_escaped(out, s);
 }
 
 void append_json_number(std::string& out, const JsonValue& number) {
