@@ -139,10 +139,12 @@ Graph scan_impl(const std::string& root, PriorNodes* prior, bool take_values) {
   // never written cost nothing, while regrowing moves every node built so far.
   g.nodes.reserve(files.size() * 8);
   edges.reserve(files.size() * 12);
-  // Files are read a few dozen at a time so that their hashes can be
-  // computed side by side; each text is then analysed in walk order.
-  constexpr std::size_t kChunkFiles = 64;
-  constexpr std::size_t kChunkBytes = std::size_t{16} << 20;
+  // Files are read a few hundred at a time so that their hashes can be
+  // computed side by side (the more texts, the better the lanes of the
+  // hashing are used); each text is then analysed in walk order.
+  constexpr std::size_t kChunkFiles = 256;
+  constexpr std::size_t kChunkBytes = std::size_t{32} << 20;
+  constexpr std::size_t kKeptBuffer = std::size_t{256} << 10;
   struct Loaded {
     const discovery::WalkedFile* file = nullptr;
     std::int64_t size = 0;
@@ -232,6 +234,10 @@ Graph scan_impl(const std::string& root, PriorNodes* prior, bool take_values) {
       g.nodes[symbol_nodes[i]].body_hash = std::move(body_hashes[i]);
     }
     symbol_nodes.clear();
+    // A slot keeps its buffer for the next chunk, unless it grew large.
+    for (std::size_t k = 0; k < loaded; ++k) {
+      if (chunk[k].content.capacity() > kKeptBuffer) std::string().swap(chunk[k].content);
+    }
   }
   g.edges = dedupe_edges(std::move(edges));
   return g;

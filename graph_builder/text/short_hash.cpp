@@ -2,6 +2,7 @@
 
 #include <openssl/evp.h>
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
 #include <cstring>
@@ -165,7 +166,8 @@ unsigned build_tail(std::string_view text, unsigned char tail[128]) {
 // the end of the stretch it is in; all lanes advance together, and only a
 // lane that reaches its stop needs attention. An idle lane re-reads a block
 // of zeros (stride 0, and a stop it never reaches).
-GB_WIDE void first_words_wide(std::span<const std::string_view> texts, std::uint32_t* out) {
+GB_WIDE void first_words_wide(std::span<const std::string_view> texts,
+                              const std::vector<std::uint32_t>& order, std::uint32_t* out) {
   alignas(64) static constexpr unsigned char kIdle[64] = {};
   alignas(64) unsigned char tails[16][128];
   alignas(64) std::uint64_t cur[16];
@@ -179,8 +181,8 @@ GB_WIDE void first_words_wide(std::span<const std::string_view> texts, std::uint
   __mmask16 restart = 0;
 
   auto start = [&](unsigned i) {
-    const std::string_view text = texts[next_message];
-    message[i] = next_message++;
+    message[i] = order[next_message++];
+    const std::string_view text = texts[message[i]];
     const unsigned blocks = build_tail(text, tails[i]);
     const auto tail = reinterpret_cast<std::uint64_t>(tails[i]);
     tail_end[i] = tail + 64 * blocks;
@@ -299,8 +301,15 @@ std::vector<std::string> short_hashes(std::span<const std::string_view> texts) {
   out.reserve(texts.size());
 #if GB_WIDE_MD5
   if (texts.size() > 1 && wide_hashing_available()) {
+    // Longest first: the lanes then run out of work at nearly the same
+    // time, instead of one lane finishing a long text alone.
+    std::vector<std::uint32_t> order(texts.size());
+    for (std::uint32_t i = 0; i < order.size(); ++i) order[i] = i;
+    std::stable_sort(order.begin(), order.end(), [&](std::uint32_t a, std::uint32_t b) {
+      return texts[a].size() > texts[b].size();
+    });
     std::vector<std::uint32_t> first(texts.size());
-    first_words_wide(texts, first.data());
+    first_words_wide(texts, order, first.data());
     for (std::uint32_t a : first) out.push_back(hex_of_first_word(a));
     return out;
   }
