@@ -1,6 +1,7 @@
 // The hand-written scans against the plain patterns they stand in for, on
-// any text: same matches, same groups. The random-text tests pick their
-// pieces by hand; this looks where nobody thought to.
+// any text: same matches, same groups; and the side-by-side hashes against
+// one digest at a time. The random-text tests pick their pieces by hand;
+// this looks where nobody thought to.
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -12,6 +13,7 @@
 #include "graph_builder/regex/find.hpp"
 #include "graph_builder/regex/regex.hpp"
 #include "graph_builder/symbols/lang_java_internal.hpp"
+#include "graph_builder/text/short_hash.hpp"
 #include "graph_builder/text/unicode.hpp"
 #include "support/keyword_scan_patterns.hpp"
 
@@ -40,9 +42,28 @@ void check_literal_search(std::string_view t) {
   }
 }
 
+// The input cut at every 0xFF byte (views of the raw bytes, so texts of any
+// length and content), hashed together and one by one.
+void check_hashes(std::string_view raw) {
+  std::vector<std::string_view> pieces;
+  std::size_t start = 0;
+  for (std::size_t i = 0; i <= raw.size(); ++i) {
+    if (i == raw.size() || static_cast<unsigned char>(raw[i]) == 0xFF) {
+      pieces.push_back(raw.substr(start, i - start));
+      start = i + 1;
+    }
+  }
+  const std::vector<std::string> many = graph_builder::text::short_hashes(pieces);
+  GB_CHECK(many.size() == pieces.size());
+  for (std::size_t i = 0; i < pieces.size(); ++i) {
+    GB_CHECK(many[i] == graph_builder::text::short_hash(pieces[i]));
+  }
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  check_hashes(std::string_view(reinterpret_cast<const char*>(data), size));
   std::string text;
   graph_builder::text::decode_text(
       std::string_view(reinterpret_cast<const char*>(data), size), text);
