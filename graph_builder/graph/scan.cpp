@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <memory>
+#include <unordered_set>
 
 #include "graph_builder/check.hpp"
 #include "graph_builder/discovery/file_id.hpp"
@@ -96,26 +97,46 @@ ReadStatus read_source(const std::string& path, std::string& out, std::size_t ma
   return ReadStatus::ok;
 }
 
-std::vector<Edge> dedupe_edges(std::vector<Edge>&& edges) {
+namespace {
+
+// Removes, in place, every edge of edges[begin..] equal to an earlier one of
+// that range; the first of each keeps its place.
+void dedupe_range(std::vector<Edge>& edges, std::size_t begin) {
+  const std::size_t n = edges.size() - begin;
+  if (n < 2) return;
   // Decide every edge first (the table refers to edges by position), then
   // close the gaps in place.
-  std::vector<bool> keep(edges.size(), false);
-  {
-    IndexTable first(edges.size());
+  std::vector<bool> keep(n, false);
+  if (n <= 16) {
+    // A few edges: comparing each with those before it is cheapest.
+    for (std::size_t i = 0; i < n; ++i) {
+      keep[i] = true;
+      for (std::size_t j = 0; j < i && keep[i]; ++j) {
+        keep[i] = !(keep[j] && edges[begin + j] == edges[begin + i]);
+      }
+    }
+  } else {
+    IndexTable first(n);
     const std::hash<std::string> hash;
-    for (std::size_t i = 0; i < edges.size(); ++i) {
-      const Edge& e = edges[i];
+    for (std::size_t i = 0; i < n; ++i) {
+      const Edge& e = edges[begin + i];
       const std::uint64_t h = hash(e.from) ^ (hash(e.to) * 31) ^ (hash(e.rel) * 131);
-      keep[i] = first.first(h, i, [&](std::size_t j) { return edges[j] == e; }) == i;
+      keep[i] = first.first(h, i, [&](std::size_t j) { return edges[begin + j] == e; }) == i;
     }
   }
-  std::size_t kept = 0;
-  for (std::size_t i = 0; i < edges.size(); ++i) {
+  std::size_t kept = begin;
+  for (std::size_t i = 0; i < n; ++i) {
     if (!keep[i]) continue;
-    if (kept != i) edges[kept] = std::move(edges[i]);
+    if (kept != begin + i) edges[kept] = std::move(edges[begin + i]);
     ++kept;
   }
   edges.resize(kept);
+}
+
+}  // namespace
+
+std::vector<Edge> dedupe_edges(std::vector<Edge>&& edges) {
+  dedupe_range(edges, 0);
   return std::move(edges);
 }
 
@@ -158,6 +179,9 @@ Graph scan_impl(const std::string& root, PriorNodes* prior, bool take_values) {
   // as long as all the others.
   symbols::BodyHashDeferral deferred_bodies;
   std::vector<std::size_t> symbol_nodes;
+  std::unordered_set<std::string> seen_ids;
+  seen_ids.reserve(files.size());
+  bool id_met_twice = false;
   std::string bytes;
   std::size_t next_file = 0;
   while (next_file < files.size()) {
@@ -217,6 +241,7 @@ Graph scan_impl(const std::string& root, PriorNodes* prior, bool take_values) {
         g.nodes.push_back(std::move(n));
       }
       if (g.nodes.back().kind == "symbol") ++g.symbol_count;
+      const std::size_t file_edges = edges.size();
       auto rel_edges = relations::parse_relations_for_id(file_id, name, content);
       for (Edge& e : rel_edges) edges.push_back(std::move(e));
       if (symbols::is_symbol_ext(ext)) {
@@ -227,6 +252,12 @@ Graph scan_impl(const std::string& root, PriorNodes* prior, bool take_values) {
         g.symbol_count += g.nodes.size() - before;
         for (std::size_t i = before; i < g.nodes.size(); ++i) symbol_nodes.push_back(i);
       }
+      // Every edge of a file starts at its id, so edges of different files
+      // never repeat each other, unless one id is met twice (a directory
+      // reached through a link): duplicates are removed per file now, while
+      // the file's edges are fresh in memory, and across files only then.
+      dedupe_range(edges, file_edges);
+      if (!seen_ids.insert(file_id).second) id_met_twice = true;
     }
     std::vector<std::string> body_hashes = deferred_bodies.take_hashes();
     GB_CHECK(body_hashes.size() == symbol_nodes.size());
@@ -239,7 +270,7 @@ Graph scan_impl(const std::string& root, PriorNodes* prior, bool take_values) {
       if (chunk[k].content.capacity() > kKeptBuffer) std::string().swap(chunk[k].content);
     }
   }
-  g.edges = dedupe_edges(std::move(edges));
+  g.edges = id_met_twice ? dedupe_edges(std::move(edges)) : std::move(edges);
   return g;
 }
 

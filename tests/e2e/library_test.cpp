@@ -3,12 +3,16 @@
 
 #include <gtest/gtest.h>
 
+#include <set>
 #include <string>
+#include <tuple>
+#include <vector>
 
 #include "graph_builder/graph_builder.hpp"
 #include "support/conformance.hpp"
 #include "support/run_cli.hpp"
 #include "support/temp_tree.hpp"
+#include "graph_builder/text/unicode.hpp"
 
 namespace graph_builder::testing {
 namespace {
@@ -41,6 +45,50 @@ TEST(Library, ScanAndWritersEqualTheProgramByteForByte) {
   tally_count += std::to_string(members);
   tally_count += " symbols)";
   EXPECT_NE(r.out.find(tally_count), std::string::npos);
+}
+
+// The edges of a scan are every file's relation and "contains" edges in walk
+// order, each kept only where it first occurs in the whole list: within one
+// file (few edges, or many) and across files that share an id through a
+// linked directory.
+std::vector<graph::Edge> first_of_each_edge(const std::string& root) {
+  const std::string resolved_root = discovery::resolve_path(root);
+  std::vector<graph::Edge> all;
+  for (const discovery::WalkedFile& f : discovery::walk_files_resolved(root)) {
+    std::string text;
+    text::decode_text(read_file(f.path), text);
+    const std::string id = discovery::relative_id(f.resolved, resolved_root);
+    const std::string_view name = discovery::base_name(f.path);
+    for (graph::Edge& e : relations::parse_relations_for_id(id, name, text)) all.push_back(e);
+    const std::string ext = text::to_lower(discovery::file_extension(name));
+    std::vector<graph::Node> nodes;
+    symbols::_append_symbol_nodes(nodes, all, symbols::_extract_symbols_for_file(text, id, ext),
+                                  id, ext);
+  }
+  std::set<std::tuple<std::string, std::string, std::string>> seen;
+  std::vector<graph::Edge> firsts;
+  for (const graph::Edge& e : all) {
+    if (seen.insert({e.from, e.to, e.rel}).second) firsts.push_back(e);
+  }
+  return firsts;
+}
+
+TEST(Library, EachEdgeKeptWhereItFirstOccurs) {
+  std::string many;
+  for (int i = 0; i < 60; ++i) many += "import mod" + std::to_string(i % 23) + "\n";
+  many += "def run():\n    pass\n\ndef run():\n    pass\n";
+  for (bool linked : {false, true}) {
+    TempTree t;
+    t.write("p/real/many.py", many);
+    t.write("p/real/few.py", "import os\nimport os\nimport sys\n\ndef go():\n    pass\n");
+    t.write("p/other.ts", "import a from './real/few';\nimport a from './real/few';\n");
+    if (linked) t.symlink("real", "p/alias");
+    const std::string root = t.path("p").string();
+    const graph::Graph g = graph::scan(root);
+    const std::vector<graph::Edge> want = first_of_each_edge(root);
+    EXPECT_GT(want.size(), 25U);
+    EXPECT_EQ(g.edges, want) << (linked ? "with" : "without") << " a linked directory";
+  }
 }
 
 TEST(Library, SymbolIndexLeadsBackToTheSymbolLines) {
