@@ -62,8 +62,13 @@ Node reuse_node(JsonValue& old, bool take_values, const std::string& file_id, st
 
 ReadStatus read_source(const std::string& path, std::string& out, std::size_t max_bytes,
                        std::size_t* size) {
+  return read_source_at(AT_FDCWD, path.c_str(), out, max_bytes, size);
+}
+
+ReadStatus read_source_at(int dir_fd, const char* name, std::string& out, std::size_t max_bytes,
+                          std::size_t* size) {
   out.clear();
-  int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  int fd = ::openat(dir_fd, name, O_RDONLY | O_CLOEXEC);
   if (fd < 0) return ReadStatus::unreadable;
   struct stat st {};
   if (::fstat(fd, &st) != 0) {
@@ -146,6 +151,40 @@ std::vector<Edge> dedupe_edges(const std::vector<Edge>& edges) {
 
 namespace {
 
+// Files are opened relative to their directory, kept open while the walk's
+// files stay in it: the kernel then looks up one name per file instead of
+// every component of its path. The directory is held as a path handle, which
+// needs no read permission on it, only the search permission that opening
+// the file by its whole path needs too.
+class ParentDirectory {
+ public:
+  ParentDirectory() = default;
+  ParentDirectory(const ParentDirectory&) = delete;
+  ParentDirectory& operator=(const ParentDirectory&) = delete;
+  ~ParentDirectory() { close(); }
+
+  ReadStatus read(const std::string& path, std::string& out, std::size_t* size) {
+    const std::size_t slash = path.rfind('/');
+    if (slash == std::string::npos || slash == 0) return read_source(path, out, MAX_FILE_BYTES, size);
+    const std::string_view parent(path.data(), slash);
+    if (fd_ < 0 || parent != path_) {
+      close();
+      path_.assign(parent);
+      fd_ = ::open(path_.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
+    }
+    if (fd_ < 0) return read_source(path, out, MAX_FILE_BYTES, size);
+    return read_source_at(fd_, path.c_str() + slash + 1, out, MAX_FILE_BYTES, size);
+  }
+
+ private:
+  void close() {
+    if (fd_ >= 0) ::close(fd_);
+    fd_ = -1;
+  }
+  std::string path_;
+  int fd_ = -1;
+};
+
 // `prior` is read only, or (with `take_values`) its reused entries are moved
 // from; a file id met twice (through a linked directory) then shares the
 // stored values of its first node.
@@ -182,6 +221,7 @@ Graph scan_impl(const std::string& root, PriorNodes* prior, bool take_values) {
   std::unordered_set<std::string> seen_ids;
   seen_ids.reserve(files.size());
   bool id_met_twice = false;
+  ParentDirectory dir;
   std::string bytes;
   std::size_t next_file = 0;
   while (next_file < files.size()) {
@@ -192,7 +232,7 @@ Graph scan_impl(const std::string& root, PriorNodes* prior, bool take_values) {
       const discovery::WalkedFile& file = files[next_file++];
       // Size test and read on one open file: too large or unreadable is skipped.
       std::size_t stat_size = 0;
-      if (read_source(file.path, bytes, MAX_FILE_BYTES, &stat_size) != ReadStatus::ok) continue;
+      if (dir.read(file.path, bytes, &stat_size) != ReadStatus::ok) continue;
       Loaded& slot = chunk[loaded++];
       slot.file = &file;
       slot.size = static_cast<std::int64_t>(stat_size);

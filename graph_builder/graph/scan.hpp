@@ -58,5 +58,10 @@ enum class ReadStatus { ok, unreadable, too_large };
 [[nodiscard]] ReadStatus read_source(const std::string& path, std::string& out,
                                      std::size_t max_bytes = MAX_FILE_BYTES,
                                      std::size_t* size = nullptr);
+// The same for the file `name` of the directory open as `dir_fd` (AT_FDCWD:
+// `name` is a path like read_source's).
+[[nodiscard]] ReadStatus read_source_at(int dir_fd, const char* name, std::string& out,
+                                        std::size_t max_bytes = MAX_FILE_BYTES,
+                                        std::size_t* size = nullptr);
 
 }  // namespace graph_builder::graph
