@@ -286,7 +286,18 @@ void append_json_string(std::string& out, std::string_view s) {
   constexpr std::size_t kShort = 64;
   if (n <= kShort) {
     unsigned special = 0;
-    for (std::size_t i = 0; i < n; ++i) special |= kEscapeClass[p[i]];
+#ifdef __SSE2__
+    if (n >= 16) {
+      // Whole blocks, the last one overlapping the one before.
+      for (std::size_t i = 0; i + 16 <= n; i += 16) {
+        special |= special_mask(_mm_loadu_si128(reinterpret_cast<const __m128i*>(p + i)));
+      }
+      special |= special_mask(_mm_loadu_si128(reinterpret_cast<const __m128i*>(p + n - 16)));
+    } else
+#endif
+    {
+      for (std::size_t i = 0; i < n; ++i) special |= kEscapeClass[p[i]];
+    }
     if (special == 0) {
       out += '"';
       out.append(s);
