@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <random>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -66,7 +67,17 @@ TEST(BodyHash, LinesOneByteApartAreJoinedWithLfWhateverLiesBetween) {
 }
 
 TEST(SymbolRecorder, LinesAndLineIndexesFollowTheLfSplit) {
-  for (const std::string& t : kTexts) {
+  // The fixed texts, then random ones long enough for line feeds and CR LF
+  // pairs to fall at every place in and across sixteen-byte blocks.
+  std::vector<std::string> texts = kTexts;
+  std::mt19937 rng(16);
+  for (int i = 0; i < 400; ++i) {
+    std::string t;
+    const std::size_t len = rng() % 90;
+    for (std::size_t k = 0; k < len; ++k) t += "ab \r\n\n"[rng() % 6];
+    texts.push_back(t);
+  }
+  for (const std::string& t : texts) {
     const SymbolRecorder rec(t, "f");
     EXPECT_EQ(rec.lines(), text::split_lines_lf(t)) << "text \"" << t << "\"";
     for (std::size_t offset = 0; offset <= t.size(); ++offset) {
