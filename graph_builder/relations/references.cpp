@@ -2,6 +2,8 @@
 
 #include <array>
 
+#include "graph_builder/regex/find.hpp"
+
 namespace graph_builder::relations {
 namespace {
 
@@ -47,8 +49,7 @@ std::size_t extension_length(std::string_view rest) {
 template <class Fn>
 void for_each_mention(std::string_view text, Fn&& fn) {
   std::size_t resume = 0;
-  std::size_t dot = text.find('.');
-  while (dot != std::string_view::npos) {
+  regex::for_each_byte(text, '.', [&](std::size_t dot) {
     if (dot > resume && is_run_char(text[dot - 1])) {
       const std::size_t ext_len = extension_length(text.substr(dot + 1));
       if (ext_len != 0) {
@@ -59,8 +60,7 @@ void for_each_mention(std::string_view text, Fn&& fn) {
         resume = end;
       }
     }
-    dot = text.find('.', dot + 1);
-  }
+  });
 }
 
 }  // namespace

@@ -1,10 +1,9 @@
 #include "graph_builder/symbols/symbol.hpp"
 
-#ifdef __SSE2__
-#include <emmintrin.h>
-#endif
 
 #include "graph_builder/symbols/recorder.hpp"
+
+#include "graph_builder/regex/find.hpp"
 
 #include "graph_builder/text/identifiers.hpp"
 #include "graph_builder/text/short_hash.hpp"
@@ -59,26 +58,8 @@ SymbolRecorder::SymbolRecorder(std::string_view content, std::string_view file_p
     lines_.push_back(content.substr(start, stop - start));
     start = lf + 1;
   };
-  const char* p = content.data();
-  const std::size_t n = content.size();
-  std::size_t i = 0;
-#ifdef __SSE2__
-  // Sixteen bytes tested at a time; lines average a few dozen bytes, too
-  // short for a library search per line to pay for its start.
-  const __m128i lf = _mm_set1_epi8('\n');
-  for (; i + 16 <= n; i += 16) {
-    auto mask = static_cast<unsigned>(_mm_movemask_epi8(
-        _mm_cmpeq_epi8(_mm_loadu_si128(reinterpret_cast<const __m128i*>(p + i)), lf)));
-    while (mask != 0) {
-      line_feed_at(i + static_cast<std::size_t>(__builtin_ctz(mask)));
-      mask &= mask - 1;
-    }
-  }
-#endif
-  for (; i < n; ++i) {
-    if (p[i] == '\n') line_feed_at(i);
-  }
-  if (start < n) lines_.push_back(content.substr(start));
+  regex::for_each_byte(content, '\n', line_feed_at);
+  if (start < content.size()) lines_.push_back(content.substr(start));
 }
 
 std::int64_t SymbolRecorder::line_of(std::size_t offset) const {

@@ -4,6 +4,7 @@
 
 #include <random>
 #include <string>
+#include <vector>
 
 namespace graph_builder::regex {
 namespace {
@@ -44,6 +45,23 @@ TEST(FindEither, AgreesWithTheStandardSearch) {
       ASSERT_EQ(find_either(t, ';', '{', from), t.find_first_of(";{", from)) << text << from;
       ASSERT_EQ(find_either(t, ')', ')', from), t.find(')', from)) << text << from;
     }
+  }
+}
+
+// Every occurrence, in order, no other offset: texts of every length up to
+// a few blocks, with the byte at every place in and across blocks.
+TEST(ForEachByte, VisitsEveryOccurrenceInOrder) {
+  std::mt19937 rng(15);
+  for (int round = 0; round < 3000; ++round) {
+    std::string text;
+    for (int i = static_cast<int>(rng() % 70); i > 0; --i) text += "..ab\xC3\xA9"[rng() % 6];
+    std::vector<std::size_t> want;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+      if (text[i] == '.') want.push_back(i);
+    }
+    std::vector<std::size_t> got;
+    for_each_byte(text, '.', [&](std::size_t at) { got.push_back(at); });
+    ASSERT_EQ(got, want) << "text '" << text << "'";
   }
 }
 
