@@ -171,6 +171,12 @@ void write_file_atomic(
   mode_t mask = ::umask(0);
   ::umask(mask);
   if (::fchmod(fd, 0666 & ~mask) != 0) fail(errno);
+  // Written data is handed to the disk every few megabytes as the document
+  // grows, so that the disk works while the rest is still being produced and
+  // the final fsync waits only for the last stretch.
+  constexpr off_t kStartWriteback = off_t{8} << 20;
+  off_t written = 0;
+  off_t handed = 0;
   try {
     produce([&](std::string_view bytes) {
       std::size_t done = 0;
@@ -181,6 +187,12 @@ void write_file_atomic(
           fail(errno);
         }
         done += static_cast<std::size_t>(n);
+        written += static_cast<off_t>(n);
+      }
+      if (written - handed >= kStartWriteback) {
+        // Only starts the writing; failures show in the fsync below.
+        (void)::sync_file_range(fd, handed, written - handed, SYNC_FILE_RANGE_WRITE);
+        handed = written;
       }
     });
   } catch (const FatalError&) {
