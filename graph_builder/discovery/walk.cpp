@@ -21,10 +21,14 @@ std::string join(std::string_view base, std::string_view name) {
   return out;
 }
 
+using DirKey = std::pair<dev_t, ino_t>;
+
 struct Listing {
   std::vector<std::string> dirs;
   // For each of `dirs`: true when the entry is a directory itself, not a link.
   std::vector<bool> plain_dirs;
+  // For each of `dirs`: its device and inode (links followed).
+  std::vector<DirKey> dir_keys;
   std::vector<std::string> others;
   // For each of `others`: its directory entry type (DT_REG, DT_LNK, ...).
   std::vector<unsigned char> other_types;
@@ -46,16 +50,24 @@ bool list_dir(const std::string& dir, Listing& out) {
     }
     std::string_view name(e->d_name);
     if (name == "." || name == "..") continue;
+    // Sub-directories are looked up relative to the open directory (one
+    // name, not the whole path), following links.
+    struct stat st {};
     bool is_dir = false;
-    if (e->d_type == DT_DIR) {
-      is_dir = true;
-    } else if (e->d_type == DT_LNK || e->d_type == DT_UNKNOWN) {
-      struct stat st {};
-      is_dir = ::stat(join(dir, name).c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+    if (e->d_type == DT_DIR || e->d_type == DT_LNK || e->d_type == DT_UNKNOWN) {
+      is_dir = ::fstatat(::dirfd(d), e->d_name, &st, 0) == 0 && S_ISDIR(st.st_mode);
+      // A directory whose lookup fails is listed anyway and skipped later,
+      // as one that vanished before it was walked.
+      if (e->d_type == DT_DIR && !is_dir) {
+        is_dir = true;
+        st.st_dev = 0;
+        st.st_ino = 0;
+      }
     }
     if (is_dir) {
       out.dirs.emplace_back(name);
       out.plain_dirs.push_back(e->d_type == DT_DIR);
+      out.dir_keys.emplace_back(st.st_dev, st.st_ino);
     } else {
       out.others.emplace_back(name);
       out.other_types.push_back(e->d_type);
@@ -77,8 +89,6 @@ bool is_below_or_equal(std::string_view path, std::string_view root) {
          path[root.size()] == '/';
 }
 
-using DirKey = std::pair<dev_t, ino_t>;
-
 std::string resolve_c(const std::string& path) {
   char* real = ::realpath(path.c_str(), nullptr);
   if (real == nullptr) return resolve_path(path);
@@ -86,6 +96,10 @@ std::string resolve_c(const std::string& path) {
   std::free(real);
   return out;
 }
+
+// _keep_dir, told whether the listing already showed `d` is no link.
+bool keep_dir(std::string_view base, std::string_view d, std::string_view root_resolved,
+              bool known_plain);
 
 class Walker {
  public:
@@ -121,11 +135,10 @@ class Walker {
     }
     for (std::size_t i = 0; i < listing.dirs.size(); ++i) {
       const std::string& d = listing.dirs[i];
-      if (!_keep_dir(base, d, root_resolved_)) continue;
+      if (!keep_dir(base, d, root_resolved_, listing.plain_dirs[i])) continue;
       std::string path = join(base, d);
-      struct stat st {};
-      if (::stat(path.c_str(), &st) != 0) continue;
-      DirKey key{st.st_dev, st.st_ino};
+      const DirKey key = listing.dir_keys[i];
+      if (key == DirKey{0, 0}) continue;
       // A link back to a directory on the current path would loop forever.
       if (std::find(ancestors_.begin(), ancestors_.end(), key) != ancestors_.end()) continue;
       ancestors_.push_back(key);
@@ -150,7 +163,10 @@ class Walker {
 
 }  // namespace
 
-bool _keep_dir(std::string_view base, std::string_view d, std::string_view root_resolved) {
+namespace {
+
+bool keep_dir(std::string_view base, std::string_view d, std::string_view root_resolved,
+              bool known_plain) {
   if (std::find(SKIP_DIRS.begin(), SKIP_DIRS.end(), d) != SKIP_DIRS.end()) return false;
   std::string p = join(base, d);
   if (std::find(_CONDITIONAL_SKIP.begin(), _CONDITIONAL_SKIP.end(), d) != _CONDITIONAL_SKIP.end()) {
@@ -165,6 +181,8 @@ bool _keep_dir(std::string_view base, std::string_view d, std::string_view root_
       }
     }
   }
+  // A directory the listing reports as such is no link.
+  if (known_plain) return true;
   struct stat lst {};
   if (::lstat(p.c_str(), &lst) != 0) return true;
   if (S_ISLNK(lst.st_mode)) {
@@ -175,6 +193,12 @@ bool _keep_dir(std::string_view base, std::string_view d, std::string_view root_
     if (!is_below_or_equal(resolved, root_resolved)) return false;
   }
   return true;
+}
+
+}  // namespace
+
+bool _keep_dir(std::string_view base, std::string_view d, std::string_view root_resolved) {
+  return keep_dir(base, d, root_resolved, false);
 }
 
 std::vector<WalkedFile> walk_files_resolved(const std::string& root) {
