@@ -2,6 +2,8 @@
 
 #include <nlohmann/json.hpp>
 
+#include "graph_builder/cli/previous_graph_internal.hpp"
+
 #include "graph_builder/text/unicode.hpp"
 
 namespace graph_builder::cli {
@@ -107,7 +109,9 @@ class Builder : public nlohmann::json_sax<nlohmann::json> {
 
 }  // namespace
 
-graph::PriorNodes parse_previous_graph(std::string_view bytes) {
+namespace previous_graph_internal {
+
+graph::PriorNodes read_general(std::string_view bytes) {
   graph::PriorNodes out;
   if (!text::is_valid_utf8(bytes)) return {};
   // A byte-order mark is not JSON; the document is rejected like any other.
@@ -146,6 +150,15 @@ graph::PriorNodes parse_previous_graph(std::string_view bytes) {
     out.insert_or_assign(std::move(key), std::move(n));
   }
   return out;
+}
+
+}  // namespace previous_graph_internal
+
+graph::PriorNodes parse_previous_graph(std::string_view bytes) {
+  // Nearly every document read back is one this program wrote, and those the
+  // fast reader takes in a fraction of the time; it hands anything else over.
+  if (auto nodes = previous_graph_internal::read_fast(bytes)) return std::move(*nodes);
+  return previous_graph_internal::read_general(bytes);
 }
 
 graph::PriorNodes load_previous_graph(const std::string& path) {
