@@ -4,6 +4,7 @@
 // give up so that the general reader decides. Giving up is always safe, so
 // each rule below only has to be right about what it accepts.
 
+#include <algorithm>
 #include <charconv>
 #include <clocale>
 #include <cstddef>
@@ -81,15 +82,26 @@ void append_utf8(std::string& out, char32_t cp) {
 
 bool is_digit(char c) { return c >= '0' && c <= '9'; }
 
-// A recursive-descent reader over the document. Every `read_*` and `skip_*`
-// member returns false to give up; the reader is then not used again.
+// A recursive-descent reader over the document, held in memory or read in
+// pieces. Every `read_*` and `skip_*` member returns false to give up; the
+// reader is then not used again.
+//
+// Pieces: the bytes in the buffer are parsed up to `end_`, just past the last
+// line break read so far, and the rest is kept for the next piece. JSON has
+// no line break inside a token (a string holds "\n", never the raw byte), so
+// a token never straddles two pieces and only the white-space skip, on
+// reaching `end_`, needs to ask for more.
 class FastReader {
  public:
-  explicit FastReader(std::string_view doc) : p_(doc.data()), end_(doc.data() + doc.size()) {
-    // The general reader writes the locale's decimal point into the literal
-    // text of a number with a fraction; only "." is handled here.
-    const char* point = std::localeconv()->decimal_point;
-    dot_point_ = point == nullptr || std::strcmp(point, ".") == 0;
+  explicit FastReader(std::string_view doc)
+      : p_(doc.data()), end_(doc.data() + doc.size()), filled_(end_) {
+    init_decimal_point();
+  }
+
+  FastReader(const ReadSome& read, std::size_t buffer_bytes) : read_(&read) {
+    buffer_.resize(std::max<std::size_t>(buffer_bytes, 16));
+    p_ = end_ = filled_ = buffer_.data();
+    init_decimal_point();
   }
 
   // The file nodes by id, or nullopt to leave the document to the general reader.
@@ -119,16 +131,67 @@ class FastReader {
       }
     }
     skip_ws();
-    if (p_ != end_) return std::nullopt;
+    if (p_ != end_ || read_failed_) return std::nullopt;
     if (!nodes) return graph::PriorNodes{};
     return nodes;
   }
 
  private:
+  void init_decimal_point() {
+    // The general reader writes the locale's decimal point into the literal
+    // text of a number with a fraction; only "." is handled here.
+    const char* point = std::localeconv()->decimal_point;
+    dot_point_ = point == nullptr || std::strcmp(point, ".") == 0;
+  }
+
   char peek() const { return p_ < end_ ? *p_ : '\0'; }
 
   void skip_ws() {
-    while (p_ < end_ && (*p_ == ' ' || *p_ == '\n' || *p_ == '\r' || *p_ == '\t')) ++p_;
+    while (true) {
+      while (p_ < end_ && (*p_ == ' ' || *p_ == '\n' || *p_ == '\r' || *p_ == '\t')) ++p_;
+      if (p_ < end_ || !next_piece()) return;
+    }
+  }
+
+  // Called with everything up to `end_` parsed: moves the unparsed rest to
+  // the front of the buffer and reads until a line break or the end of the
+  // document. False when nothing more is there (or reading failed).
+  bool next_piece() {
+    if (read_ == nullptr || at_eof_ || read_failed_) return false;
+    char* base = buffer_.data();
+    auto held = static_cast<std::size_t>(filled_ - end_);
+    std::memmove(base, end_, held);
+    p_ = end_ = filled_ = base;
+    ++pieces_;
+    while (true) {
+      if (held == buffer_.size()) {
+        // A line longer than the buffer.
+        buffer_.resize(buffer_.size() * 2);
+        base = buffer_.data();
+      }
+      const std::ptrdiff_t got = (*read_)(base + held, buffer_.size() - held);
+      if (got < 0) {
+        read_failed_ = true;
+        p_ = end_ = filled_ = base;
+        return false;
+      }
+      p_ = base;
+      if (got == 0) {
+        at_eof_ = true;
+        end_ = filled_ = base + held;
+        return held > 0;
+      }
+      const std::size_t fresh = held;
+      held += static_cast<std::size_t>(got);
+      filled_ = base + held;
+      for (std::size_t i = held; i > fresh; --i) {
+        if (base[i - 1] == '\n') {
+          end_ = base + i;
+          return true;
+        }
+      }
+      end_ = base;
+    }
   }
 
   // Skips white space, a ':' and white space again.
@@ -193,6 +256,7 @@ class FastReader {
   // built. `file` tells whether `out` is a file node.
   bool read_node(JsonValue& out, bool& file, bool stop_early = true) {
     const char* start = p_;
+    const std::size_t pieces_at_start = pieces_;
     ++p_;
     skip_ws();
     out = JsonValue::object();
@@ -218,6 +282,8 @@ class FastReader {
       } else {
         if (!read_string(key_)) return false;
         if (key_ == "kind") {
+          // Its start has left the buffer when a piece was read since.
+          if (pieces_ != pieces_at_start) return false;
           p_ = start;
           return read_node(out, file, false);
         }
@@ -476,8 +542,16 @@ class FastReader {
     return true;
   }
 
-  const char* p_;
-  const char* end_;
+  // Parse position, end of what may be parsed, end of the bytes held.
+  const char* p_ = nullptr;
+  const char* end_ = nullptr;
+  const char* filled_ = nullptr;
+  // Reading in pieces: the source, the buffer, pieces read so far.
+  const ReadSome* read_ = nullptr;
+  std::string buffer_;
+  std::size_t pieces_ = 0;
+  bool at_eof_ = false;
+  bool read_failed_ = false;
   bool dot_point_ = true;
   std::string key_;
   std::string text_;
@@ -488,6 +562,11 @@ class FastReader {
 
 std::optional<graph::PriorNodes> read_fast(std::string_view bytes) {
   FastReader reader(bytes);
+  return reader.read();
+}
+
+std::optional<graph::PriorNodes> read_fast(const ReadSome& read, std::size_t buffer_bytes) {
+  FastReader reader(read, buffer_bytes);
   return reader.read();
 }
 

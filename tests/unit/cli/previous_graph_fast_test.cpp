@@ -16,6 +16,7 @@
 #include "graph_builder/cli/previous_graph.hpp"
 #include "graph_builder/cli/previous_graph_internal.hpp"
 #include "graph_builder/graph/json.hpp"
+#include "support/temp_tree.hpp"
 
 namespace graph_builder::cli {
 namespace {
@@ -40,10 +41,22 @@ std::vector<std::string> sorted_ids(const graph::PriorNodes& nodes) {
   return ids;
 }
 
-// Checks that the fast reader gives up on `doc` or agrees with the general
-// reader; returns whether it took the document.
-bool agrees(std::string_view doc) {
-  const std::optional<graph::PriorNodes> fast = pgi::read_fast(doc);
+// `doc` through the fast reader in pieces: reads of 1 to 64 bytes into a
+// buffer that starts tiny, so that lines straddle reads and the buffer grows.
+std::optional<graph::PriorNodes> read_in_pieces(std::string_view doc, std::mt19937& rng) {
+  std::size_t pos = 0;
+  const pgi::ReadSome read = [&](char* dst, std::size_t room) {
+    const std::size_t n = std::min({room, doc.size() - pos, std::size_t{1} + rng() % 64});
+    std::copy_n(doc.data() + pos, n, dst);
+    pos += n;
+    return static_cast<std::ptrdiff_t>(n);
+  };
+  return pgi::read_fast(read, 1 + rng() % 48);
+}
+
+// Checks that `fast` (what a fast reader made of `doc`) is nullopt or what
+// the general reader returns; returns whether it is a result.
+bool same_as_general(const std::optional<graph::PriorNodes>& fast, std::string_view doc) {
   if (!fast) return false;
   const graph::PriorNodes general = pgi::read_general(doc);
   EXPECT_EQ(sorted_ids(*fast), sorted_ids(general)) << shown(doc);
@@ -56,6 +69,22 @@ bool agrees(std::string_view doc) {
     EXPECT_TRUE(it->second == node) << id << " in " << shown(doc);
   }
   return true;
+}
+
+// Which fast readers took a document.
+struct Taken {
+  bool whole = false;
+  bool pieces = false;
+};
+
+// Checks that the fast reader, given `doc` whole and in pieces, gives up or
+// agrees with the general reader.
+Taken agrees(std::string_view doc) {
+  static std::mt19937 rng(99);
+  Taken t;
+  t.whole = same_as_general(pgi::read_fast(doc), doc);
+  t.pieces = same_as_general(read_in_pieces(doc, rng), doc);
+  return t;
 }
 
 // Text made of everything a string can hold: plain ASCII, the characters
@@ -165,7 +194,9 @@ TEST(PreviousGraphFast, TakesEveryDocumentThisProgramWritesAndAgrees) {
     const std::string doc = graph_document(random_graph(rng));
     // A fast reader that gave up on its own documents would make every
     // other check here hold trivially.
-    EXPECT_TRUE(agrees(doc)) << shown(doc);
+    const Taken t = agrees(doc);
+    EXPECT_TRUE(t.whole) << shown(doc);
+    EXPECT_TRUE(t.pieces) << shown(doc);
   }
 }
 
@@ -194,7 +225,10 @@ TEST(PreviousGraphFast, AgreesOnMutatedDocuments) {
         default: doc.resize(at); break;
       }
     }
-    if (agrees(doc)) ++taken;
+    const Taken t = agrees(doc);
+    // Only a node with "kind" twice may be taken whole but not in pieces.
+    EXPECT_TRUE(t.whole || !t.pieces) << shown(doc);
+    if (t.whole) ++taken;
   }
   // Enough edits leave the document valid for the comparison to bite.
   EXPECT_GT(taken, kRounds / 10);
@@ -394,7 +428,9 @@ TEST(PreviousGraphFast, AgreesOnGeneratedDocuments) {
   constexpr int kRounds = 50000;
   for (int i = 0; i < kRounds; ++i) {
     const std::string doc = maker.document();
-    if (agrees(doc)) {
+    const Taken t = agrees(doc);
+    EXPECT_TRUE(t.whole || !t.pieces) << shown(doc);
+    if (t.whole) {
       ++taken;
       if (!pgi::read_general(doc).empty()) ++with_nodes;
     }
@@ -482,7 +518,11 @@ TEST(PreviousGraphFast, HandMadeDocuments) {
       {deep, false},
   };
   for (const Case& c : cases) {
-    EXPECT_EQ(agrees(c.doc), c.fast_takes) << c.doc;
+    const Taken t = agrees(c.doc);
+    EXPECT_EQ(t.whole, c.fast_takes) << c.doc;
+    if (c.doc.find("\"kind\"", c.doc.find("\"kind\"") + 1) == std::string::npos) {
+      EXPECT_EQ(t.pieces, c.fast_takes) << c.doc;
+    }
   }
 }
 
@@ -506,6 +546,64 @@ TEST(PreviousGraphFast, ResultsOfTheFastReader) {
   ASSERT_TRUE(z.has_value());
   EXPECT_EQ(z->at("a").find("n")->type(), JsonValue::Type::integer);
   EXPECT_EQ(z->at("a").find("n")->text(), "0");
+}
+
+TEST(PreviousGraphFast, AReadFailureGivesUp) {
+  const std::string doc = "{\"nodes\": [\n  {\"id\": \"a\", \"kind\": \"file\"}\n]}\n";
+  // Fail after this many bytes: at the start, inside, and right at the end,
+  // where the document already looks complete.
+  for (const std::size_t fail_at : {std::size_t{0}, std::size_t{5}, std::size_t{20}, doc.size()}) {
+    std::size_t pos = 0;
+    const pgi::ReadSome read = [&](char* dst, std::size_t room) -> std::ptrdiff_t {
+      if (pos >= fail_at) return -1;
+      const std::size_t n = std::min(room, fail_at - pos);
+      std::copy_n(doc.data() + pos, n, dst);
+      pos += n;
+      return static_cast<std::ptrdiff_t>(n);
+    };
+    EXPECT_FALSE(pgi::read_fast(read, 8).has_value()) << fail_at;
+  }
+}
+
+TEST(PreviousGraphFast, LoadingAFileGivesWhatTheGeneralReaderGives) {
+  std::mt19937 rng(4);
+  // Several megabytes of long lines, as a real document has.
+  graph::Graph big;
+  for (int f = 0; f < 400; ++f) {
+    graph::Node n;
+    n.id = "f" + std::to_string(f) + ".py";
+    n.kind = "file";
+    n.path = n.id;
+    n.content = random_text(rng, 6000);
+    n.file_hash = "0123abcd";
+    big.nodes.push_back(std::move(n));
+  }
+  const testing::TempTree tree;
+  struct Case {
+    std::string name;
+    std::string doc;
+  };
+  const std::vector<Case> cases = {
+      {"big.json", graph_document(big)},
+      {"small.json", graph_document(random_graph(rng))},
+      // Left to the general reader, which reads the file again.
+      {"non_ascii.json", "{\"nodes\": [{\"id\": \"\xC3\xA9\", \"kind\": \"file\"}]}"},
+      {"bad.json", "{\"nodes\": [{\"id\": \"a\", \"kind\": \"file\"}"},
+  };
+  ASSERT_GT(cases[0].doc.size(), std::size_t{4} << 20);
+  for (const Case& c : cases) {
+    const graph::PriorNodes loaded = load_previous_graph(tree.write(c.name, c.doc).string());
+    const graph::PriorNodes general = pgi::read_general(c.doc);
+    EXPECT_EQ(sorted_ids(loaded), sorted_ids(general)) << c.name;
+    for (const auto& [id, node] : general) {
+      auto it = loaded.find(id);
+      EXPECT_TRUE(it != loaded.end() && it->second == node) << c.name << " " << id;
+    }
+  }
+  EXPECT_EQ(load_previous_graph(tree.path("big.json").string()).size(), 400U);
+  EXPECT_EQ(load_previous_graph(tree.path("non_ascii.json").string()).size(), 1U);
+  EXPECT_TRUE(load_previous_graph(tree.path("missing.json").string()).empty());
+  EXPECT_TRUE(load_previous_graph(tree.root().string()).empty());
 }
 
 }  // namespace
