@@ -1,8 +1,11 @@
 // Reading a previous graph document: any bytes either give file nodes that
 // serialise back to JSON, or an empty map; never a crash. The fast reader
-// either gives up or returns exactly what the general reader returns.
+// either gives up or returns exactly what the general reader returns, whether
+// it is given the document whole or in pieces.
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -20,21 +23,37 @@ std::string serialised(const graph_builder::graph::JsonValue& v) {
   return out;
 }
 
+// Checks that `fast` is nullopt or equal to `general`.
+void check_same(const std::optional<graph_builder::graph::PriorNodes>& fast,
+                const graph_builder::graph::PriorNodes& general) {
+  if (!fast) return;
+  GB_CHECK(fast->size() == general.size());
+  for (const auto& [id, node] : general) {
+    const auto it = fast->find(id);
+    GB_CHECK(it != fast->end());
+    GB_CHECK(it->second == node);
+    GB_CHECK(serialised(it->second) == serialised(node));
+  }
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   namespace pgi = graph_builder::cli::previous_graph_internal;
   const std::string_view bytes(reinterpret_cast<const char*>(data), size);
   const auto general = pgi::read_general(bytes);
-  if (const auto fast = pgi::read_fast(bytes)) {
-    GB_CHECK(fast->size() == general.size());
-    for (const auto& [id, node] : general) {
-      const auto it = fast->find(id);
-      GB_CHECK(it != fast->end());
-      GB_CHECK(it->second == node);
-      GB_CHECK(serialised(it->second) == serialised(node));
-    }
-  }
+  check_same(pgi::read_fast(bytes), general);
+  // The same bytes in pieces of 1 to 13 bytes, into a buffer that must grow.
+  std::size_t pos = 0;
+  std::size_t step = size;
+  const pgi::ReadSome read = [&](char* dst, std::size_t room) {
+    step = (step * 7 + 3) % 13;
+    const std::size_t n = std::min({room, bytes.size() - pos, step + 1});
+    std::copy_n(bytes.data() + pos, n, dst);
+    pos += n;
+    return static_cast<std::ptrdiff_t>(n);
+  };
+  check_same(pgi::read_fast(read, 16), general);
   auto nodes = graph_builder::cli::parse_previous_graph(bytes);
   GB_CHECK(nodes.size() == general.size());
   for (const auto& [id, node] : nodes) {
