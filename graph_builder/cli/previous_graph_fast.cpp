@@ -227,8 +227,9 @@ class FastReader {
       return true;
     }
     while (true) {
-      // An element that is not an object makes the whole document unusable;
-      // so does a file node without a text id: the general reader says so.
+      // An element that is not an object makes the whole document unusable,
+      // and so does a file node without an id or with an array or object as
+      // its id: left to the general reader, which says so.
       if (peek() != '{') return false;
       JsonValue node;
       bool file = false;
