@@ -12,6 +12,7 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <string_view>
 #include <vector>
 
@@ -199,7 +200,36 @@ std::vector<std::array<std::size_t, 4>> unreal_function_matches(std::string_view
   return out;
 }
 
-const regex::Regex& unreal_type_pattern() {
+// Every successive match of a multi-line pattern whose matches all begin at
+// a line start with the byte `first`, as {match start, group 1 start, group 1
+// end, match end}. `anchored` is that pattern preceded by "\G". The plain
+// search tries the pattern at every line start; one two-byte literal search
+// ("\n" then `first`) finds the few lines that can begin a match, and the
+// pattern runs only there, in text order and never before the end of the
+// previous match: the plain search's matches.
+std::vector<std::array<std::size_t, 4>> matches_at_lines_starting(std::string_view t, char first,
+                                                                  const regex::Regex& anchored) {
+  std::vector<std::array<std::size_t, 4>> out;
+  const char lf_first[2] = {'\n', first};
+  const std::string_view needle(lf_first, 2);
+  std::size_t pos = 0;  // where the plain search would go on
+  auto try_at = [&](std::size_t s) {
+    if (s < pos) return;
+    if (std::optional<regex::Match> m = anchored.search(t, s)) {
+      const std::size_t g = m->group_start(1);
+      out.push_back({m->start(), g, g + m->group(1).size(), m->end()});
+      pos = m->end();
+    }
+  };
+  if (!t.empty() && t[0] == first) try_at(0);
+  for (std::size_t q = regex::find_literal(t, needle); q != kNone;
+       q = regex::find_literal(t, needle, q + 1)) {
+    try_at(q + 1);
+  }
+  return out;
+}
+
+std::vector<std::array<std::size_t, 4>> unreal_type_matches(std::string_view t) {
   // matches: "UCLASS(Blueprintable)\nclass MYGAME_API AWeapon : public AActor"
   // (the macro at column 0). Written as
   //   "^(?:UCLASS|USTRUCT|UINTERFACE)\s*\([^)]*\)\s*\n\s*(?:class|struct)\s+..."
@@ -209,18 +239,18 @@ const regex::Regex& unreal_type_pattern() {
   // blank run and every split around it (a UCLASS line followed by 300000
   // blank lines took over a minute), the atomic form takes the first one.
   static const regex::Regex kUnrealType(
-      R"(^(?:UCLASS|USTRUCT|UINTERFACE)\s*\([^)]*\)(?>\s*?\n)\s*+(?:class|struct)\s+(?:\w+_API\s+)?([A-Za-z_]\w*))",
+      R"(\G^(?:UCLASS|USTRUCT|UINTERFACE)\s*\([^)]*\)(?>\s*?\n)\s*+(?:class|struct)\s+(?:\w+_API\s+)?([A-Za-z_]\w*))",
       regex::Flags::multiline);
-  return kUnrealType;
+  return matches_at_lines_starting(t, 'U', kUnrealType);
 }
 
-const regex::Regex& unreal_enum_pattern() {
+std::vector<std::array<std::size_t, 4>> unreal_enum_matches(std::string_view t) {
   // matches: "UENUM(BlueprintType)\nenum class EFireMode : uint8"; "\s*\n\s*"
   // rewritten as for the class pattern.
   static const regex::Regex kUnrealEnum(
-      R"(^UENUM\s*\([^)]*\)(?>\s*?\n)\s*+enum\s+(?:class\s+)?(?:\w+_API\s+)?([A-Za-z_]\w*))",
+      R"(\G^UENUM\s*\([^)]*\)(?>\s*?\n)\s*+enum\s+(?:class\s+)?(?:\w+_API\s+)?([A-Za-z_]\w*))",
       regex::Flags::multiline);
-  return kUnrealEnum;
+  return matches_at_lines_starting(t, 'U', kUnrealEnum);
 }
 
 }  // namespace c_cpp_internal
@@ -246,9 +276,12 @@ std::vector<Symbol> extract_symbols_c_cpp(std::string_view content, std::string_
     return true;
   };
 
-  auto add_model = [&](const regex::Match& m) { return add(m.group(1), m, "model"); };
-  c_cpp_internal::unreal_type_pattern().for_each(content, add_model);
-  c_cpp_internal::unreal_enum_pattern().for_each(content, add_model);
+  for (auto scan : {c_cpp_internal::unreal_type_matches, c_cpp_internal::unreal_enum_matches}) {
+    for (const auto& [start, name_begin, name_end, end] : scan(content)) {
+      rec.add_sym(content.substr(name_begin, name_end - name_begin), rec.line_of(start), "model",
+                  "high", true, window);
+    }
+  }
   // Unreal functions: "\tUFUNCTION(BlueprintCallable)\n\tvoid Fire(int32 Shots);",
   // with any blank lines above the macro line.
   for (const auto& [start, name_begin, name_end, end] :

@@ -8,8 +8,6 @@
 #include <string_view>
 #include <vector>
 
-#include "graph_builder/regex/regex.hpp"
-
 namespace graph_builder::symbols::c_cpp_internal {
 
 // Every successive match of the function-definition pattern, as {match start,
@@ -17,8 +15,9 @@ namespace graph_builder::symbols::c_cpp_internal {
 std::vector<std::array<std::size_t, 4>> function_definition_matches(std::string_view t);
 // Every successive match of the UFUNCTION pattern, in the same form.
 std::vector<std::array<std::size_t, 4>> unreal_function_matches(std::string_view t);
-// The UCLASS/USTRUCT/UINTERFACE and UENUM patterns in their linear form.
-const regex::Regex& unreal_type_pattern();
-const regex::Regex& unreal_enum_pattern();
+// Every successive match of the UCLASS/USTRUCT/UINTERFACE pattern, and of the
+// UENUM pattern, in the same form.
+std::vector<std::array<std::size_t, 4>> unreal_type_matches(std::string_view t);
+std::vector<std::array<std::size_t, 4>> unreal_enum_matches(std::string_view t);
 
 }  // namespace graph_builder::symbols::c_cpp_internal
