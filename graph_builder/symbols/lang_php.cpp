@@ -1,8 +1,10 @@
 #include "graph_builder/symbols/extractors.hpp"
 #include "graph_builder/symbols/recorder.hpp"
 
+#include "graph_builder/regex/find.hpp"
 #include "graph_builder/regex/regex.hpp"
 #include "graph_builder/symbols/block_end.hpp"
+#include "graph_builder/symbols/lang_php_internal.hpp"
 #include "graph_builder/text/code_points.hpp"
 #include "graph_builder/text/unicode.hpp"
 
@@ -54,26 +56,96 @@ bool php_function_exported(std::string_view content, std::size_t keyword) {
   }
 }
 
+constexpr std::size_t kNone = std::string_view::npos;
+
+// First offset at or after `pos` that is not white space (\s), or the text size.
+std::size_t skip_space(std::string_view t, std::size_t pos) {
+  while (pos < t.size()) {
+    const text::CodePoint c = text::classify(t, pos);
+    if (!c.space) break;
+    pos += c.size;
+  }
+  return pos;
+}
+
+// Start of the visibility word or white-space character of the function
+// pattern's first group that ends at `end`, or kNone. The words and white
+// space begin with different characters, so at most one of them fits.
+std::size_t prefix_ending_at(std::string_view t, std::size_t end) {
+  static constexpr std::array<std::string_view, 3> kVisibility{"public", "private", "protected"};
+  if (end == 0) return kNone;
+  const std::size_t prev = previous_start(t, end);
+  if (text::classify(t, prev).space) return prev;
+  for (std::string_view w : kVisibility) {
+    if (end >= w.size() && t.substr(end - w.size(), w.size()) == w) return end - w.size();
+  }
+  return kNone;
+}
+
 }  // namespace
 
+namespace php_internal {
+
+// Each start of the pattern leads to one "function" at most: the first group
+// is one word or one character, "static\s+" is taken when it is there, and
+// "function" must follow directly. So every match is found from its keyword
+// f: it starts either at the group before "static" and the white space in
+// front of f, or at the group right before f, whichever is earlier and not
+// inside the previous match (a plain search moves on from the match end).
+// "function" cannot overlap those words, so the keywords come in the order
+// of their matches. The name part is the same for both starts.
+std::vector<std::array<std::size_t, 4>> function_matches(std::string_view t) {
+  static constexpr std::string_view kKeyword = "function";
+  static constexpr std::string_view kStatic = "static";
+  std::vector<std::array<std::size_t, 4>> out;
+  std::size_t pos = 0;  // where the plain search would go on
+  for (std::size_t f = regex::find_literal(t, kKeyword); f != kNone;
+       f = regex::find_literal(t, kKeyword, std::max(f + 1, pos))) {
+    std::size_t start = kNone;
+    // Through "static": the white space before f, never read back past pos.
+    std::size_t b = f;
+    while (b > pos && text::classify(t, previous_start(t, b)).space) b = previous_start(t, b);
+    if (b < f && b >= pos + kStatic.size() && t.substr(b - kStatic.size(), kStatic.size()) == kStatic) {
+      const std::size_t s = prefix_ending_at(t, b - kStatic.size());
+      if (s != kNone && s >= pos) start = s;
+    }
+    if (start == kNone) {
+      const std::size_t s = prefix_ending_at(t, f);
+      if (s == kNone || s < pos) continue;
+      start = s;
+    }
+    const std::size_t name_begin = skip_space(t, f + kKeyword.size());
+    if (name_begin == f + kKeyword.size() || name_begin == t.size()) continue;
+    const char first = t[name_begin];
+    if (!((first >= 'A' && first <= 'Z') || (first >= 'a' && first <= 'z') || first == '_')) {
+      continue;
+    }
+    std::size_t name_end = name_begin + 1;
+    while (name_end < t.size()) {
+      const text::CodePoint c = text::classify(t, name_end);
+      if (!c.word) break;
+      name_end += c.size;
+    }
+    out.push_back({start, name_begin, name_end, f});
+    pos = name_end;
+  }
+  return out;
+}
+
+}  // namespace php_internal
+
 std::vector<Symbol> extract_symbols_php(std::string_view content, std::string_view file_path) {
-  // matches: "\nfunction first_segment(" (from the line break above), "    public
-  // static function routes(" and "// the function that formats" (name "that")
-  static const regex::Regex kFunction(
-      R"((?:public|private|protected|\s)(?:static\s+)?function\s+([A-Za-z_]\w*))");
   // matches: "final class InvoiceController", "enum Role: string", and the
   // keyword anywhere else, comments and longer words included
   static const regex::Regex kType(R"((?:class|interface|trait|enum)\s+([A-Za-z_]\w*))");
 
   SymbolRecorder rec(content, file_path);
-  kFunction.for_each(content, [&](const regex::Match& m) {
-    // The match's prefix is a visibility word, white space or "static", none
-    // of which contains "function", so the first one is the keyword.
-    const std::size_t keyword = m.start() + m.text().find("function");
-    rec.add_sym(m.group(1), rec.line_of(m.start()), "use_case", "high",
-                php_function_exported(content, keyword), _find_block_end_ts);
-    return true;
-  });
+  // Functions: "\nfunction first_segment(" (from the line break above), "    public
+  // static function routes(" and "// the function that formats" (name "that").
+  for (const auto& [start, name_begin, name_end, keyword] : php_internal::function_matches(content)) {
+    rec.add_sym(content.substr(name_begin, name_end - name_begin), rec.line_of(start), "use_case",
+                "high", php_function_exported(content, keyword), _find_block_end_ts);
+  }
   kType.for_each(content, [&](const regex::Match& m) {
     rec.add_sym(m.group(1), rec.line_of(m.start()), "model", "high", true,
                 _find_block_end_ts);

@@ -1,11 +1,16 @@
 #include "graph_builder/symbols/extractors.hpp"
 
+#include "graph_builder/regex/regex.hpp"
+#include "graph_builder/symbols/lang_php_internal.hpp"
 #include "graph_builder/text/unicode.hpp"
 
 #include <gtest/gtest.h>
 
+#include <array>
+#include <cstddef>
 #include <cstdint>
 #include <ostream>
+#include <random>
 #include <string>
 #include <vector>
 #include "support/symbol_rows.hpp"
@@ -132,6 +137,97 @@ TEST(LangPhp, TopLevelFunctionRecordCarriesIdAndHash) {
   EXPECT_EQ(syms[0].line_start, 1);
   EXPECT_EQ(syms[0].line_end, 4);
   EXPECT_EQ(syms[0].body_hash, _body_hash(text::split_lines_lf(text), 1, 4));
+}
+
+// The hand-written function scan must give exactly the plain pattern's
+// matches: start, name, and the keyword (the first "function" of the match).
+std::vector<std::array<std::size_t, 4>> plain_function_matches(std::string_view t) {
+  static const regex::Regex kFunction(
+      R"((?:public|private|protected|\s)(?:static\s+)?function\s+([A-Za-z_]\w*))");
+  std::vector<std::array<std::size_t, 4>> out;
+  kFunction.for_each(t, [&](const regex::Match& m) {
+    const std::size_t name_end = m.group_start(1) + m.group(1).size();
+    EXPECT_EQ(m.end(), name_end);
+    out.push_back({m.start(), m.group_start(1), name_end, m.start() + m.text().find("function")});
+    return true;
+  });
+  return out;
+}
+
+std::string escaped(std::string_view s) {
+  std::string out;
+  for (char c : s) {
+    if (c == '\n') {
+      out += "\\n";
+    } else if (c == '\t') {
+      out += "\\t";
+    } else {
+      out += c;
+    }
+  }
+  return out;
+}
+
+TEST(LangPhp, FunctionScanAgreesWithThePatternOnRandomInputs) {
+  // The keyword and the words around it whole and in pieces, upper case,
+  // white space of one to three bytes, name characters (a non-ASCII letter, a
+  // combining mark, a digit) and punctuation.
+  const std::vector<std::string> pieces = {
+      "function", "function", "function", " function ", " function\t", "func", "tion", "Function", "static", "static",
+      "stat", "static ", "public", "private", "protected", "priv", "ate", "pro", "PUBLIC", " ", " ",
+      " ", "\n", "\n", "\t", "a", "b", "_", "x1", "1", "(", "$", ";", "{", "/", "@", "\"",
+      "\xC3\xA9",      // é
+      "\xCC\x81",      // combining acute accent
+      "\xC2\xA0",      // no-break space
+      "\xE3\x80\x80",  // ideographic space
+      "\xE2\x80\xA8",  // line separator
+      "\x0C",
+  };
+  std::mt19937 rng(8086);
+  std::uniform_int_distribution<std::size_t> pick(0, pieces.size() - 1);
+  std::uniform_int_distribution<int> length(0, 14);
+  int with_matches = 0;
+  for (int iter = 0; iter < 200000; ++iter) {
+    std::string t;
+    const int n = length(rng);
+    for (int i = 0; i < n; ++i) t += pieces[pick(rng)];
+    const auto expected = plain_function_matches(t);
+    if (!expected.empty()) ++with_matches;
+    ASSERT_EQ(php_internal::function_matches(t), expected) << "input: \"" << escaped(t) << "\"";
+  }
+  EXPECT_GT(with_matches, 10000);
+}
+
+TEST(LangPhp, FunctionScanAgreesWithThePatternOnNearMissDeclarations) {
+  // Declarations shaped like the pattern, each slot sometimes filled with
+  // what breaks it, several to a text so that matches meet and overlap.
+  const std::vector<std::vector<std::string>> slots = {
+      {"", "", " ", "\n", "x", "public", "\xC2\xA0", "function"},
+      {"", "public", "private", "protected", "\t", "static", "publicstatic", "\xC3\xA9"},
+      {"", "", " ", "  ", "\n", "\xE3\x80\x80", "x"},
+      {"", "static", "static", "Static", "staticstatic", "function"},
+      {"", " ", " ", "\n\t", "\xC2\xA0"},
+      {"function", "function", "function", "functio", "functions"},
+      {" ", " ", "", "\n  ", "\xE2\x80\xA8"},
+      {"f", "_g", "run1", "1x", "\xC3\xA9", "a\xCC\x81", "function", "static", ""},
+      {"", "(", " (", "()", "\xC3\xA9" "b"},
+  };
+  std::mt19937 rng(31337);
+  std::uniform_int_distribution<int> decl_count(1, 3);
+  int with_matches = 0;
+  for (int iter = 0; iter < 100000; ++iter) {
+    std::string t;
+    const int decls = decl_count(rng);
+    for (int d = 0; d < decls; ++d) {
+      for (const auto& slot : slots) {
+        t += slot[std::uniform_int_distribution<std::size_t>(0, slot.size() - 1)(rng)];
+      }
+    }
+    const auto expected = plain_function_matches(t);
+    if (!expected.empty()) ++with_matches;
+    ASSERT_EQ(php_internal::function_matches(t), expected) << "input: \"" << escaped(t) << "\"";
+  }
+  EXPECT_GT(with_matches, 30000);
 }
 
 }  // namespace
