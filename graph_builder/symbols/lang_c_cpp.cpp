@@ -109,6 +109,28 @@ class FindCache {
   std::size_t at_ = 0;
 };
 
+// Every successive match of a multi-line pattern whose matches all begin at
+// one of the line starts `lines` (in text order), as {match start, group 1
+// start, group 1 end, match end}. `anchored` is that pattern preceded by
+// "\G". The plain search tries the pattern at every line start; this one only
+// at the given lines, never before the end of the previous match: the plain
+// search's matches.
+std::vector<std::array<std::size_t, 4>> matches_at_lines(std::string_view t,
+                                                         const std::vector<std::size_t>& lines,
+                                                         const regex::Regex& anchored) {
+  std::vector<std::array<std::size_t, 4>> out;
+  std::size_t pos = 0;  // where the plain search would go on
+  for (std::size_t s : lines) {
+    if (s < pos) continue;
+    if (std::optional<regex::Match> m = anchored.search(t, s)) {
+      const std::size_t g = m->group_start(1);
+      out.push_back({m->start(), g, g + m->group(1).size(), m->end()});
+      pos = m->end();
+    }
+  }
+  return out;
+}
+
 }  // namespace
 
 // Scans and patterns that stand in for a plain pattern with the same matches
@@ -200,36 +222,20 @@ std::vector<std::array<std::size_t, 4>> unreal_function_matches(std::string_view
   return out;
 }
 
-// Every successive match of a multi-line pattern whose matches all begin at
-// a line start with the byte `first`, as {match start, group 1 start, group 1
-// end, match end}. `anchored` is that pattern preceded by "\G". The plain
-// search tries the pattern at every line start; one two-byte literal search
-// ("\n" then `first`) finds the few lines that can begin a match, and the
-// pattern runs only there, in text order and never before the end of the
-// previous match: the plain search's matches.
-std::vector<std::array<std::size_t, 4>> matches_at_lines_starting(std::string_view t, char first,
-                                                                  const regex::Regex& anchored) {
-  std::vector<std::array<std::size_t, 4>> out;
+std::vector<std::size_t> lines_starting_with(std::string_view t, char first) {
+  std::vector<std::size_t> out;
+  if (!t.empty() && t[0] == first) out.push_back(0);
   const char lf_first[2] = {'\n', first};
   const std::string_view needle(lf_first, 2);
-  std::size_t pos = 0;  // where the plain search would go on
-  auto try_at = [&](std::size_t s) {
-    if (s < pos) return;
-    if (std::optional<regex::Match> m = anchored.search(t, s)) {
-      const std::size_t g = m->group_start(1);
-      out.push_back({m->start(), g, g + m->group(1).size(), m->end()});
-      pos = m->end();
-    }
-  };
-  if (!t.empty() && t[0] == first) try_at(0);
   for (std::size_t q = regex::find_literal(t, needle); q != kNone;
        q = regex::find_literal(t, needle, q + 1)) {
-    try_at(q + 1);
+    out.push_back(q + 1);
   }
   return out;
 }
 
-std::vector<std::array<std::size_t, 4>> unreal_type_matches(std::string_view t) {
+std::vector<std::array<std::size_t, 4>> unreal_type_matches(std::string_view t,
+                                                            const std::vector<std::size_t>& u_lines) {
   // matches: "UCLASS(Blueprintable)\nclass MYGAME_API AWeapon : public AActor"
   // (the macro at column 0). Written as
   //   "^(?:UCLASS|USTRUCT|UINTERFACE)\s*\([^)]*\)\s*\n\s*(?:class|struct)\s+..."
@@ -241,16 +247,17 @@ std::vector<std::array<std::size_t, 4>> unreal_type_matches(std::string_view t) 
   static const regex::Regex kUnrealType(
       R"(\G^(?:UCLASS|USTRUCT|UINTERFACE)\s*\([^)]*\)(?>\s*?\n)\s*+(?:class|struct)\s+(?:\w+_API\s+)?([A-Za-z_]\w*))",
       regex::Flags::multiline);
-  return matches_at_lines_starting(t, 'U', kUnrealType);
+  return matches_at_lines(t, u_lines, kUnrealType);
 }
 
-std::vector<std::array<std::size_t, 4>> unreal_enum_matches(std::string_view t) {
+std::vector<std::array<std::size_t, 4>> unreal_enum_matches(std::string_view t,
+                                                            const std::vector<std::size_t>& u_lines) {
   // matches: "UENUM(BlueprintType)\nenum class EFireMode : uint8"; "\s*\n\s*"
   // rewritten as for the class pattern.
   static const regex::Regex kUnrealEnum(
       R"(\G^UENUM\s*\([^)]*\)(?>\s*?\n)\s*+enum\s+(?:class\s+)?(?:\w+_API\s+)?([A-Za-z_]\w*))",
       regex::Flags::multiline);
-  return matches_at_lines_starting(t, 'U', kUnrealEnum);
+  return matches_at_lines(t, u_lines, kUnrealEnum);
 }
 
 }  // namespace c_cpp_internal
@@ -276,8 +283,10 @@ std::vector<Symbol> extract_symbols_c_cpp(std::string_view content, std::string_
     return true;
   };
 
+  // Unreal types: every match begins at a line that begins with "U".
+  const std::vector<std::size_t> u_lines = c_cpp_internal::lines_starting_with(content, 'U');
   for (auto scan : {c_cpp_internal::unreal_type_matches, c_cpp_internal::unreal_enum_matches}) {
-    for (const auto& [start, name_begin, name_end, end] : scan(content)) {
+    for (const auto& [start, name_begin, name_end, end] : scan(content, u_lines)) {
       rec.add_sym(content.substr(name_begin, name_end - name_begin), rec.line_of(start), "model",
                   "high", true, window);
     }

@@ -15,9 +15,14 @@ namespace graph_builder::symbols::c_cpp_internal {
 std::vector<std::array<std::size_t, 4>> function_definition_matches(std::string_view t);
 // Every successive match of the UFUNCTION pattern, in the same form.
 std::vector<std::array<std::size_t, 4>> unreal_function_matches(std::string_view t);
+// Offsets of the line starts ("^" in multi-line mode) whose first byte is
+// `first`, in order, found by one search for the two bytes LF and `first`.
+std::vector<std::size_t> lines_starting_with(std::string_view t, char first);
 // Every successive match of the UCLASS/USTRUCT/UINTERFACE pattern, and of the
-// UENUM pattern, in the same form.
-std::vector<std::array<std::size_t, 4>> unreal_type_matches(std::string_view t);
-std::vector<std::array<std::size_t, 4>> unreal_enum_matches(std::string_view t);
+// UENUM pattern, in the same form; `u_lines` is lines_starting_with(t, 'U').
+std::vector<std::array<std::size_t, 4>> unreal_type_matches(std::string_view t,
+                                                            const std::vector<std::size_t>& u_lines);
+std::vector<std::array<std::size_t, 4>> unreal_enum_matches(std::string_view t,
+                                                            const std::vector<std::size_t>& u_lines);
 
 }  // namespace graph_builder::symbols::c_cpp_internal
