@@ -16,6 +16,10 @@
 #include <string_view>
 #include <vector>
 
+#ifdef __SSE2__
+#include <emmintrin.h>
+#endif
+
 namespace graph_builder::symbols {
 namespace {
 
@@ -41,12 +45,66 @@ bool is_skip_word(std::string_view name) {
 
 constexpr std::size_t kNone = std::string_view::npos;
 
+// The ASCII members of the return-type class [\w:*&<>\s], by byte.
+constexpr std::array<bool, 128> kTypeRunAscii = [] {
+  std::array<bool, 128> in{};
+  for (int c = 0; c < 128; ++c) {
+    in[static_cast<std::size_t>(c)] = (c >= '0' && c <= '9') || (c >= 'A' && c <= 'Z') ||
+                                      (c >= 'a' && c <= 'z') || c == '_' || c == ':' ||
+                                      c == '*' || c == '&' || c == '<' || c == '>' ||
+                                      (c >= 0x09 && c <= 0x0D) || (c >= 0x1C && c <= 0x20);
+  }
+  return in;
+}();
+
+#ifdef __SSE2__
+// Bit i set when byte i of the sixteen at `p` is not an ASCII member of the
+// return-type class (non-ASCII bytes included: those need a classification).
+inline unsigned outside_type_run_ascii(const char* p) {
+  const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+  // Signed compares: bytes of 0x80 and above are negative, below every range.
+  auto in_range = [](__m128i x, char lo, char hi) {
+    return _mm_and_si128(_mm_cmpgt_epi8(x, _mm_set1_epi8(static_cast<char>(lo - 1))),
+                         _mm_cmplt_epi8(x, _mm_set1_epi8(static_cast<char>(hi + 1))));
+  };
+  auto eq = [&v](char c) { return _mm_cmpeq_epi8(v, _mm_set1_epi8(c)); };
+  // Digits, ':', '<' and '>' lie in '0'..'>' with ';' and '=' the only others.
+  const __m128i digits_colon_angles =
+      _mm_andnot_si128(_mm_or_si128(eq(';'), eq('=')), in_range(v, '0', '>'));
+  const __m128i letters = in_range(_mm_or_si128(v, _mm_set1_epi8(0x20)), 'a', 'z');
+  const __m128i space = _mm_or_si128(in_range(v, 0x09, 0x0D), in_range(v, 0x1C, 0x20));
+  const __m128i other = _mm_or_si128(_mm_or_si128(eq('_'), eq('*')), eq('&'));
+  const __m128i in =
+      _mm_or_si128(_mm_or_si128(digits_colon_angles, letters), _mm_or_si128(space, other));
+  return ~static_cast<unsigned>(_mm_movemask_epi8(in)) & 0xFFFFU;
+}
+#endif
+
 // First offset at or after `pos` outside the return-type class [\w:*&<>\s].
+// Most of a C file is in the class (every run crosses names, spaces and line
+// feeds), so ASCII bytes are tested sixteen at a time or by one table lookup,
+// and only the rest get a full classification.
 std::size_t end_of_type_run(std::string_view t, std::size_t pos) {
-  while (pos < t.size()) {
+  const std::size_t n = t.size();
+  while (pos < n) {
+#ifdef __SSE2__
+    for (; pos + 16 <= n; pos += 16) {
+      const unsigned out = outside_type_run_ascii(t.data() + pos);
+      if (out != 0) {
+        pos += static_cast<std::size_t>(__builtin_ctz(out));
+        break;
+      }
+    }
+    if (pos == n) break;
+#endif
+    const auto b = static_cast<unsigned char>(t[pos]);
+    if (b < 0x80) {
+      if (!kTypeRunAscii[b]) break;
+      ++pos;
+      continue;
+    }
     const CodePoint c = classify(t, pos);
-    const char b = t[pos];
-    if (!c.space && !c.word && b != ':' && b != '*' && b != '&' && b != '<' && b != '>') break;
+    if (!c.space && !c.word) break;
     pos += c.size;
   }
   return pos;

@@ -223,6 +223,35 @@ TEST(LangCCpp, FunctionScanAgreesWithThePatternOnNearMissDefinitions) {
   EXPECT_GT(with_matches, 20000);
 }
 
+TEST(LangCCpp, FunctionScanAgreesWithThePatternOnLongRunsAndEveryAsciiByte) {
+  // Long return-type runs (the scan reads them sixteen bytes at a time), each
+  // broken now and then by any ASCII byte, so that every byte value is met
+  // at every offset of a block; plus the non-ASCII letters and white space.
+  std::vector<std::string> pieces = {
+      "int", "a", "b_", "x1", "Foo", "Z", " ", " ", " ", "\n", "\n", "\t", "::", "*", "&", "<", ">",
+      "(", "(", "{", "{", ";",
+      "\xC3\xA9", "\xE4\xB8\xAD", "\xCC\x81", "\xC2\xA0", "\xE3\x80\x80", "\xE2\x80\xA8",
+  };
+  const std::size_t common = pieces.size();
+  for (int c = 1; c < 128; ++c) pieces.emplace_back(1, static_cast<char>(c));
+  std::mt19937 rng(160);
+  std::uniform_int_distribution<std::size_t> pick_common(0, common - 1);
+  std::uniform_int_distribution<std::size_t> pick_any(0, pieces.size() - 1);
+  std::uniform_int_distribution<int> coin(0, 15);
+  std::uniform_int_distribution<int> length(0, 120);
+  int with_matches = 0;
+  for (int iter = 0; iter < 100000; ++iter) {
+    std::string t;
+    const int n = length(rng);
+    for (int i = 0; i < n; ++i) t += pieces[coin(rng) == 0 ? pick_any(rng) : pick_common(rng)];
+    const auto expected = pattern_matches(t);
+    if (!expected.empty()) ++with_matches;
+    ASSERT_EQ(c_cpp_internal::function_definition_matches(t), expected)
+        << "input: \"" << escaped(t) << "\"";
+  }
+  EXPECT_GT(with_matches, 5000);
+}
+
 TEST(LangCCpp, UnrealFunctionScanAgreesWithThePatternOnRandomInputs) {
   const std::vector<std::string> pieces = {
       "UFUNCTION", "UFUNCTION", "UFUNCTION(", "UFUNCTION()\n", "(", "(", ")", ")", "\n", "\n",
