@@ -1,10 +1,20 @@
 #include "graph_builder/symbols/lang_ts.hpp"
 
+#include "graph_builder/regex/find.hpp"
 #include "graph_builder/regex/regex.hpp"
 #include "graph_builder/symbols/block_end.hpp"
 #include "graph_builder/symbols/extractors.hpp"
+#include "graph_builder/symbols/lang_ts_internal.hpp"
 #include "graph_builder/symbols/recorder.hpp"
 #include "graph_builder/text/unicode.hpp"
+
+#include <algorithm>
+#include <array>
+#include <cstddef>
+#include <functional>
+#include <optional>
+#include <string_view>
+#include <vector>
 
 namespace graph_builder::symbols {
 namespace {
@@ -43,32 +53,79 @@ TsClassification _classify_ts(std::string_view name, bool exported) {
   return {"utility", "medium"};
 }
 
-std::vector<Symbol> extract_symbols_ts(std::string_view content, std::string_view file_path) {
-  // Every pattern is anchored at a line start: indented declarations (members,
-  // nested functions) are not symbols. `\s` crosses line ends, so "export" and
-  // "function" may sit on different lines; the line is that of the match start.
+namespace ts_internal {
 
-  // matches: "export async function POST(req) {"
-  static const Regex kRoute(
-      R"(^export\s+(?:async\s+)?function\s+(GET|POST|PUT|PATCH|DELETE|HEAD|OPTIONS)\s*[\(<])",
-      Flags::multiline);
-  // matches: "function helper(", "export default async function Page(", "function id<T>("
-  static const Regex kFunction(
-      R"(^(export\s+)?(default\s+)?(async\s+)?function\s+([A-Za-z_]\w*)\s*[\(<])",
-      Flags::multiline);
-  // matches: "export const fetchUser = async (id) =>" and "export let f = x =>"
-  static const Regex kConstFunction(
-      R"(^export\s+(?:const|let)\s+([A-Za-z_]\w*)\s*=\s*(?:async\s+)?(?:function|\([^)]*\)\s*=>|\w+\s*=>))",
-      Flags::multiline);
-  // matches: "export interface User {" and "type Id = string;"
-  static const Regex kType(R"(^(export\s+)?(?:interface|type)\s+([A-Za-z_]\w*)\s*[={<])",
-                           Flags::multiline);
-  // matches: "export default class App {" and "class Repo"
-  static const Regex kClass(R"(^(export\s+)?(?:default\s+)?class\s+([A-Za-z_]\w*))",
-                            Flags::multiline);
-  // matches: "const userSchema = z.object({"
-  static const Regex kSchema(R"(^(?:export\s+)?const\s+([A-Za-z_]\w*[Ss]chema)\s*=\s*z\.)",
-                             Flags::multiline);
+std::vector<std::size_t> letter_lines(std::string_view t) {
+  std::vector<std::size_t> out;
+  auto letter_at = [&t](std::size_t p) { return p < t.size() && t[p] >= 'a' && t[p] <= 'z'; };
+  if (letter_at(0)) out.push_back(0);
+  regex::for_each_byte(t, '\n', [&](std::size_t lf) {
+    if (letter_at(lf + 1)) out.push_back(lf + 1);
+  });
+  return out;
+}
+
+// Every pattern is anchored at a line start: indented declarations (members,
+// nested functions) are not symbols. `\s` crosses line ends, so "export" and
+// "function" may sit on different lines; the line is that of the match start.
+// Each pattern is written "\G" + the plain multi-line pattern and runs only
+// at the line starts where one of its first words stands (every match begins
+// with one), in text order and never before the end of the previous match:
+// the plain search, which tries every line start, finds the same matches.
+void for_each_declaration(std::string_view t, const std::vector<std::size_t>& lines,
+                          Declaration d, const std::function<bool(const Match&)>& fn) {
+  struct Row {
+    Regex pattern;
+    std::vector<std::string_view> first_words;
+  };
+  static const std::array<Row, 6> kRows{{
+      // matches: "export async function POST(req) {"
+      {Regex(R"(\G^export\s+(?:async\s+)?function\s+(GET|POST|PUT|PATCH|DELETE|HEAD|OPTIONS)\s*[\(<])",
+             Flags::multiline),
+       {"export"}},
+      // matches: "function helper(", "export default async function Page(", "function id<T>("
+      {Regex(R"(\G^(export\s+)?(default\s+)?(async\s+)?function\s+([A-Za-z_]\w*)\s*[\(<])",
+             Flags::multiline),
+       {"export", "default", "async", "function"}},
+      // matches: "export const fetchUser = async (id) =>" and "export let f = x =>"
+      {Regex(
+           R"(\G^export\s+(?:const|let)\s+([A-Za-z_]\w*)\s*=\s*(?:async\s+)?(?:function|\([^)]*\)\s*=>|\w+\s*=>))",
+           Flags::multiline),
+       {"export"}},
+      // matches: "export interface User {" and "type Id = string;"
+      {Regex(R"(\G^(export\s+)?(?:interface|type)\s+([A-Za-z_]\w*)\s*[={<])", Flags::multiline),
+       {"export", "interface", "type"}},
+      // matches: "export default class App {" and "class Repo"
+      {Regex(R"(\G^(export\s+)?(?:default\s+)?class\s+([A-Za-z_]\w*))", Flags::multiline),
+       {"export", "default", "class"}},
+      // matches: "const userSchema = z.object({"
+      {Regex(R"(\G^(?:export\s+)?const\s+([A-Za-z_]\w*[Ss]chema)\s*=\s*z\.)", Flags::multiline),
+       {"export", "const"}},
+  }};
+  const Row& row = kRows[static_cast<std::size_t>(d)];
+  std::size_t pos = 0;  // where the plain search would go on
+  for (std::size_t s : lines) {
+    if (s < pos) continue;
+    const std::string_view rest = t.substr(s);
+    if (std::none_of(row.first_words.begin(), row.first_words.end(),
+                     [&rest](std::string_view w) { return rest.starts_with(w); })) {
+      continue;
+    }
+    if (std::optional<Match> m = row.pattern.search(t, s)) {
+      if (!fn(*m)) return;
+      pos = m->end();
+    }
+  }
+}
+
+}  // namespace ts_internal
+
+std::vector<Symbol> extract_symbols_ts(std::string_view content, std::string_view file_path) {
+  using ts_internal::Declaration;
+  const std::vector<std::size_t> lines = ts_internal::letter_lines(content);
+  auto for_each = [&](Declaration d, const std::function<bool(const Match&)>& fn) {
+    ts_internal::for_each_declaration(content, lines, d, fn);
+  };
 
   SymbolRecorder rec(content, file_path);
   auto add_sym = [&](std::string_view name, std::size_t match_start, std::string_view sym_type,
@@ -77,11 +134,11 @@ std::vector<Symbol> extract_symbols_ts(std::string_view content, std::string_vie
                 _find_block_end_ts);
   };
 
-  kRoute.for_each(content, [&](const Match& m) {
+  for_each(Declaration::route, [&](const Match& m) {
     add_sym(m.group(1), m.start(), "api_route", "high", true);
     return true;
   });
-  kFunction.for_each(content, [&](const Match& m) {
+  for_each(Declaration::function, [&](const Match& m) {
     const bool exported = m.has(1);
     const TsClassification c = _classify_ts(m.group(4), exported);
     // HTTP-method functions count only as exported handlers (first pattern).
@@ -90,21 +147,21 @@ std::vector<Symbol> extract_symbols_ts(std::string_view content, std::string_vie
     }
     return true;
   });
-  kConstFunction.for_each(content, [&](const Match& m) {
+  for_each(Declaration::const_function, [&](const Match& m) {
     const TsClassification c = _classify_ts(m.group(1), true);
     add_sym(m.group(1), m.start(), c.symbol_type, c.confidence, true);
     return true;
   });
-  kType.for_each(content, [&](const Match& m) {
+  for_each(Declaration::type, [&](const Match& m) {
     add_sym(m.group(2), m.start(), "model", "high", m.has(1));
     return true;
   });
-  kClass.for_each(content, [&](const Match& m) {
+  for_each(Declaration::class_type, [&](const Match& m) {
     add_sym(m.group(2), m.start(), "model", "high", m.has(1));
     return true;
   });
   // Schemas count as exported even without the keyword: they are shared models.
-  kSchema.for_each(content, [&](const Match& m) {
+  for_each(Declaration::schema, [&](const Match& m) {
     add_sym(m.group(1), m.start(), "model", "high", true);
     return true;
   });

@@ -2,12 +2,17 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
+#include <cstddef>
 #include <ostream>
+#include <random>
 #include <string>
 #include <tuple>
 #include <vector>
 
+#include "graph_builder/regex/regex.hpp"
 #include "graph_builder/symbols/extractors.hpp"
+#include "graph_builder/symbols/lang_ts_internal.hpp"
 #include "graph_builder/text/short_hash.hpp"
 
 namespace graph_builder::symbols {
@@ -236,6 +241,160 @@ TEST(ExtractSymbolsTs, NonAsciiNamesAndText) {
 TEST(ExtractSymbolsTs, EmptyAndUnmatchedTextGiveNothing) {
   EXPECT_TRUE(extract_symbols_ts("", "f.ts").empty());
   EXPECT_TRUE(extract_symbols_ts("\n\n  const x = 1;\n", "f.ts").empty());
+}
+
+// Every match as its start, end and the offsets of groups 1 to 4 (npos for
+// a group that did not take part).
+using Offsets = std::array<std::size_t, 10>;
+Offsets offsets_of(const regex::Match& m) {
+  Offsets o{};
+  o[0] = m.start();
+  o[1] = m.end();
+  for (int g = 1; g <= 4; ++g) {
+    const auto i = static_cast<std::size_t>(2 * g);
+    o[i] = m.has(g) ? m.group_start(g) : std::string_view::npos;
+    o[i + 1] = m.has(g) ? m.group_start(g) + m.group(g).size() : std::string_view::npos;
+  }
+  return o;
+}
+
+std::string escaped(std::string_view s) {
+  std::string out;
+  for (char c : s) {
+    if (c == '\n') {
+      out += "\\n";
+    } else if (c == '\t') {
+      out += "\\t";
+    } else {
+      out += c;
+    }
+  }
+  return out;
+}
+
+// Compares the declaration search with each plain pattern on `t`; counts in
+// `with_matches` the patterns that matched.
+void expect_same_declarations(const std::string& t, std::array<int, 6>& with_matches) {
+  using ts_internal::Declaration;
+  struct Plain {
+    Declaration which;
+    regex::Regex pattern;
+  };
+  static const std::array<Plain, 6> kPlain{{
+      {Declaration::route,
+       regex::Regex(
+           R"(^export\s+(?:async\s+)?function\s+(GET|POST|PUT|PATCH|DELETE|HEAD|OPTIONS)\s*[\(<])",
+           regex::Flags::multiline)},
+      {Declaration::function,
+       regex::Regex(R"(^(export\s+)?(default\s+)?(async\s+)?function\s+([A-Za-z_]\w*)\s*[\(<])",
+                    regex::Flags::multiline)},
+      {Declaration::const_function,
+       regex::Regex(
+           R"(^export\s+(?:const|let)\s+([A-Za-z_]\w*)\s*=\s*(?:async\s+)?(?:function|\([^)]*\)\s*=>|\w+\s*=>))",
+           regex::Flags::multiline)},
+      {Declaration::type,
+       regex::Regex(R"(^(export\s+)?(?:interface|type)\s+([A-Za-z_]\w*)\s*[={<])",
+                    regex::Flags::multiline)},
+      {Declaration::class_type,
+       regex::Regex(R"(^(export\s+)?(?:default\s+)?class\s+([A-Za-z_]\w*))",
+                    regex::Flags::multiline)},
+      {Declaration::schema,
+       regex::Regex(R"(^(?:export\s+)?const\s+([A-Za-z_]\w*[Ss]chema)\s*=\s*z\.)",
+                    regex::Flags::multiline)},
+  }};
+  const std::vector<std::size_t> lines = ts_internal::letter_lines(t);
+  for (const Plain& p : kPlain) {
+    std::vector<Offsets> expected;
+    p.pattern.for_each(t, [&](const regex::Match& m) {
+      expected.push_back(offsets_of(m));
+      return true;
+    });
+    std::vector<Offsets> got;
+    ts_internal::for_each_declaration(t, lines, p.which, [&](const regex::Match& m) {
+      got.push_back(offsets_of(m));
+      return true;
+    });
+    if (!expected.empty()) ++with_matches[static_cast<std::size_t>(p.which)];
+    ASSERT_EQ(got, expected) << "pattern " << static_cast<int>(p.which) << ", input: \""
+                             << escaped(t) << "\"";
+  }
+}
+
+TEST(LangTs, DeclarationSearchAgreesWithThePlainPatternsOnRandomInputs) {
+  // The keywords whole, cut short and in upper case, names (HTTP methods,
+  // "Schema" endings, non-ASCII letters and marks), white space of one to
+  // three bytes with many line feeds, and the punctuation the tails need.
+  const std::vector<std::string> pieces = {
+      "export ", "export", "default ", "async ", "function", "function ", "function ",
+      "\nfunction ", "interface ", "type ",
+      "class ", "const ", "let ", "expor", "Export ", "classy", "GET", "POST", "DELETE",
+      "userSchema", "schema", "x", "_a", "A", "1", "\xC3\xA9", "\xCC\x81", " ", " ", "\n", "\n",
+      "\n", "\t", "\xC2\xA0", "\xE3\x80\x80", "\xE2\x80\xA8", "(", ")", "<", "{", "=", " = ",
+      "=>", "z.", "z", ".", ";", "}", "/", "\"",
+  };
+  std::mt19937 rng(5150);
+  std::uniform_int_distribution<std::size_t> pick(0, pieces.size() - 1);
+  std::uniform_int_distribution<int> length(0, 18);
+  std::array<int, 6> with_matches{};
+  for (int iter = 0; iter < 100000; ++iter) {
+    std::string t;
+    const int n = length(rng);
+    for (int i = 0; i < n; ++i) t += pieces[pick(rng)];
+    expect_same_declarations(t, with_matches);
+    if (HasFatalFailure()) return;
+  }
+  // Function, type and class declarations come up by chance often enough.
+  EXPECT_GT(with_matches[1], 200);
+  EXPECT_GT(with_matches[3], 200);
+  EXPECT_GT(with_matches[4], 200);
+}
+
+TEST(LangTs, DeclarationSearchAgreesWithThePlainPatternsOnNearMissDeclarations) {
+  // Declarations slot by slot, each slot sometimes filled with what breaks
+  // the pattern, several to a text so that matches follow each other.
+  const std::vector<std::vector<std::string>> slots = {
+      {"", "", "", " ", "\n", "x", "\t"},
+      {"", "export ", "export ", "export\n", "export\xC2\xA0", "Export ", "exports "},
+      {"", "", "default ", "default\t"},
+      {"", "", "async ", "async\n", "async"},
+      {"function ", "const ", "let ", "interface ", "type ", "class ", "functio ",
+       "function\xE3\x80\x80", "const\n"},
+      {"GET", "POST", "GET", "userSchema", "userSchema", "fooschema", "x", "_a", "1x", "\xC3\xA9",
+       "A\xCC\x81", "Schema", "OPTIONS"},
+      {"", "", " ", "\n"},
+      {"(", "(", "<", "=", "{", " = z.", " = z.", "= async (a) =>", "= x =>", "= function", "=(",
+       ";", "z.", "= (a\n) =>", "= z"},
+      {"", "\n", " {}\n"},
+  };
+  std::mt19937 rng(2112);
+  std::uniform_int_distribution<int> decl_count(1, 3);
+  std::array<int, 6> with_matches{};
+  for (int iter = 0; iter < 100000; ++iter) {
+    std::string t;
+    const int decls = decl_count(rng);
+    for (int d = 0; d < decls; ++d) {
+      for (const auto& slot : slots) {
+        t += slot[std::uniform_int_distribution<std::size_t>(0, slot.size() - 1)(rng)];
+      }
+    }
+    expect_same_declarations(t, with_matches);
+    if (HasFatalFailure()) return;
+  }
+  for (std::size_t i = 0; i < with_matches.size(); ++i) {
+    EXPECT_GT(with_matches[i], 200) << "pattern " << i;
+  }
+}
+
+TEST(LangTs, DeclarationSearchStopsWhenTheCallerSaysSo) {
+  const std::string t = "function a() {}\nfunction b() {}\nfunction c() {}\n";
+  const std::vector<std::size_t> lines = ts_internal::letter_lines(t);
+  std::vector<std::string> names;
+  ts_internal::for_each_declaration(t, lines, ts_internal::Declaration::function,
+                                    [&](const regex::Match& m) {
+                                      names.emplace_back(m.group(4));
+                                      return names.size() < 2;
+                                    });
+  EXPECT_EQ(names, (std::vector<std::string>{"a", "b"}));
 }
 
 }  // namespace
