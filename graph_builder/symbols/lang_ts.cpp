@@ -1,18 +1,16 @@
 #include "graph_builder/symbols/lang_ts.hpp"
 
-#include "graph_builder/regex/find.hpp"
 #include "graph_builder/regex/regex.hpp"
 #include "graph_builder/symbols/block_end.hpp"
 #include "graph_builder/symbols/extractors.hpp"
 #include "graph_builder/symbols/lang_ts_internal.hpp"
+#include "graph_builder/symbols/line_starts_internal.hpp"
 #include "graph_builder/symbols/recorder.hpp"
 #include "graph_builder/text/unicode.hpp"
 
-#include <algorithm>
 #include <array>
 #include <cstddef>
 #include <functional>
-#include <optional>
 #include <string_view>
 #include <vector>
 
@@ -55,23 +53,12 @@ TsClassification _classify_ts(std::string_view name, bool exported) {
 
 namespace ts_internal {
 
-std::vector<std::size_t> letter_lines(std::string_view t) {
-  std::vector<std::size_t> out;
-  auto letter_at = [&t](std::size_t p) { return p < t.size() && t[p] >= 'a' && t[p] <= 'z'; };
-  if (letter_at(0)) out.push_back(0);
-  regex::for_each_byte(t, '\n', [&](std::size_t lf) {
-    if (letter_at(lf + 1)) out.push_back(lf + 1);
-  });
-  return out;
-}
-
 // Every pattern is anchored at a line start: indented declarations (members,
 // nested functions) are not symbols. `\s` crosses line ends, so "export" and
 // "function" may sit on different lines; the line is that of the match start.
 // Each pattern is written "\G" + the plain multi-line pattern and runs only
 // at the line starts where one of its first words stands (every match begins
-// with one), in text order and never before the end of the previous match:
-// the plain search, which tries every line start, finds the same matches.
+// with one).
 void for_each_declaration(std::string_view t, const std::vector<std::size_t>& lines,
                           Declaration d, const std::function<bool(const Match&)>& fn) {
   struct Row {
@@ -103,26 +90,14 @@ void for_each_declaration(std::string_view t, const std::vector<std::size_t>& li
        {"export", "const"}},
   }};
   const Row& row = kRows[static_cast<std::size_t>(d)];
-  std::size_t pos = 0;  // where the plain search would go on
-  for (std::size_t s : lines) {
-    if (s < pos) continue;
-    const std::string_view rest = t.substr(s);
-    if (std::none_of(row.first_words.begin(), row.first_words.end(),
-                     [&rest](std::string_view w) { return rest.starts_with(w); })) {
-      continue;
-    }
-    if (std::optional<Match> m = row.pattern.search(t, s)) {
-      if (!fn(*m)) return;
-      pos = m->end();
-    }
-  }
+  for_each_at_letter_lines(t, lines, row.first_words, row.pattern, fn);
 }
 
 }  // namespace ts_internal
 
 std::vector<Symbol> extract_symbols_ts(std::string_view content, std::string_view file_path) {
   using ts_internal::Declaration;
-  const std::vector<std::size_t> lines = ts_internal::letter_lines(content);
+  const std::vector<std::size_t> lines = letter_lines(content);
   auto for_each = [&](Declaration d, const std::function<bool(const Match&)>& fn) {
     ts_internal::for_each_declaration(content, lines, d, fn);
   };

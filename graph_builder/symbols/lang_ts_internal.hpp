@@ -15,14 +15,9 @@ namespace graph_builder::symbols::ts_internal {
 // The extractor's patterns, in the order it runs them.
 enum class Declaration { route, function, const_function, type, class_type, schema };
 
-// Offsets of the line starts ("^" in multi-line mode) of `t` whose first
-// byte is a lower-case ASCII letter, in order: every declaration pattern
-// begins there with a keyword.
-std::vector<std::size_t> letter_lines(std::string_view t);
-
 // Calls fn(match) for every successive match of the pattern `d` in `t`, as
-// the plain pattern's for_each would; `lines` is letter_lines(t). `fn`
-// returns true to go on.
+// the plain pattern's for_each would; `lines` is letter_lines(t) (see
+// line_starts_internal.hpp). `fn` returns true to go on.
 void for_each_declaration(std::string_view t, const std::vector<std::size_t>& lines,
                           Declaration d, const std::function<bool(const regex::Match&)>& fn);
 

@@ -13,6 +13,7 @@
 #include "graph_builder/regex/regex.hpp"
 #include "graph_builder/symbols/extractors.hpp"
 #include "graph_builder/symbols/lang_ts_internal.hpp"
+#include "graph_builder/symbols/line_starts_internal.hpp"
 #include "graph_builder/text/short_hash.hpp"
 
 namespace graph_builder::symbols {
@@ -302,7 +303,7 @@ void expect_same_declarations(const std::string& t, std::array<int, 6>& with_mat
        regex::Regex(R"(^(?:export\s+)?const\s+([A-Za-z_]\w*[Ss]chema)\s*=\s*z\.)",
                     regex::Flags::multiline)},
   }};
-  const std::vector<std::size_t> lines = ts_internal::letter_lines(t);
+  const std::vector<std::size_t> lines = letter_lines(t);
   for (const Plain& p : kPlain) {
     std::vector<Offsets> expected;
     p.pattern.for_each(t, [&](const regex::Match& m) {
@@ -387,7 +388,7 @@ TEST(LangTs, DeclarationSearchAgreesWithThePlainPatternsOnNearMissDeclarations) 
 
 TEST(LangTs, DeclarationSearchStopsWhenTheCallerSaysSo) {
   const std::string t = "function a() {}\nfunction b() {}\nfunction c() {}\n";
-  const std::vector<std::size_t> lines = ts_internal::letter_lines(t);
+  const std::vector<std::size_t> lines = letter_lines(t);
   std::vector<std::string> names;
   ts_internal::for_each_declaration(t, lines, ts_internal::Declaration::function,
                                     [&](const regex::Match& m) {
