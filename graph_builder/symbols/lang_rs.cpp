@@ -1,6 +1,16 @@
-#include "graph_builder/regex/regex.hpp"
 #include "graph_builder/symbols/extractors.hpp"
 #include "graph_builder/symbols/recorder.hpp"
+
+#include "graph_builder/regex/regex.hpp"
+#include "graph_builder/symbols/lang_rs_internal.hpp"
+#include "graph_builder/symbols/line_starts_internal.hpp"
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <string_view>
+#include <vector>
 
 namespace graph_builder::symbols {
 namespace {
@@ -10,23 +20,41 @@ constexpr std::int64_t kWindow = 50;
 
 }  // namespace
 
-std::vector<Symbol> extract_symbols_rs(std::string_view content, std::string_view file_path) {
-  // matches: "pub fn open(", "pub(crate) fn load(" and "pub async fn serve(" at a line start
-  static const regex::Regex kPubFn(R"(^pub(?:\s*\([^)]*\))?\s+(?:async\s+)?fn\s+([A-Za-z_]\w*))",
-                                   regex::Flags::multiline);
-  // matches: "pub struct Store", "enum Mode" and "trait Codec" at a line start
-  static const regex::Regex kType(R"(^(?P<pub>pub\s+)?(?:struct|enum|trait)\s+([A-Za-z_]\w*))",
-                                  regex::Flags::multiline);
+namespace rs_internal {
 
+// Both patterns begin at the first column with one of their first words, so
+// each runs, "\G"-anchored, only at the lines that begin with one.
+void for_each_pub_fn(std::string_view t, const std::vector<std::size_t>& lines,
+                     const std::function<bool(const regex::Match&)>& fn) {
+  // matches: "pub fn open(", "pub(crate) fn load(" and "pub async fn serve(" at a line start
+  static const regex::Regex kPubFn(R"(\G^pub(?:\s*\([^)]*\))?\s+(?:async\s+)?fn\s+([A-Za-z_]\w*))",
+                                   regex::Flags::multiline);
+  static constexpr std::array<std::string_view, 1> kFirst{"pub"};
+  for_each_at_letter_lines(t, lines, kFirst, kPubFn, fn);
+}
+
+void for_each_type(std::string_view t, const std::vector<std::size_t>& lines,
+                   const std::function<bool(const regex::Match&)>& fn) {
+  // matches: "pub struct Store", "enum Mode" and "trait Codec" at a line start
+  static const regex::Regex kType(R"(\G^(?P<pub>pub\s+)?(?:struct|enum|trait)\s+([A-Za-z_]\w*))",
+                                  regex::Flags::multiline);
+  static constexpr std::array<std::string_view, 4> kFirst{"pub", "struct", "enum", "trait"};
+  for_each_at_letter_lines(t, lines, kFirst, kType, fn);
+}
+
+}  // namespace rs_internal
+
+std::vector<Symbol> extract_symbols_rs(std::string_view content, std::string_view file_path) {
+  const std::vector<std::size_t> lines = letter_lines(content);
   SymbolRecorder rec(content, file_path);
   auto window = [&rec](const auto&, std::int64_t line_no) {
     return rec.window_end(line_no, kWindow);
   };
-  kPubFn.for_each(content, [&](const regex::Match& m) {
+  rs_internal::for_each_pub_fn(content, lines, [&](const regex::Match& m) {
     rec.add_sym(m.group(1), rec.line_of(m.start()), "use_case", "high", true, window);
     return true;
   });
-  kType.for_each(content, [&](const regex::Match& m) {
+  rs_internal::for_each_type(content, lines, [&](const regex::Match& m) {
     rec.add_sym(m.group(2), rec.line_of(m.start()), "model", "high", m.has("pub"), window);
     return true;
   });

@@ -1,10 +1,16 @@
 #include <gtest/gtest.h>
 
+#include <array>
+#include <cstddef>
 #include <ostream>
+#include <random>
 #include <string>
 #include <vector>
 
+#include "graph_builder/regex/regex.hpp"
 #include "graph_builder/symbols/extractors.hpp"
+#include "graph_builder/symbols/lang_rs_internal.hpp"
+#include "graph_builder/symbols/line_starts_internal.hpp"
 #include "graph_builder/text/short_hash.hpp"
 #include "support/symbol_rows.hpp"
 
@@ -82,6 +88,90 @@ TEST(LangRs, RecordCarriesIdHashAndKeywords) {
   EXPECT_EQ(syms[0].confidence, "high");
   EXPECT_EQ(syms[0].body_hash, text::short_hash("pub fn load_config() {\n    1\n}"));
   EXPECT_EQ(syms[0].keywords, (std::vector<std::string>{"load_config", "load", "config"}));
+}
+
+// Every match as its start, end and the offsets of groups 1 and 2 (npos for
+// a group that did not take part).
+using Offsets = std::array<std::size_t, 6>;
+Offsets offsets_of(const regex::Match& m) {
+  Offsets o{m.start(), m.end()};
+  for (int g = 1; g <= 2; ++g) {
+    const auto i = static_cast<std::size_t>(2 * g);
+    o[i] = m.has(g) ? m.group_start(g) : std::string_view::npos;
+    o[i + 1] = m.has(g) ? m.group_start(g) + m.group(g).size() : std::string_view::npos;
+  }
+  return o;
+}
+
+std::string escaped(std::string_view s) {
+  std::string out;
+  for (char c : s) {
+    if (c == '\n') {
+      out += "\\n";
+    } else if (c == '\t') {
+      out += "\\t";
+    } else {
+      out += c;
+    }
+  }
+  return out;
+}
+
+TEST(LangRs, FirstColumnSearchesAgreeWithThePlainPatternsOnRandomInputs) {
+  static const regex::Regex kPlainPubFn(
+      R"(^pub(?:\s*\([^)]*\))?\s+(?:async\s+)?fn\s+([A-Za-z_]\w*))", regex::Flags::multiline);
+  static const regex::Regex kPlainType(R"(^(?P<pub>pub\s+)?(?:struct|enum|trait)\s+([A-Za-z_]\w*))",
+                                       regex::Flags::multiline);
+  // Declarations slot by slot, each slot sometimes filled with what breaks
+  // the pattern (a cut or upper-case keyword, a digit or non-ASCII first
+  // letter, no white space, an unclosed visibility), several to a text.
+  const std::vector<std::vector<std::string>> slots = {
+      {"", "", "", " ", "\n", "x", "\t", "\xC2\xA0", "}\n"},
+      {"", "pub ", "pub ", "pub(crate) ", "pub (in a::b)\n", "pub(", "pub\xE3\x80\x80", "Pub ",
+       "pubs ", "pub"},
+      {"", "", "async ", "async\n", "unsafe "},
+      {"fn ", "fn ", "struct ", "enum ", "trait ", "fn", "struct\t", "structs ", "enum\n", "mod ",
+       "impl "},
+      {"", "", " ", "\n"},
+      {"open", "Store", "_x", "1x", "\xC3\xA9", "a\xCC\x81", "A\xC3\xA9", "(", ""},
+      {"", "(", "<T>", " {", ";", "\n", ")"},
+  };
+  std::mt19937 rng(1015);
+  std::uniform_int_distribution<int> decl_count(1, 4);
+  int fn_matches = 0;
+  int type_matches = 0;
+  for (int iter = 0; iter < 150000; ++iter) {
+    std::string t;
+    const int decls = decl_count(rng);
+    for (int d = 0; d < decls; ++d) {
+      for (const auto& slot : slots) {
+        t += slot[std::uniform_int_distribution<std::size_t>(0, slot.size() - 1)(rng)];
+      }
+    }
+    const std::vector<std::size_t> lines = letter_lines(t);
+    for (const bool fn : {true, false}) {
+      const regex::Regex& plain = fn ? kPlainPubFn : kPlainType;
+      std::vector<Offsets> expected;
+      plain.for_each(t, [&](const regex::Match& m) {
+        expected.push_back(offsets_of(m));
+        return true;
+      });
+      std::vector<Offsets> got;
+      auto collect = [&](const regex::Match& m) {
+        got.push_back(offsets_of(m));
+        return true;
+      };
+      if (fn) {
+        rs_internal::for_each_pub_fn(t, lines, collect);
+      } else {
+        rs_internal::for_each_type(t, lines, collect);
+      }
+      if (!expected.empty()) ++(fn ? fn_matches : type_matches);
+      ASSERT_EQ(got, expected) << (fn ? "pub fn" : "type") << ", input: \"" << escaped(t) << "\"";
+    }
+  }
+  EXPECT_GT(fn_matches, 5000);
+  EXPECT_GT(type_matches, 5000);
 }
 
 }  // namespace
