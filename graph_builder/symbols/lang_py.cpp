@@ -1,13 +1,43 @@
 #include "graph_builder/symbols/extractors.hpp"
 #include "graph_builder/symbols/recorder.hpp"
 
-#include <string>
-#include <unordered_set>
-
 #include "graph_builder/regex/regex.hpp"
 #include "graph_builder/symbols/block_end.hpp"
+#include "graph_builder/symbols/lang_py_internal.hpp"
+#include "graph_builder/symbols/line_starts_internal.hpp"
+
+#include <array>
+#include <cstddef>
+#include <functional>
+#include <string>
+#include <string_view>
+#include <unordered_set>
+#include <vector>
 
 namespace graph_builder::symbols {
+
+namespace py_internal {
+
+// Both patterns begin at the first column with one of their first words, so
+// each runs, "\G"-anchored, only at the lines that begin with one.
+void for_each_function(std::string_view t, const std::vector<std::size_t>& lines,
+                       const std::function<bool(const regex::Match&)>& fn) {
+  // matches: "def load(path):" and "async def handler():" in the first column
+  static const regex::Regex kFunction(R"(\G^(?:async\s+)?def\s+([A-Za-z_]\w*)\s*\()",
+                                      regex::Flags::multiline);
+  static constexpr std::array<std::string_view, 2> kFirst{"async", "def"};
+  for_each_at_letter_lines(t, lines, kFirst, kFunction, fn);
+}
+
+void for_each_class(std::string_view t, const std::vector<std::size_t>& lines,
+                    const std::function<bool(const regex::Match&)>& fn) {
+  // matches: "class Foo(Base):" and "class _Cache:"
+  static const regex::Regex kClass(R"(\G^class\s+([A-Za-z_]\w*))", regex::Flags::multiline);
+  static constexpr std::array<std::string_view, 1> kFirst{"class"};
+  for_each_at_letter_lines(t, lines, kFirst, kClass, fn);
+}
+
+}  // namespace py_internal
 
 std::vector<Symbol> extract_symbols_py(std::string_view content, std::string_view file_path) {
   using regex::Flags;
@@ -20,10 +50,6 @@ std::vector<Symbol> extract_symbols_py(std::string_view content, std::string_vie
   static const Regex kRouteDecorator(
       R"(@(?:app|router|blueprint)\.(?:get|post|put|delete|patch)\s*\([^)]*\)(?:\n[ \t]*@[^\n]*)?\n[ \t]*(?:async\s+)?def\s+([A-Za-z_]\w*)\s*\()",
       Flags::multiline | Flags::caseless);
-  // matches: "def load(path):" and "async def handler():" in the first column
-  static const Regex kFunction(R"(^(?:async\s+)?def\s+([A-Za-z_]\w*)\s*\()", Flags::multiline);
-  // matches: "class Foo(Base):" and "class _Cache:"
-  static const Regex kClass(R"(^class\s+([A-Za-z_]\w*))", Flags::multiline);
 
   std::unordered_set<std::string> route_names;
   kRouteDecorator.for_each(content, [&](const Match& m) {
@@ -37,7 +63,8 @@ std::vector<Symbol> extract_symbols_py(std::string_view content, std::string_vie
     rec.add_sym(name, rec.line_of(match_start), sym_type, "high", exported, _find_block_end_py);
   };
 
-  kFunction.for_each(content, [&](const Match& m) {
+  const std::vector<std::size_t> lines = letter_lines(content);
+  py_internal::for_each_function(content, lines, [&](const Match& m) {
     const std::string_view name = m.group(1);
     // Private, special and test functions are not symbols (case-sensitive).
     if (name.starts_with('_') || name.starts_with("test_")) return true;
@@ -45,7 +72,7 @@ std::vector<Symbol> extract_symbols_py(std::string_view content, std::string_vie
     add_sym(name, m.start(), is_route ? "api_route" : "use_case");
     return true;
   });
-  kClass.for_each(content, [&](const Match& m) {
+  py_internal::for_each_class(content, lines, [&](const Match& m) {
     add_sym(m.group(1), m.start(), "model");
     return true;
   });

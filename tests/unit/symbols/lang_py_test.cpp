@@ -1,10 +1,16 @@
 #include <gtest/gtest.h>
 
+#include <array>
+#include <cstddef>
 #include <ostream>
+#include <random>
 #include <string>
 #include <vector>
 
+#include "graph_builder/regex/regex.hpp"
 #include "graph_builder/symbols/extractors.hpp"
+#include "graph_builder/symbols/lang_py_internal.hpp"
+#include "graph_builder/symbols/line_starts_internal.hpp"
 #include "graph_builder/text/short_hash.hpp"
 
 namespace graph_builder::symbols {
@@ -215,6 +221,81 @@ TEST(ExtractSymbolsPy, NonAsciiNamesAndIndentation) {
 TEST(ExtractSymbolsPy, EmptyAndUnmatchedTextGiveNothing) {
   EXPECT_TRUE(extract_symbols_py("", "f.py").empty());
   EXPECT_TRUE(extract_symbols_py("    def indented():\n        pass\n", "f.py").empty());
+}
+
+// Every match as its start, end and group 1.
+using Offsets = std::array<std::size_t, 4>;
+Offsets offsets_of(const regex::Match& m) {
+  return {m.start(), m.end(), m.group_start(1), m.group_start(1) + m.group(1).size()};
+}
+
+std::string escaped(std::string_view s) {
+  std::string out;
+  for (char c : s) {
+    if (c == '\n') {
+      out += "\\n";
+    } else if (c == '\t') {
+      out += "\\t";
+    } else {
+      out += c;
+    }
+  }
+  return out;
+}
+
+TEST(ExtractSymbolsPy, FirstColumnSearchesAgreeWithThePlainPatternsOnRandomInputs) {
+  static const regex::Regex kPlainFunction(R"(^(?:async\s+)?def\s+([A-Za-z_]\w*)\s*\()",
+                                           regex::Flags::multiline);
+  static const regex::Regex kPlainClass(R"(^class\s+([A-Za-z_]\w*))", regex::Flags::multiline);
+  // Definitions slot by slot, each slot sometimes filled with what breaks the
+  // pattern (indentation, a cut or upper-case keyword, a digit or non-ASCII
+  // first letter, no white space, no parenthesis), several to a text.
+  const std::vector<std::vector<std::string>> slots = {
+      {"", "", "", " ", "    ", "\n", "x", "\t", "\xC2\xA0", "#"},
+      {"", "", "async ", "async\n", "async\xE3\x80\x80", "Async ", "asyncdef "},
+      {"def ", "def ", "class ", "class ", "def", "class\t", "defs ", "Def ", "class\n", "de "},
+      {"", "", " ", "\n"},
+      {"load", "Foo", "_x", "1x", "\xC3\xA9", "a\xCC\x81", "A\xC3\xA9", "(", "", "def"},
+      {"", "(", " (", "\n(", ":", "(Base):", "\xC2\xA0("},
+      {"", "\n", "):\n    pass\n"},
+  };
+  std::mt19937 rng(3000);
+  std::uniform_int_distribution<int> decl_count(1, 4);
+  int function_matches = 0;
+  int class_matches = 0;
+  for (int iter = 0; iter < 150000; ++iter) {
+    std::string t;
+    const int decls = decl_count(rng);
+    for (int d = 0; d < decls; ++d) {
+      for (const auto& slot : slots) {
+        t += slot[std::uniform_int_distribution<std::size_t>(0, slot.size() - 1)(rng)];
+      }
+    }
+    const std::vector<std::size_t> lines = letter_lines(t);
+    for (const bool function : {true, false}) {
+      const regex::Regex& plain = function ? kPlainFunction : kPlainClass;
+      std::vector<Offsets> expected;
+      plain.for_each(t, [&](const regex::Match& m) {
+        expected.push_back(offsets_of(m));
+        return true;
+      });
+      std::vector<Offsets> got;
+      auto collect = [&](const regex::Match& m) {
+        got.push_back(offsets_of(m));
+        return true;
+      };
+      if (function) {
+        py_internal::for_each_function(t, lines, collect);
+      } else {
+        py_internal::for_each_class(t, lines, collect);
+      }
+      if (!expected.empty()) ++(function ? function_matches : class_matches);
+      ASSERT_EQ(got, expected) << (function ? "def" : "class") << ", input: \"" << escaped(t)
+                               << "\"";
+    }
+  }
+  EXPECT_GT(function_matches, 5000);
+  EXPECT_GT(class_matches, 5000);
 }
 
 }  // namespace

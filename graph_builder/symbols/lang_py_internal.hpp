@@ -1,0 +1,24 @@
+#pragma once
+// The Python extractor's searches for its first-column patterns, exposed only
+// so that a differential test can compare them with the plain patterns. Not
+// part of the installed interface.
+
+#include <cstddef>
+#include <functional>
+#include <string_view>
+#include <vector>
+
+#include "graph_builder/regex/regex.hpp"
+
+namespace graph_builder::symbols::py_internal {
+
+// Call fn(match) for every successive match of, respectively,
+//   "^(?:async\s+)?def\s+([A-Za-z_]\w*)\s*\(" and "^class\s+([A-Za-z_]\w*)"
+// (multi-line) in `t`, as the plain pattern's for_each would; `lines` is
+// letter_lines(t) (see line_starts_internal.hpp). `fn` returns true to go on.
+void for_each_function(std::string_view t, const std::vector<std::size_t>& lines,
+                       const std::function<bool(const regex::Match&)>& fn);
+void for_each_class(std::string_view t, const std::vector<std::size_t>& lines,
+                    const std::function<bool(const regex::Match&)>& fn);
+
+}  // namespace graph_builder::symbols::py_internal
