@@ -2,8 +2,13 @@
 #include "graph_builder/symbols/recorder.hpp"
 
 #include "graph_builder/regex/regex.hpp"
+#include "graph_builder/regex/runs.hpp"
+#include "graph_builder/symbols/lang_rb_internal.hpp"
+#include "graph_builder/text/unicode.hpp"
 
+#include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <string_view>
 #include <vector>
 
@@ -15,14 +20,33 @@ constexpr std::int64_t kWindow = 40;
 
 }  // namespace
 
-std::vector<Symbol> extract_symbols_rb(std::string_view content, std::string_view file_path) {
+namespace rb_internal {
+
+// Both patterns are "^\s*" and a tail that begins with a keyword: the plain
+// search tries every line start, these search the keywords and read the
+// white space before each back to a line start.
+void for_each_method(std::string_view t, const std::function<bool(const regex::Match&)>& fn) {
   // matches: "  def total?" (name "total") and "  def self.build(items)" (name "build")
   static const regex::Regex kMethod(R"(^\s*def\s+(?:self\.)?([A-Za-z_]\w*))",
                                     regex::Flags::multiline);
+  static const regex::Regex kMethodTail(R"(\Gdef\s+(?:self\.)?([A-Za-z_]\w*))");
+  regex::for_each_from_line_start(t, "def", text::is_space, kMethodTail, kMethod, fn);
+}
+
+void for_each_type(std::string_view t, const std::function<bool(const regex::Match&)>& fn) {
   // matches: "module Shop" and "  class Cart < Base"; not "class << self"
   static const regex::Regex kType(R"(^\s*(?:class|module)\s+([A-Za-z_]\w*))",
                                   regex::Flags::multiline);
+  static const regex::Regex kTypeTail(R"(\G(?:class|module)\s+([A-Za-z_]\w*))");
+  static const regex::WordFinder kTypeWords{"class", "module"};
+  regex::for_each_from_line_start_found(
+      t, [&](std::size_t from) { return kTypeWords.find(t, from); }, text::is_space,
+      [&](std::size_t at) { return kTypeTail.search(t, at).has_value(); }, kType, fn);
+}
 
+}  // namespace rb_internal
+
+std::vector<Symbol> extract_symbols_rb(std::string_view content, std::string_view file_path) {
   SymbolRecorder rec(content, file_path);
   auto window = [&rec](const std::vector<std::string_view>&, std::int64_t line_no) {
     return rec.window_end(line_no, kWindow);
@@ -35,8 +59,8 @@ std::vector<Symbol> extract_symbols_rb(std::string_view content, std::string_vie
     rec.add_sym(name, rec.line_of(m.start()), sym_type, "high", true, window);
     return true;
   };
-  kMethod.for_each(content, [&](const regex::Match& m) { return add(m, "use_case"); });
-  kType.for_each(content, [&](const regex::Match& m) { return add(m, "model"); });
+  rb_internal::for_each_method(content, [&](const regex::Match& m) { return add(m, "use_case"); });
+  rb_internal::for_each_type(content, [&](const regex::Match& m) { return add(m, "model"); });
   return rec.take();
 }
 

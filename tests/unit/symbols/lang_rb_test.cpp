@@ -1,12 +1,17 @@
 #include "graph_builder/symbols/extractors.hpp"
 
+#include "graph_builder/regex/regex.hpp"
+#include "graph_builder/symbols/lang_rb_internal.hpp"
 #include "graph_builder/text/identifiers.hpp"
 #include "graph_builder/text/unicode.hpp"
 
 #include <gtest/gtest.h>
 
+#include <array>
+#include <cstddef>
 #include <cstdint>
 #include <ostream>
+#include <random>
 #include <string>
 #include <vector>
 #include "support/symbol_rows.hpp"
@@ -71,6 +76,84 @@ TEST(LangRb, RecordCarriesIdHashKeywordsAndIsAlwaysExported) {
   EXPECT_EQ(m.line_end, 4);
   EXPECT_EQ(m.body_hash, _body_hash(text::split_lines_lf(text), 1, 4));
   EXPECT_NE(m.body_hash, _body_hash(text::split_lines_lf(text), 0, 4));
+}
+
+// Every match as its start, end and group 1.
+using Offsets = std::array<std::size_t, 4>;
+Offsets offsets_of(const regex::Match& m) {
+  return {m.start(), m.end(), m.group_start(1), m.group_start(1) + m.group(1).size()};
+}
+
+std::string escaped(std::string_view s) {
+  std::string out;
+  for (char c : s) {
+    if (c == '\n') {
+      out += "\\n";
+    } else if (c == '\t') {
+      out += "\\t";
+    } else {
+      out += c;
+    }
+  }
+  return out;
+}
+
+TEST(LangRb, KeywordSearchesAgreeWithThePlainPatternsOnRandomInputs) {
+  static const regex::Regex kPlainMethod(R"(^\s*def\s+(?:self\.)?([A-Za-z_]\w*))",
+                                         regex::Flags::multiline);
+  static const regex::Regex kPlainType(R"(^\s*(?:class|module)\s+([A-Za-z_]\w*))",
+                                       regex::Flags::multiline);
+  // Definitions slot by slot, each slot sometimes filled with what breaks the
+  // pattern: indentation of every kind of white space (line feeds, no-break
+  // and ideographic spaces, line separators), text before the keyword, a cut
+  // or upper-case keyword, "self." and its near misses, a digit or non-ASCII
+  // first letter.
+  const std::vector<std::vector<std::string>> slots = {
+      {"", "", "  ", "\n", "\n\n  ", "\t", "\xC2\xA0", "\xE3\x80\x80", "\xE2\x80\xA8", "x ", "#",
+       "undef", "\xC3\xA9"},
+      {"def ", "def ", "class ", "module ", "def", "class\t", "defs ", "Def ", "module\n", "de ",
+       "class << ", "def\xC2\xA0"},
+      {"", "", "self.", "self", "self.\n", "Self."},
+      {"total", "Cart", "_x", "1x", "\xC3\xA9", "a\xCC\x81", "A\xC3\xA9", "", "def", "class"},
+      {"", "?", "(items)", " < Base", "\n", "!"},
+      {"", "\n", "\n  end\n"},
+  };
+  std::mt19937 rng(1995);
+  std::uniform_int_distribution<int> decl_count(1, 4);
+  int method_matches = 0;
+  int type_matches = 0;
+  for (int iter = 0; iter < 150000; ++iter) {
+    std::string t;
+    const int decls = decl_count(rng);
+    for (int d = 0; d < decls; ++d) {
+      for (const auto& slot : slots) {
+        t += slot[std::uniform_int_distribution<std::size_t>(0, slot.size() - 1)(rng)];
+      }
+    }
+    for (const bool method : {true, false}) {
+      const regex::Regex& plain = method ? kPlainMethod : kPlainType;
+      std::vector<Offsets> expected;
+      plain.for_each(t, [&](const regex::Match& m) {
+        expected.push_back(offsets_of(m));
+        return true;
+      });
+      std::vector<Offsets> got;
+      auto collect = [&](const regex::Match& m) {
+        got.push_back(offsets_of(m));
+        return true;
+      };
+      if (method) {
+        rb_internal::for_each_method(t, collect);
+      } else {
+        rb_internal::for_each_type(t, collect);
+      }
+      if (!expected.empty()) ++(method ? method_matches : type_matches);
+      ASSERT_EQ(got, expected) << (method ? "def" : "class") << ", input: \"" << escaped(t)
+                               << "\"";
+    }
+  }
+  EXPECT_GT(method_matches, 5000);
+  EXPECT_GT(type_matches, 5000);
 }
 
 }  // namespace
