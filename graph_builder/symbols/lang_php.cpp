@@ -3,6 +3,7 @@
 
 #include "graph_builder/regex/find.hpp"
 #include "graph_builder/regex/regex.hpp"
+#include "graph_builder/regex/runs.hpp"
 #include "graph_builder/symbols/block_end.hpp"
 #include "graph_builder/symbols/lang_php_internal.hpp"
 #include "graph_builder/text/code_points.hpp"
@@ -12,6 +13,8 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <functional>
+#include <optional>
 #include <string_view>
 #include <vector>
 
@@ -132,12 +135,26 @@ std::vector<std::array<std::size_t, 4>> function_matches(std::string_view t) {
   return out;
 }
 
+void for_each_type(std::string_view t, const std::function<bool(const regex::Match&)>& fn) {
+  // matches: "final class InvoiceController", "enum Role: string", and the
+  // keyword anywhere else, comments and longer words included
+  static const regex::Regex kType(R"(\G(?:class|interface|trait|enum)\s+([A-Za-z_]\w*))");
+  static const regex::WordFinder kTypeWords{"class", "interface", "trait", "enum"};
+  // Every match begins with a keyword: the pattern runs, anchored, at each
+  // one in text order, from where the plain search would go on.
+  for (std::size_t at = kTypeWords.find(t, 0); at != kNone;) {
+    std::size_t resume = at + 1;
+    if (std::optional<regex::Match> m = kType.search(t, at)) {
+      if (!fn(*m)) return;
+      resume = std::max(resume, m->end());
+    }
+    at = kTypeWords.find(t, resume);
+  }
+}
+
 }  // namespace php_internal
 
 std::vector<Symbol> extract_symbols_php(std::string_view content, std::string_view file_path) {
-  // matches: "final class InvoiceController", "enum Role: string", and the
-  // keyword anywhere else, comments and longer words included
-  static const regex::Regex kType(R"((?:class|interface|trait|enum)\s+([A-Za-z_]\w*))");
 
   SymbolRecorder rec(content, file_path);
   // Functions: "\nfunction first_segment(" (from the line break above), "    public
@@ -146,7 +163,7 @@ std::vector<Symbol> extract_symbols_php(std::string_view content, std::string_vi
     rec.add_sym(content.substr(name_begin, name_end - name_begin), rec.line_of(start), "use_case",
                 "high", php_function_exported(content, keyword), _find_block_end_ts);
   }
-  kType.for_each(content, [&](const regex::Match& m) {
+  php_internal::for_each_type(content, [&](const regex::Match& m) {
     rec.add_sym(m.group(1), rec.line_of(m.start()), "model", "high", true,
                 _find_block_end_ts);
     return true;

@@ -1,12 +1,15 @@
 #pragma once
-// The PHP extractor's hand-written function scan, exposed only so that a
-// differential test can compare it with the plain pattern. Not part of the
+// The PHP extractor's function scan and type search, exposed only so that
+// differential tests can compare them with the plain patterns. Not part of the
 // installed interface.
 
 #include <array>
 #include <cstddef>
+#include <functional>
 #include <string_view>
 #include <vector>
+
+#include "graph_builder/regex/regex.hpp"
 
 namespace graph_builder::symbols::php_internal {
 
@@ -15,5 +18,10 @@ namespace graph_builder::symbols::php_internal {
 // as {match start, name start, name end, "function" keyword start}; the
 // match ends with the name.
 std::vector<std::array<std::size_t, 4>> function_matches(std::string_view t);
+
+// Calls fn(match) for every successive match of the type pattern
+//   "(?:class|interface|trait|enum)\s+([A-Za-z_]\w*)"
+// in `t`, as the plain pattern's for_each would. `fn` returns true to go on.
+void for_each_type(std::string_view t, const std::function<bool(const regex::Match&)>& fn);
 
 }  // namespace graph_builder::symbols::php_internal

@@ -230,5 +230,48 @@ TEST(LangPhp, FunctionScanAgreesWithThePatternOnNearMissDeclarations) {
   EXPECT_GT(with_matches, 30000);
 }
 
+TEST(LangPhp, TypeSearchAgreesWithThePatternOnRandomInputs) {
+  static const regex::Regex kPlainType(R"((?:class|interface|trait|enum)\s+([A-Za-z_]\w*))");
+  // The keywords whole, cut, inside longer words and back to back, names
+  // that are keywords themselves, white space of one to three bytes, and
+  // non-ASCII and digit first letters.
+  const std::vector<std::string> pieces = {
+      "class", "class", "interface", "trait", "enum", "enum", "clas", "subclass", "enums",
+      "Class", "inter", "face", " ", " ", " ", "\n", "\t", "\xC2\xA0", "\xE3\x80\x80",
+      "\xE2\x80\xA8", "A", "b", "_", "1", "\xC3\xA9", "\xCC\x81", ":", "{", "$", "/", "*",
+  };
+  std::mt19937 rng(640);
+  std::uniform_int_distribution<std::size_t> pick(0, pieces.size() - 1);
+  std::uniform_int_distribution<int> length(0, 16);
+  int with_matches = 0;
+  for (int iter = 0; iter < 200000; ++iter) {
+    std::string t;
+    const int n = length(rng);
+    for (int i = 0; i < n; ++i) t += pieces[pick(rng)];
+    std::vector<std::array<std::size_t, 4>> expected;
+    kPlainType.for_each(t, [&](const regex::Match& m) {
+      expected.push_back({m.start(), m.end(), m.group_start(1), m.group(1).size()});
+      return true;
+    });
+    std::vector<std::array<std::size_t, 4>> got;
+    php_internal::for_each_type(t, [&](const regex::Match& m) {
+      got.push_back({m.start(), m.end(), m.group_start(1), m.group(1).size()});
+      return true;
+    });
+    if (!expected.empty()) ++with_matches;
+    ASSERT_EQ(got, expected) << "input: \"" << escaped(t) << "\"";
+  }
+  EXPECT_GT(with_matches, 10000);
+}
+
+TEST(LangPhp, TypeSearchStopsWhenTheCallerSaysSo) {
+  std::vector<std::string> names;
+  php_internal::for_each_type("class A {}\ntrait B {}\nenum C {}\n", [&](const regex::Match& m) {
+    names.emplace_back(m.group(1));
+    return names.size() < 2;
+  });
+  EXPECT_EQ(names, (std::vector<std::string>{"A", "B"}));
+}
+
 }  // namespace
 }  // namespace graph_builder::symbols
