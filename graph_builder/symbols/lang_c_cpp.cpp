@@ -178,18 +178,29 @@ class FindCache {
 };
 
 // Every successive match of a multi-line pattern whose matches all begin at
-// one of the line starts `lines` (in text order), as {match start, group 1
-// start, group 1 end, match end}. `anchored` is that pattern preceded by
-// "\G". The plain search tries the pattern at every line start; this one only
-// at the given lines, never before the end of the previous match: the plain
-// search's matches.
+// one of the line starts `lines` (in text order) and hold a `needed` byte, as
+// {match start, group 1 start, group 1 end, match end}. `anchored` is that
+// pattern preceded by "(*NO_START_OPT)\G". The plain search tries the pattern
+// at every line start; this one only at the given lines, never before the
+// end of the previous match: the plain search's matches. Without a `needed`
+// byte ahead no line can begin a match; the plain search learns that from
+// one look ahead, and so does this one ("(*NO_START_OPT)" keeps the engine
+// from looking again at every line).
 std::vector<std::array<std::size_t, 4>> matches_at_lines(std::string_view t,
                                                          const std::vector<std::size_t>& lines,
+                                                         char needed,
                                                          const regex::Regex& anchored) {
   std::vector<std::array<std::size_t, 4>> out;
-  std::size_t pos = 0;  // where the plain search would go on
+  std::size_t pos = 0;        // where the plain search would go on
+  std::size_t next_needed = 0;  // first `needed` byte at or after it, once looked up
+  bool looked = false;
   for (std::size_t s : lines) {
     if (s < pos) continue;
+    if (!looked || next_needed < s) {
+      next_needed = t.find(needed, s);
+      looked = true;
+      if (next_needed == kNone) break;
+    }
     if (std::optional<regex::Match> m = anchored.search(t, s)) {
       const std::size_t g = m->group_start(1);
       out.push_back({m->start(), g, g + m->group(1).size(), m->end()});
@@ -313,9 +324,9 @@ std::vector<std::array<std::size_t, 4>> unreal_type_matches(std::string_view t,
   // blank run and every split around it (a UCLASS line followed by 300000
   // blank lines took over a minute), the atomic form takes the first one.
   static const regex::Regex kUnrealType(
-      R"(\G^(?:UCLASS|USTRUCT|UINTERFACE)\s*\([^)]*\)(?>\s*?\n)\s*+(?:class|struct)\s+(?:\w+_API\s+)?([A-Za-z_]\w*))",
+      R"((*NO_START_OPT)\G^(?:UCLASS|USTRUCT|UINTERFACE)\s*\([^)]*\)(?>\s*?\n)\s*+(?:class|struct)\s+(?:\w+_API\s+)?([A-Za-z_]\w*))",
       regex::Flags::multiline);
-  return matches_at_lines(t, u_lines, kUnrealType);
+  return matches_at_lines(t, u_lines, ')', kUnrealType);
 }
 
 std::vector<std::array<std::size_t, 4>> unreal_enum_matches(std::string_view t,
@@ -323,9 +334,9 @@ std::vector<std::array<std::size_t, 4>> unreal_enum_matches(std::string_view t,
   // matches: "UENUM(BlueprintType)\nenum class EFireMode : uint8"; "\s*\n\s*"
   // rewritten as for the class pattern.
   static const regex::Regex kUnrealEnum(
-      R"(\G^UENUM\s*\([^)]*\)(?>\s*?\n)\s*+enum\s+(?:class\s+)?(?:\w+_API\s+)?([A-Za-z_]\w*))",
+      R"((*NO_START_OPT)\G^UENUM\s*\([^)]*\)(?>\s*?\n)\s*+enum\s+(?:class\s+)?(?:\w+_API\s+)?([A-Za-z_]\w*))",
       regex::Flags::multiline);
-  return matches_at_lines(t, u_lines, kUnrealEnum);
+  return matches_at_lines(t, u_lines, ')', kUnrealEnum);
 }
 
 }  // namespace c_cpp_internal

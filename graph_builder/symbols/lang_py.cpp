@@ -20,10 +20,12 @@ namespace py_internal {
 
 // Both patterns begin at the first column with one of their first words, so
 // each runs, "\G"-anchored, only at the lines that begin with one.
+// "(*NO_START_OPT)" keeps the engine from first looking for a character every
+// match needs (the "(") up to the end of the text for each of those lines.
 void for_each_function(std::string_view t, const std::vector<std::size_t>& lines,
                        const std::function<bool(const regex::Match&)>& fn) {
   // matches: "def load(path):" and "async def handler():" in the first column
-  static const regex::Regex kFunction(R"(\G^(?:async\s+)?def\s+([A-Za-z_]\w*)\s*\()",
+  static const regex::Regex kFunction(R"((*NO_START_OPT)\G^(?:async\s+)?def\s+([A-Za-z_]\w*)\s*\()",
                                       regex::Flags::multiline);
   static constexpr std::array<std::string_view, 2> kFirst{"async", "def"};
   for_each_at_letter_lines(t, lines, kFirst, kFunction, fn);
@@ -32,7 +34,7 @@ void for_each_function(std::string_view t, const std::vector<std::size_t>& lines
 void for_each_class(std::string_view t, const std::vector<std::size_t>& lines,
                     const std::function<bool(const regex::Match&)>& fn) {
   // matches: "class Foo(Base):" and "class _Cache:"
-  static const regex::Regex kClass(R"(\G^class\s+([A-Za-z_]\w*))", regex::Flags::multiline);
+  static const regex::Regex kClass(R"((*NO_START_OPT)\G^class\s+([A-Za-z_]\w*))", regex::Flags::multiline);
   static constexpr std::array<std::string_view, 1> kFirst{"class"};
   for_each_at_letter_lines(t, lines, kFirst, kClass, fn);
 }

@@ -22,21 +22,13 @@ constexpr std::int64_t kWindow = 50;
 
 namespace rs_internal {
 
-// Both patterns begin at the first column with one of their first words, so
-// each runs, "\G"-anchored, only at the lines that begin with one.
-void for_each_pub_fn(std::string_view t, const std::vector<std::size_t>& lines,
-                     const std::function<bool(const regex::Match&)>& fn) {
-  // matches: "pub fn open(", "pub(crate) fn load(" and "pub async fn serve(" at a line start
-  static const regex::Regex kPubFn(R"(\G^pub(?:\s*\([^)]*\))?\s+(?:async\s+)?fn\s+([A-Za-z_]\w*))",
-                                   regex::Flags::multiline);
-  static constexpr std::array<std::string_view, 1> kFirst{"pub"};
-  for_each_at_letter_lines(t, lines, kFirst, kPubFn, fn);
-}
-
+// The type pattern begins at the first column with one of its first words,
+// so it runs, "\G"-anchored, only at the lines that begin with one.
+// "(*NO_START_OPT)": no engine search ahead for a needed character per line.
 void for_each_type(std::string_view t, const std::vector<std::size_t>& lines,
                    const std::function<bool(const regex::Match&)>& fn) {
   // matches: "pub struct Store", "enum Mode" and "trait Codec" at a line start
-  static const regex::Regex kType(R"(\G^(?P<pub>pub\s+)?(?:struct|enum|trait)\s+([A-Za-z_]\w*))",
+  static const regex::Regex kType(R"((*NO_START_OPT)\G^(?P<pub>pub\s+)?(?:struct|enum|trait)\s+([A-Za-z_]\w*))",
                                   regex::Flags::multiline);
   static constexpr std::array<std::string_view, 4> kFirst{"pub", "struct", "enum", "trait"};
   for_each_at_letter_lines(t, lines, kFirst, kType, fn);
@@ -50,7 +42,12 @@ std::vector<Symbol> extract_symbols_rs(std::string_view content, std::string_vie
   auto window = [&rec](const auto&, std::int64_t line_no) {
     return rec.window_end(line_no, kWindow);
   };
-  rs_internal::for_each_pub_fn(content, lines, [&](const regex::Match& m) {
+  // matches: "pub fn open(", "pub(crate) fn load(" and "pub async fn serve(" at a line
+  // start. A plain search: "\([^)]*\)" may read far past its line, so running it
+  // from many line starts could cost more than one search does.
+  static const regex::Regex kPubFn(R"(^pub(?:\s*\([^)]*\))?\s+(?:async\s+)?fn\s+([A-Za-z_]\w*))",
+                                   regex::Flags::multiline);
+  kPubFn.for_each(content, [&](const regex::Match& m) {
     rec.add_sym(m.group(1), rec.line_of(m.start()), "use_case", "high", true, window);
     return true;
   });

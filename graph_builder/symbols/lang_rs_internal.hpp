@@ -1,6 +1,6 @@
 #pragma once
-// The Rust extractor's searches for its first-column patterns, exposed only
-// so that a differential test can compare them with the plain patterns. Not
+// The Rust extractor's search for its first-column type pattern, exposed only
+// so that a differential test can compare it with the plain pattern. Not
 // part of the installed interface.
 
 #include <cstddef>
@@ -12,13 +12,10 @@
 
 namespace graph_builder::symbols::rs_internal {
 
-// Call fn(match) for every successive match of, respectively,
-//   "^pub(?:\s*\([^)]*\))?\s+(?:async\s+)?fn\s+([A-Za-z_]\w*)" and
+// Calls fn(match) for every successive match of
 //   "^(?P<pub>pub\s+)?(?:struct|enum|trait)\s+([A-Za-z_]\w*)"  (multi-line)
 // in `t`, as the plain pattern's for_each would; `lines` is letter_lines(t)
 // (see line_starts_internal.hpp). `fn` returns true to go on.
-void for_each_pub_fn(std::string_view t, const std::vector<std::size_t>& lines,
-                     const std::function<bool(const regex::Match&)>& fn);
 void for_each_type(std::string_view t, const std::vector<std::size_t>& lines,
                    const std::function<bool(const regex::Match&)>& fn);
 

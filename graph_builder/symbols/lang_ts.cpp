@@ -58,35 +58,32 @@ namespace ts_internal {
 // "function" may sit on different lines; the line is that of the match start.
 // Each pattern is written "\G" + the plain multi-line pattern and runs only
 // at the line starts where one of its first words stands (every match begins
-// with one).
+// with one). "(*NO_START_OPT)" keeps the engine from first looking for a
+// character every match needs ("n" of "function") up to the end of the text,
+// which a search from every line start would repeat for each line.
 void for_each_declaration(std::string_view t, const std::vector<std::size_t>& lines,
                           Declaration d, const std::function<bool(const Match&)>& fn) {
   struct Row {
     Regex pattern;
     std::vector<std::string_view> first_words;
   };
-  static const std::array<Row, 6> kRows{{
+  static const std::array<Row, 5> kRows{{
       // matches: "export async function POST(req) {"
-      {Regex(R"(\G^export\s+(?:async\s+)?function\s+(GET|POST|PUT|PATCH|DELETE|HEAD|OPTIONS)\s*[\(<])",
+      {Regex(R"((*NO_START_OPT)\G^export\s+(?:async\s+)?function\s+(GET|POST|PUT|PATCH|DELETE|HEAD|OPTIONS)\s*[\(<])",
              Flags::multiline),
        {"export"}},
       // matches: "function helper(", "export default async function Page(", "function id<T>("
-      {Regex(R"(\G^(export\s+)?(default\s+)?(async\s+)?function\s+([A-Za-z_]\w*)\s*[\(<])",
+      {Regex(R"((*NO_START_OPT)\G^(export\s+)?(default\s+)?(async\s+)?function\s+([A-Za-z_]\w*)\s*[\(<])",
              Flags::multiline),
        {"export", "default", "async", "function"}},
-      // matches: "export const fetchUser = async (id) =>" and "export let f = x =>"
-      {Regex(
-           R"(\G^export\s+(?:const|let)\s+([A-Za-z_]\w*)\s*=\s*(?:async\s+)?(?:function|\([^)]*\)\s*=>|\w+\s*=>))",
-           Flags::multiline),
-       {"export"}},
       // matches: "export interface User {" and "type Id = string;"
-      {Regex(R"(\G^(export\s+)?(?:interface|type)\s+([A-Za-z_]\w*)\s*[={<])", Flags::multiline),
+      {Regex(R"((*NO_START_OPT)\G^(export\s+)?(?:interface|type)\s+([A-Za-z_]\w*)\s*[={<])", Flags::multiline),
        {"export", "interface", "type"}},
       // matches: "export default class App {" and "class Repo"
-      {Regex(R"(\G^(export\s+)?(?:default\s+)?class\s+([A-Za-z_]\w*))", Flags::multiline),
+      {Regex(R"((*NO_START_OPT)\G^(export\s+)?(?:default\s+)?class\s+([A-Za-z_]\w*))", Flags::multiline),
        {"export", "default", "class"}},
       // matches: "const userSchema = z.object({"
-      {Regex(R"(\G^(?:export\s+)?const\s+([A-Za-z_]\w*[Ss]chema)\s*=\s*z\.)", Flags::multiline),
+      {Regex(R"((*NO_START_OPT)\G^(?:export\s+)?const\s+([A-Za-z_]\w*[Ss]chema)\s*=\s*z\.)", Flags::multiline),
        {"export", "const"}},
   }};
   const Row& row = kRows[static_cast<std::size_t>(d)];
@@ -122,7 +119,13 @@ std::vector<Symbol> extract_symbols_ts(std::string_view content, std::string_vie
     }
     return true;
   });
-  for_each(Declaration::const_function, [&](const Match& m) {
+  // matches: "export const fetchUser = async (id) =>" and "export let f = x =>".
+  // A plain search: "\([^)]*\)" may read far past its line, so running it
+  // from many line starts could cost more than one search does.
+  static const Regex kConstFunction(
+      R"(^export\s+(?:const|let)\s+([A-Za-z_]\w*)\s*=\s*(?:async\s+)?(?:function|\([^)]*\)\s*=>|\w+\s*=>))",
+      Flags::multiline);
+  kConstFunction.for_each(content, [&](const Match& m) {
     const TsClassification c = _classify_ts(m.group(1), true);
     add_sym(m.group(1), m.start(), c.symbol_type, c.confidence, true);
     return true;

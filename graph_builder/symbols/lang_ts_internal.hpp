@@ -12,8 +12,9 @@
 
 namespace graph_builder::symbols::ts_internal {
 
-// The extractor's patterns, in the order it runs them.
-enum class Declaration { route, function, const_function, type, class_type, schema };
+// The extractor's first-column patterns searched this way, in the order it
+// runs them.
+enum class Declaration { route, function, type, class_type, schema };
 
 // Calls fn(match) for every successive match of the pattern `d` in `t`, as
 // the plain pattern's for_each would; `lines` is letter_lines(t) (see

@@ -117,29 +117,25 @@ std::string escaped(std::string_view s) {
   return out;
 }
 
-TEST(LangRs, FirstColumnSearchesAgreeWithThePlainPatternsOnRandomInputs) {
-  static const regex::Regex kPlainPubFn(
-      R"(^pub(?:\s*\([^)]*\))?\s+(?:async\s+)?fn\s+([A-Za-z_]\w*))", regex::Flags::multiline);
+TEST(LangRs, TypeSearchAgreesWithThePlainPatternOnRandomInputs) {
   static const regex::Regex kPlainType(R"(^(?P<pub>pub\s+)?(?:struct|enum|trait)\s+([A-Za-z_]\w*))",
                                        regex::Flags::multiline);
   // Declarations slot by slot, each slot sometimes filled with what breaks
   // the pattern (a cut or upper-case keyword, a digit or non-ASCII first
-  // letter, no white space, an unclosed visibility), several to a text.
+  // letter, no white space, a visibility the pattern does not take), several
+  // to a text.
   const std::vector<std::vector<std::string>> slots = {
       {"", "", "", " ", "\n", "x", "\t", "\xC2\xA0", "}\n"},
-      {"", "pub ", "pub ", "pub(crate) ", "pub (in a::b)\n", "pub(", "pub\xE3\x80\x80", "Pub ",
-       "pubs ", "pub"},
-      {"", "", "async ", "async\n", "unsafe "},
-      {"fn ", "fn ", "struct ", "enum ", "trait ", "fn", "struct\t", "structs ", "enum\n", "mod ",
-       "impl "},
+      {"", "pub ", "pub ", "pub(crate) ", "pub\n", "pub\xE3\x80\x80", "Pub ", "pubs ", "pub"},
+      {"struct ", "enum ", "trait ", "struct", "struct\t", "structs ", "enum\n", "fn ", "Trait ",
+       "enum\xE2\x80\xA8"},
       {"", "", " ", "\n"},
-      {"open", "Store", "_x", "1x", "\xC3\xA9", "a\xCC\x81", "A\xC3\xA9", "(", ""},
-      {"", "(", "<T>", " {", ";", "\n", ")"},
+      {"Store", "Mode", "_x", "1x", "\xC3\xA9", "a\xCC\x81", "A\xC3\xA9", "(", ""},
+      {"", "<T>", " {", ";", "\n", "(u8);"},
   };
   std::mt19937 rng(1015);
   std::uniform_int_distribution<int> decl_count(1, 4);
-  int fn_matches = 0;
-  int type_matches = 0;
+  int with_matches = 0;
   for (int iter = 0; iter < 150000; ++iter) {
     std::string t;
     const int decls = decl_count(rng);
@@ -148,30 +144,20 @@ TEST(LangRs, FirstColumnSearchesAgreeWithThePlainPatternsOnRandomInputs) {
         t += slot[std::uniform_int_distribution<std::size_t>(0, slot.size() - 1)(rng)];
       }
     }
-    const std::vector<std::size_t> lines = letter_lines(t);
-    for (const bool fn : {true, false}) {
-      const regex::Regex& plain = fn ? kPlainPubFn : kPlainType;
-      std::vector<Offsets> expected;
-      plain.for_each(t, [&](const regex::Match& m) {
-        expected.push_back(offsets_of(m));
-        return true;
-      });
-      std::vector<Offsets> got;
-      auto collect = [&](const regex::Match& m) {
-        got.push_back(offsets_of(m));
-        return true;
-      };
-      if (fn) {
-        rs_internal::for_each_pub_fn(t, lines, collect);
-      } else {
-        rs_internal::for_each_type(t, lines, collect);
-      }
-      if (!expected.empty()) ++(fn ? fn_matches : type_matches);
-      ASSERT_EQ(got, expected) << (fn ? "pub fn" : "type") << ", input: \"" << escaped(t) << "\"";
-    }
+    std::vector<Offsets> expected;
+    kPlainType.for_each(t, [&](const regex::Match& m) {
+      expected.push_back(offsets_of(m));
+      return true;
+    });
+    std::vector<Offsets> got;
+    rs_internal::for_each_type(t, letter_lines(t), [&](const regex::Match& m) {
+      got.push_back(offsets_of(m));
+      return true;
+    });
+    if (!expected.empty()) ++with_matches;
+    ASSERT_EQ(got, expected) << "input: \"" << escaped(t) << "\"";
   }
-  EXPECT_GT(fn_matches, 5000);
-  EXPECT_GT(type_matches, 5000);
+  EXPECT_GT(with_matches, 20000);
 }
 
 }  // namespace
