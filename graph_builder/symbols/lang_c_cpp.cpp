@@ -13,6 +13,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <optional>
+#include <span>
 #include <string_view>
 #include <vector>
 
@@ -177,34 +178,53 @@ class FindCache {
   std::size_t at_ = 0;
 };
 
-// Every successive match of a multi-line pattern whose matches all begin at
-// one of the line starts `lines` (in text order) and hold a `needed` byte, as
-// {match start, group 1 start, group 1 end, match end}. `anchored` is that
-// pattern preceded by "(*NO_START_OPT)\G". The plain search tries the pattern
-// at every line start; this one only at the given lines, never before the
-// end of the previous match: the plain search's matches. Without a `needed`
-// byte ahead no line can begin a match; the plain search learns that from
-// one look ahead, and so does this one ("(*NO_START_OPT)" keeps the engine
-// from looking again at every line).
-std::vector<std::array<std::size_t, 4>> matches_at_lines(std::string_view t,
-                                                         const std::vector<std::size_t>& lines,
-                                                         char needed,
-                                                         const regex::Regex& anchored) {
+// Offset of the "(" of "(?:W1|W2|...)\s*\(" at `s`, one of the words being
+// one of `macros`, or kNone.
+std::size_t macro_paren(std::string_view t, std::size_t s,
+                        std::span<const std::string_view> macros) {
+  for (std::string_view w : macros) {
+    if (t.substr(s, w.size()) != w) continue;
+    const std::size_t open = skip_space(t, s + w.size());
+    return open < t.size() && t[open] == '(' ? open : kNone;
+  }
+  return kNone;
+}
+
+// Every successive match of a multi-line Unreal macro pattern
+// "^(?:W1|W2|...)\s*\([^)]*\)TAIL" (the words `macros`, all beginning with
+// "U"), as {match start, group 1 start, group 1 end, match end}. `lines` are
+// the line starts that begin with "U", in text order; `anchored` is the
+// pattern preceded by "(*NO_START_OPT)\G". The plain search tries every line
+// start; this one only the given lines, never before the end of the previous
+// match: the plain search's matches.
+//
+// "[^)]*\)" ends at the first ")" after the "(", so everything after it
+// depends on that ")" alone: once a line reaching a ")" fails, every later
+// line reaching the same one fails too and is not tried (a run of "UCLASS("
+// lines with one ")" at the end would otherwise read the run once per line),
+// and without a ")" ahead no line can match. "(*NO_START_OPT)" keeps the
+// engine from looking ahead for the ")" again at every line.
+std::vector<std::array<std::size_t, 4>> macro_matches(std::string_view t,
+                                                      const std::vector<std::size_t>& lines,
+                                                      std::span<const std::string_view> macros,
+                                                      const regex::Regex& anchored) {
   std::vector<std::array<std::size_t, 4>> out;
-  std::size_t pos = 0;        // where the plain search would go on
-  std::size_t next_needed = 0;  // first `needed` byte at or after it, once looked up
-  bool looked = false;
+  FindCache next_close(t, ')', ')');
+  std::size_t pos = 0;             // where the plain search would go on
+  std::size_t failed_close = kNone;  // a ")" from which the pattern failed
   for (std::size_t s : lines) {
     if (s < pos) continue;
-    if (!looked || next_needed < s) {
-      next_needed = t.find(needed, s);
-      looked = true;
-      if (next_needed == kNone) break;
-    }
+    const std::size_t open = macro_paren(t, s, macros);
+    if (open == kNone) continue;
+    const std::size_t close = next_close(open + 1);
+    if (close == t.size()) break;
+    if (close == failed_close) continue;
     if (std::optional<regex::Match> m = anchored.search(t, s)) {
       const std::size_t g = m->group_start(1);
       out.push_back({m->start(), g, g + m->group(1).size(), m->end()});
       pos = m->end();
+    } else {
+      failed_close = close;
     }
   }
   return out;
@@ -326,7 +346,8 @@ std::vector<std::array<std::size_t, 4>> unreal_type_matches(std::string_view t,
   static const regex::Regex kUnrealType(
       R"((*NO_START_OPT)\G^(?:UCLASS|USTRUCT|UINTERFACE)\s*\([^)]*\)(?>\s*?\n)\s*+(?:class|struct)\s+(?:\w+_API\s+)?([A-Za-z_]\w*))",
       regex::Flags::multiline);
-  return matches_at_lines(t, u_lines, ')', kUnrealType);
+  static constexpr std::array<std::string_view, 3> kMacros{"UCLASS", "USTRUCT", "UINTERFACE"};
+  return macro_matches(t, u_lines, kMacros, kUnrealType);
 }
 
 std::vector<std::array<std::size_t, 4>> unreal_enum_matches(std::string_view t,
@@ -336,7 +357,8 @@ std::vector<std::array<std::size_t, 4>> unreal_enum_matches(std::string_view t,
   static const regex::Regex kUnrealEnum(
       R"((*NO_START_OPT)\G^UENUM\s*\([^)]*\)(?>\s*?\n)\s*+enum\s+(?:class\s+)?(?:\w+_API\s+)?([A-Za-z_]\w*))",
       regex::Flags::multiline);
-  return matches_at_lines(t, u_lines, ')', kUnrealEnum);
+  static constexpr std::array<std::string_view, 1> kMacros{"UENUM"};
+  return macro_matches(t, u_lines, kMacros, kUnrealEnum);
 }
 
 }  // namespace c_cpp_internal
