@@ -333,8 +333,8 @@ std::vector<std::size_t> lines_starting_with(std::string_view t, char first) {
   return out;
 }
 
-std::vector<std::array<std::size_t, 4>> unreal_type_matches(std::string_view t,
-                                                            const std::vector<std::size_t>& u_lines) {
+std::vector<std::array<std::size_t, 4>> unreal_type_matches(
+    std::string_view t, const std::vector<std::size_t>& u_lines) {
   // matches: "UCLASS(Blueprintable)\nclass MYGAME_API AWeapon : public AActor"
   // (the macro at column 0). Written as
   //   "^(?:UCLASS|USTRUCT|UINTERFACE)\s*\([^)]*\)\s*\n\s*(?:class|struct)\s+..."
@@ -350,8 +350,8 @@ std::vector<std::array<std::size_t, 4>> unreal_type_matches(std::string_view t,
   return macro_matches(t, u_lines, kMacros, kUnrealType);
 }
 
-std::vector<std::array<std::size_t, 4>> unreal_enum_matches(std::string_view t,
-                                                            const std::vector<std::size_t>& u_lines) {
+std::vector<std::array<std::size_t, 4>> unreal_enum_matches(
+    std::string_view t, const std::vector<std::size_t>& u_lines) {
   // matches: "UENUM(BlueprintType)\nenum class EFireMode : uint8"; "\s*\n\s*"
   // rewritten as for the class pattern.
   static const regex::Regex kUnrealEnum(

@@ -20,9 +20,9 @@ std::vector<std::array<std::size_t, 4>> unreal_function_matches(std::string_view
 std::vector<std::size_t> lines_starting_with(std::string_view t, char first);
 // Every successive match of the UCLASS/USTRUCT/UINTERFACE pattern, and of the
 // UENUM pattern, in the same form; `u_lines` is lines_starting_with(t, 'U').
-std::vector<std::array<std::size_t, 4>> unreal_type_matches(std::string_view t,
-                                                            const std::vector<std::size_t>& u_lines);
-std::vector<std::array<std::size_t, 4>> unreal_enum_matches(std::string_view t,
-                                                            const std::vector<std::size_t>& u_lines);
+std::vector<std::array<std::size_t, 4>> unreal_type_matches(
+    std::string_view t, const std::vector<std::size_t>& u_lines);
+std::vector<std::array<std::size_t, 4>> unreal_enum_matches(
+    std::string_view t, const std::vector<std::size_t>& u_lines);
 
 }  // namespace graph_builder::symbols::c_cpp_internal

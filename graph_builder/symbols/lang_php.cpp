@@ -108,7 +108,8 @@ std::vector<std::array<std::size_t, 4>> function_matches(std::string_view t) {
     // Through "static": the white space before f, never read back past pos.
     std::size_t b = f;
     while (b > pos && text::classify(t, previous_start(t, b)).space) b = previous_start(t, b);
-    if (b < f && b >= pos + kStatic.size() && t.substr(b - kStatic.size(), kStatic.size()) == kStatic) {
+    if (b < f && b >= pos + kStatic.size() &&
+        t.substr(b - kStatic.size(), kStatic.size()) == kStatic) {
       const std::size_t s = prefix_ending_at(t, b - kStatic.size());
       if (s != kNone && s >= pos) start = s;
     }
@@ -159,7 +160,8 @@ std::vector<Symbol> extract_symbols_php(std::string_view content, std::string_vi
   SymbolRecorder rec(content, file_path);
   // Functions: "\nfunction first_segment(" (from the line break above), "    public
   // static function routes(" and "// the function that formats" (name "that").
-  for (const auto& [start, name_begin, name_end, keyword] : php_internal::function_matches(content)) {
+  for (const auto& [start, name_begin, name_end, keyword] :
+       php_internal::function_matches(content)) {
     rec.add_sym(content.substr(name_begin, name_end - name_begin), rec.line_of(start), "use_case",
                 "high", php_function_exported(content, keyword), _find_block_end_ts);
   }

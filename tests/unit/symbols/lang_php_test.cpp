@@ -173,9 +173,10 @@ TEST(LangPhp, FunctionScanAgreesWithThePatternOnRandomInputs) {
   // white space of one to three bytes, name characters (a non-ASCII letter, a
   // combining mark, a digit) and punctuation.
   const std::vector<std::string> pieces = {
-      "function", "function", "function", " function ", " function\t", "func", "tion", "Function", "static", "static",
-      "stat", "static ", "public", "private", "protected", "priv", "ate", "pro", "PUBLIC", " ", " ",
-      " ", "\n", "\n", "\t", "a", "b", "_", "x1", "1", "(", "$", ";", "{", "/", "@", "\"",
+      "function", "function", "function", " function ", " function\t", "func", "tion",
+      "Function", "static", "static", "stat", "static ", "public", "private", "protected",
+      "priv", "ate", "pro", "PUBLIC", " ", " ", " ", "\n", "\n", "\t", "a", "b", "_", "x1", "1",
+      "(", "$", ";", "{", "/", "@", "\"",
       "\xC3\xA9",      // é
       "\xCC\x81",      // combining acute accent
       "\xC2\xA0",      // no-break space
