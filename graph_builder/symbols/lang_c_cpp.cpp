@@ -361,27 +361,52 @@ std::vector<std::array<std::size_t, 4>> unreal_enum_matches(
   return macro_matches(t, u_lines, kMacros, kUnrealEnum);
 }
 
-}  // namespace c_cpp_internal
-
-std::vector<Symbol> extract_symbols_c_cpp(std::string_view content, std::string_view file_path) {
-  // matches: "namespace app", "  struct stat st;", "enum class Color : int"
-  static const regex::Regex kType(
-      R"(^\s*(?:class|struct|union|namespace)\s+(?:\w+_API\s+)?([A-Za-z_]\w*)|^\s*enum\s+(?:class\s+)?(?:\w+_API\s+)?([A-Za-z_]\w*))",
-      regex::Flags::multiline);
-  // The type pattern after its "^\s*", and the words its matches begin with:
-  // searched from each word back to its line start instead of from every
-  // line start.
+// The plain search tries "^\s*" and the rest at every line start. Every
+// match begins with white space up to one of the keywords, so this finds each
+// keyword, reads the white space before it back to its earliest line start
+// (never past the end of the previous match, where the plain search goes on),
+// and matches the rest of the pattern once, anchored at the keyword: "\s*"
+// must stop right before the keyword, so that is the whole match (the same
+// search as regex::for_each_from_line_start_found, without running the full
+// pattern again from the line start).
+std::vector<std::array<std::size_t, 4>> type_matches(std::string_view t) {
+  // The type pattern after its "^\s*", and the words its matches begin with.
   static const regex::Regex kTypeTail(
       R"(\G(?:(?:class|struct|union|namespace)\s+(?:\w+_API\s+)?([A-Za-z_]\w*)|enum\s+(?:class\s+)?(?:\w+_API\s+)?([A-Za-z_]\w*)))");
   static const regex::WordFinder kTypeWords{"class", "struct", "union", "namespace", "enum"};
+  auto line_start = [&t](std::size_t p) { return p == 0 || t[p - 1] == '\n'; };
+  std::vector<std::array<std::size_t, 4>> out;
+  std::size_t pos = 0;   // where the plain search would go on
+  std::size_t from = 0;  // where the next keyword is looked for
+  while (from < t.size()) {
+    const std::size_t k = kTypeWords.find(t, from);
+    if (k == kNone) break;
+    from = k + 1;
+    std::size_t start = line_start(k) ? k : kNone;
+    for (std::size_t p = k; p > pos;) {
+      std::size_t at = p - 1;
+      while (at > pos && (static_cast<unsigned char>(t[at]) & 0xC0) == 0x80) --at;
+      if (!text::is_space(regex::code_point_at(t, at).first)) break;
+      p = at;
+      if (line_start(p)) start = p;
+    }
+    if (start == kNone) continue;
+    const std::optional<regex::Match> m = kTypeTail.search(t, k);
+    if (!m) continue;
+    const int g = m->has(1) ? 1 : 2;
+    out.push_back({start, m->group_start(g), m->group_start(g) + m->group(g).size(), k});
+    pos = m->end();
+    from = std::max(from, pos);
+  }
+  return out;
+}
 
+}  // namespace c_cpp_internal
+
+std::vector<Symbol> extract_symbols_c_cpp(std::string_view content, std::string_view file_path) {
   SymbolRecorder rec(content, file_path);
   auto window = [&rec](const std::vector<std::string_view>&, std::int64_t line_no) {
     return rec.window_end(line_no, kWindow);
-  };
-  auto add = [&](std::string_view name, const regex::Match& m, std::string_view sym_type) {
-    rec.add_sym(name, rec.line_of(m.start()), sym_type, "high", true, window);
-    return true;
   };
 
   // Unreal types: every match begins at a line that begins with "U".
@@ -400,15 +425,13 @@ std::vector<Symbol> extract_symbols_c_cpp(std::string_view content, std::string_
     if (is_skip_word(name)) continue;
     rec.add_sym(name, rec.line_of(start), "use_case", "high", true, window);
   }
-  regex::for_each_from_line_start_found(
-      content, [&](std::size_t from) { return kTypeWords.find(content, from); }, text::is_space,
-      [&](std::size_t at) { return kTypeTail.search(content, at).has_value(); }, kType,
-      [&](const regex::Match& m) {
-        std::string_view name = m.has(1) ? m.group(1) : m.group(2);
-        // The keyword is the match's first word: "namespace" makes a utility.
-        const bool is_namespace = text::lstrip(m.text()).starts_with("namespace");
-        return add(name, m, is_namespace ? "utility" : "model");
-      });
+  // Types: "namespace app", "  struct stat st;", "enum class Color : int".
+  for (const auto& [start, name_begin, name_end, keyword] : c_cpp_internal::type_matches(content)) {
+    // The keyword is the match's first word: "namespace" makes a utility.
+    const bool is_namespace = content.substr(keyword).starts_with("namespace");
+    rec.add_sym(content.substr(name_begin, name_end - name_begin), rec.line_of(start),
+                is_namespace ? "utility" : "model", "high", true, window);
+  }
   // Function definitions with their opening brace: "int main(int argc, char **argv) {",
   // and "static int\nparse(a,\n  b)\n{" recorded at the "static int" line.
   for (const auto& [start, name_begin, name_end, end] :

@@ -15,6 +15,12 @@ namespace graph_builder::symbols::c_cpp_internal {
 std::vector<std::array<std::size_t, 4>> function_definition_matches(std::string_view t);
 // Every successive match of the UFUNCTION pattern, in the same form.
 std::vector<std::array<std::size_t, 4>> unreal_function_matches(std::string_view t);
+// Every successive match of the type pattern
+//   "^\s*(?:class|struct|union|namespace)\s+(?:\w+_API\s+)?([A-Za-z_]\w*)|
+//    ^\s*enum\s+(?:class\s+)?(?:\w+_API\s+)?([A-Za-z_]\w*)"  (multi-line)
+// as {match start, name start, name end, keyword start}, the name being the
+// group that took part; the match ends with the name.
+std::vector<std::array<std::size_t, 4>> type_matches(std::string_view t);
 // Offsets of the line starts ("^" in multi-line mode) whose first byte is
 // `first`, in order, found by one search for the two bytes LF and `first`.
 std::vector<std::size_t> lines_starting_with(std::string_view t, char first);

@@ -3,6 +3,7 @@
 #include "graph_builder/regex/regex.hpp"
 #include "graph_builder/symbols/lang_c_cpp_internal.hpp"
 #include "graph_builder/text/short_hash.hpp"
+#include "graph_builder/text/unicode.hpp"
 
 #include <gtest/gtest.h>
 
@@ -311,6 +312,52 @@ TEST(LangCCpp, UnrealFunctionScanAgreesWithThePatternOnNearMissDeclarations) {
         << "input: \"" << escaped(t) << "\"";
   }
   EXPECT_GT(with_matches, 5000);
+}
+
+TEST(LangCCpp, TypeScanAgreesWithThePlainPatternOnRandomInputs) {
+  static const regex::Regex kPlainType(
+      R"(^\s*(?:class|struct|union|namespace)\s+(?:\w+_API\s+)?([A-Za-z_]\w*)|^\s*enum\s+(?:class\s+)?(?:\w+_API\s+)?([A-Za-z_]\w*))",
+      regex::Flags::multiline);
+  // Declarations slot by slot: indentation of every kind of white space
+  // (blank lines, no-break, ideographic and line-separator spaces), text
+  // before the keyword, the keywords whole, cut, inside longer words and in
+  // upper case, "enum class", "_API" macros and their near misses, names with
+  // digit or non-ASCII first letters.
+  const std::vector<std::vector<std::string>> slots = {
+      {"", "", "  ", "\n", "\n\n\t", "\t", "\xC2\xA0", "\xE3\x80\x80", "\xE2\x80\xA8", "x ", "//",
+       "typedef ", "\xC3\xA9"},
+      {"class ", "struct ", "union ", "namespace ", "enum ", "enum class ", "enum class", "class",
+       "subclass ", "Struct ", "namespace\n", "enum\xC2\xA0", "unions ", "enum struct "},
+      {"", "", "", "MYGAME_API ", "A_API\n", "_API ", "MY_API", "X_APIY ", "class "},
+      {"Foo", "stat", "_x", "1x", "\xC3\xA9", "a\xCC\x81", "A\xC3\xA9", "", "{", "class", "enum"},
+      {"", " {", ";", "\n", " : int", "<T>"},
+      {"", "\n", "\n};\n"},
+  };
+  std::mt19937 rng(1972);
+  std::uniform_int_distribution<int> decl_count(1, 4);
+  int with_matches = 0;
+  for (int iter = 0; iter < 150000; ++iter) {
+    std::string t;
+    const int decls = decl_count(rng);
+    for (int d = 0; d < decls; ++d) {
+      for (const auto& slot : slots) {
+        t += slot[std::uniform_int_distribution<std::size_t>(0, slot.size() - 1)(rng)];
+      }
+    }
+    std::vector<std::array<std::size_t, 4>> expected;
+    kPlainType.for_each(t, [&](const regex::Match& m) {
+      const int g = m.has(1) ? 1 : 2;
+      const std::size_t name_end = m.group_start(g) + m.group(g).size();
+      EXPECT_EQ(m.end(), name_end);
+      const std::string_view text = m.text();
+      const std::size_t keyword = m.start() + (text.size() - text::lstrip(text).size());
+      expected.push_back({m.start(), m.group_start(g), name_end, keyword});
+      return true;
+    });
+    if (!expected.empty()) ++with_matches;
+    ASSERT_EQ(c_cpp_internal::type_matches(t), expected) << "input: \"" << escaped(t) << "\"";
+  }
+  EXPECT_GT(with_matches, 50000);
 }
 
 TEST(LangCCpp, UnrealTypeScansAgreeWithThePlainPatternsOnRandomInputs) {
