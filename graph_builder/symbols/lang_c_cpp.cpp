@@ -361,42 +361,31 @@ std::vector<std::array<std::size_t, 4>> unreal_enum_matches(
   return macro_matches(t, u_lines, kMacros, kUnrealEnum);
 }
 
-// The plain search tries "^\s*" and the rest at every line start. Every
-// match begins with white space up to one of the keywords, so this finds each
-// keyword, reads the white space before it back to its earliest line start
-// (never past the end of the previous match, where the plain search goes on),
-// and matches the rest of the pattern once, anchored at the keyword: "\s*"
-// must stop right before the keyword, so that is the whole match (the same
-// search as regex::for_each_from_line_start_found, without running the full
-// pattern again from the line start).
+// The plain search tries "^\s*" and the rest at every line start; so does
+// this one, by hand: "\s*" must stop right before the keyword (no keyword
+// begins with white space), so the rest of the pattern, anchored there,
+// decides alone, and only where one of the keywords' first letters stands.
+// When it fails, it fails for every line start of the white space before it
+// too (blank lines included), so the search goes on after it.
 std::vector<std::array<std::size_t, 4>> type_matches(std::string_view t) {
-  // The type pattern after its "^\s*", and the words its matches begin with.
+  // The type pattern after its "^\s*".
   static const regex::Regex kTypeTail(
-      R"(\G(?:(?:class|struct|union|namespace)\s+(?:\w+_API\s+)?([A-Za-z_]\w*)|enum\s+(?:class\s+)?(?:\w+_API\s+)?([A-Za-z_]\w*)))");
-  static const regex::WordFinder kTypeWords{"class", "struct", "union", "namespace", "enum"};
-  auto line_start = [&t](std::size_t p) { return p == 0 || t[p - 1] == '\n'; };
+      R"((*NO_START_OPT)\G(?:(?:class|struct|union|namespace)\s+(?:\w+_API\s+)?([A-Za-z_]\w*)|enum\s+(?:class\s+)?(?:\w+_API\s+)?([A-Za-z_]\w*)))");
   std::vector<std::array<std::size_t, 4>> out;
-  std::size_t pos = 0;   // where the plain search would go on
-  std::size_t from = 0;  // where the next keyword is looked for
-  while (from < t.size()) {
-    const std::size_t k = kTypeWords.find(t, from);
-    if (k == kNone) break;
-    from = k + 1;
-    std::size_t start = line_start(k) ? k : kNone;
-    for (std::size_t p = k; p > pos;) {
-      std::size_t at = p - 1;
-      while (at > pos && (static_cast<unsigned char>(t[at]) & 0xC0) == 0x80) --at;
-      if (!text::is_space(regex::code_point_at(t, at).first)) break;
-      p = at;
-      if (line_start(p)) start = p;
-    }
-    if (start == kNone) continue;
-    const std::optional<regex::Match> m = kTypeTail.search(t, k);
+  std::size_t p = 0;
+  for (;;) {
+    const std::size_t s = next_line_start(t, p);
+    if (s == kNone || s >= t.size()) break;
+    const std::size_t u = skip_space(t, s);
+    if (u == t.size()) break;
+    p = u + 1;
+    const char c = t[u];
+    if (c != 'c' && c != 's' && c != 'u' && c != 'n' && c != 'e') continue;
+    const std::optional<regex::Match> m = kTypeTail.search(t, u);
     if (!m) continue;
     const int g = m->has(1) ? 1 : 2;
-    out.push_back({start, m->group_start(g), m->group_start(g) + m->group(g).size(), k});
-    pos = m->end();
-    from = std::max(from, pos);
+    out.push_back({s, m->group_start(g), m->group_start(g) + m->group(g).size(), u});
+    p = m->end();
   }
   return out;
 }
