@@ -3,10 +3,8 @@
 
 #include "graph_builder/regex/find.hpp"
 #include "graph_builder/regex/regex.hpp"
-#include "graph_builder/regex/runs.hpp"
 #include "graph_builder/symbols/lang_c_cpp_internal.hpp"
 #include "graph_builder/text/code_points.hpp"
-#include "graph_builder/text/unicode.hpp"
 
 #include <algorithm>
 #include <array>
