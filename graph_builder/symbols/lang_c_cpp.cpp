@@ -362,13 +362,15 @@ std::vector<std::array<std::size_t, 4>> unreal_enum_matches(
 // The plain search tries "^\s*" and the rest at every line start; so does
 // this one, by hand: "\s*" must stop right before the keyword (no keyword
 // begins with white space), so the rest of the pattern, anchored there,
-// decides alone, and only where one of the keywords' first letters stands.
+// decides alone, and only where one of the keywords stands.
 // When it fails, it fails for every line start of the white space before it
 // too (blank lines included), so the search goes on after it.
 std::vector<std::array<std::size_t, 4>> type_matches(std::string_view t) {
   // The type pattern after its "^\s*".
   static const regex::Regex kTypeTail(
       R"((*NO_START_OPT)\G(?:(?:class|struct|union|namespace)\s+(?:\w+_API\s+)?([A-Za-z_]\w*)|enum\s+(?:class\s+)?(?:\w+_API\s+)?([A-Za-z_]\w*)))");
+  static constexpr std::array<std::string_view, 5> kKeywords{"class", "struct", "union",
+                                                              "namespace", "enum"};
   std::vector<std::array<std::size_t, 4>> out;
   std::size_t p = 0;
   for (;;) {
@@ -377,8 +379,11 @@ std::vector<std::array<std::size_t, 4>> type_matches(std::string_view t) {
     const std::size_t u = skip_space(t, s);
     if (u == t.size()) break;
     p = u + 1;
-    const char c = t[u];
-    if (c != 'c' && c != 's' && c != 'u' && c != 'n' && c != 'e') continue;
+    const std::string_view rest = t.substr(u);
+    if (std::none_of(kKeywords.begin(), kKeywords.end(),
+                     [&rest](std::string_view w) { return rest.starts_with(w); })) {
+      continue;
+    }
     const std::optional<regex::Match> m = kTypeTail.search(t, u);
     if (!m) continue;
     const int g = m->has(1) ? 1 : 2;
