@@ -4,6 +4,7 @@
 #include <utility>
 
 #include "graph_builder/regex/find.hpp"
+#include "graph_builder/regex/literals.hpp"
 #include "graph_builder/regex/regex.hpp"
 #include "graph_builder/regex/runs.hpp"
 #include "graph_builder/text/unicode.hpp"
@@ -24,6 +25,15 @@ struct LineStartForm {
   Regex tail;
 };
 
+// A row pattern whose every match begins with `literal`, searched only where
+// the literal stands (see regex::for_each_at_literals); `anchored` is the
+// row pattern led by "\G". A plain search tries every position whose byte
+// could begin the literal ("i" for "import"), a literal search far fewer.
+struct AtLiteralForm {
+  std::string_view literal;
+  Regex anchored;
+};
+
 // One statement rule. Group 1 of each match is the edge target.
 struct Row {
   Regex re;
@@ -37,6 +47,9 @@ struct Row {
   // Set for a "^\s*KEYWORD" row: the same matches, found without a search
   // from every line start.
   const LineStartForm* line_start = nullptr;
+  // Set for a row whose matches all begin with one literal: the same
+  // matches, found from each occurrence of the literal.
+  const AtLiteralForm* at_literal = nullptr;
 
   bool applies_to(std::string_view ext) const {
     if (exts[0].empty()) return true;
@@ -58,6 +71,12 @@ const LineStartForm& from_import_form() {
   return kForm;
 }
 
+const AtLiteralForm& import_from_form() {
+  static const AtLiteralForm kForm{"import",
+                                   Regex(R"(\Gimport\s+.*?\s+from\s+[\'\"]([^\'\"]+)[\'\"])")};
+  return kForm;
+}
+
 // Rows run in this order and their edges come out in this order. The first
 // five run on every file whatever its language, so a Java import is found by
 // both the generic and the Java row.
@@ -69,7 +88,7 @@ const std::array<Row, kRowCount>& rows() {
       {Regex(R"(import\s+\(?\s*\"([^\"]+)\")"), {}, "import", "imports", Matches::all},
       // matches: "import React from 'react'"; the lazy part stays on its line
       {Regex(R"(import\s+.*?\s+from\s+[\'\"]([^\'\"]+)[\'\"])"), {}, "import", "imports",
-       Matches::all},
+       Matches::all, nullptr, &import_from_form()},
       // matches: "const db = require('./db')"
       {Regex(R"(require\([\'\"]([^\'\"]+)[\'\"]\))"), {}, "require(", "requires", Matches::all},
       // matches: "import os, sys" and "    import json"
@@ -132,6 +151,8 @@ void append_statement_edges(const std::string& file_id, std::string_view ext,
     if (row.line_start != nullptr) {
       regex::for_each_from_line_start(text, row.line_start->keyword, text::is_space,
                                       row.line_start->tail, row.re, add);
+    } else if (row.at_literal != nullptr) {
+      regex::for_each_at_literals(text, {row.at_literal->literal}, row.at_literal->anchored, add);
     } else {
       row.re.for_each(text, add);
     }
