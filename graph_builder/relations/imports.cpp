@@ -71,6 +71,11 @@ const LineStartForm& from_import_form() {
   return kForm;
 }
 
+const AtLiteralForm& import_quoted_form() {
+  static const AtLiteralForm kForm{"import", Regex(R"(\Gimport\s+\(?\s*\"([^\"]+)\")")};
+  return kForm;
+}
+
 const AtLiteralForm& import_from_form() {
   static const AtLiteralForm kForm{"import",
                                    Regex(R"(\Gimport\s+.*?\s+from\s+[\'\"]([^\'\"]+)[\'\"])")};
@@ -85,7 +90,8 @@ constexpr std::size_t kRowCount = 14;
 const std::array<Row, kRowCount>& rows() {
   static const std::array<Row, kRowCount> kRows{{
       // matches: "import \"fmt\"" and the first entry of "import (\n\t\"fmt\""
-      {Regex(R"(import\s+\(?\s*\"([^\"]+)\")"), {}, "import", "imports", Matches::all},
+      {Regex(R"(import\s+\(?\s*\"([^\"]+)\")"), {}, "import", "imports", Matches::all, nullptr,
+       &import_quoted_form()},
       // matches: "import React from 'react'"; the lazy part stays on its line
       {Regex(R"(import\s+.*?\s+from\s+[\'\"]([^\'\"]+)[\'\"])"), {}, "import", "imports",
        Matches::all, nullptr, &import_from_form()},
