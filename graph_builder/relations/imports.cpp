@@ -80,6 +80,12 @@ const AtLiteralForm& import_quoted_form() {
   return kForm;
 }
 
+const AtLiteralForm& import_line_form() {
+  static const AtLiteralForm kForm{
+      "import", Regex(R"((*NO_START_OPT)\G^import\s+([\w.]+))", Flags::multiline)};
+  return kForm;
+}
+
 // Rows run in this order and their edges come out in this order. The first
 // five run on every file whatever its language, so a Java import is found by
 // both the generic and the Java row.
@@ -114,7 +120,7 @@ const std::array<Row, kRowCount>& rows() {
        Matches::all},
       // matches: "import java.util.List;" and "import foo.bar.*;" (gives "foo.bar.")
       {Regex(R"(^import\s+([\w.]+))", Flags::multiline), {".java", ".kt", ".kts", ".scala"},
-       "import", "imports", Matches::all},
+       "import", "imports", Matches::all, nullptr, &import_line_form()},
       // matches: "using System.Linq;"
       {Regex(R"(^using\s+([\w.]+))", Flags::multiline), {".cs"}, "using", "imports",
        Matches::all},
