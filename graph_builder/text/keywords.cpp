@@ -6,6 +6,7 @@
 #include <initializer_list>
 #include <optional>
 
+#include "graph_builder/regex/literals.hpp"
 #include "graph_builder/regex/regex.hpp"
 #include "graph_builder/text/code_points.hpp"
 #include "graph_builder/text/identifiers.hpp"
@@ -810,12 +811,24 @@ std::vector<ScanMatch> swift_function_matches(std::string_view text) {
                                   {"func"}, LeadingSpace::yes);
 }
 
+// The scans below run a pattern led by "\G" only where one of its leading
+// words stands (regex::for_each_at_literals). Each opens with
+// (*NO_START_OPT): otherwise every anchored run first looks for the
+// pattern's last fixed character in the rest of the text, which costs the
+// text length per occurrence of a word.
+
+void for_each_decorator_route(std::string_view text, const MatchVisitor& fn) {
+  // matches: "@router.get(\"/items/{item_id}\"", found from each "@" (a
+  // character without case variants, so a byte search finds every start)
+  static const Regex kRoute(
+      R"re((*NO_START_OPT)\G@\w+\.(get|post|put|delete|patch)\s*\(\s*[\'\"]([^\'\"]+)[\'\"])re",
+      Flags::caseless);
+  regex::for_each_at_literals(text, {"@"}, kRoute, fn);
+}
+
 }  // namespace keywords_internal
 
 std::vector<std::string> extract_keywords(std::string_view content, std::string_view ext) {
-  // matches: "@router.get(\"/items/{item_id}\""
-  static const Regex kDecoratorRoute(
-      R"re(@\w+\.(get|post|put|delete|patch)\s*\(\s*[\'\"]([^\'\"]+)[\'\"])re", Flags::caseless);
   // matches: a docstring opening the file: "\"\"\"Billing service ..."
   static const Regex kLeadDocstring(R"re(\s*\"\"\"([^\"]{10,200}))re");
   // matches: "/** Prices an order line." opening the file
@@ -827,7 +840,7 @@ std::vector<std::string> extract_keywords(std::string_view content, std::string_
     if (kw.size() >= kCap) break;
   }
   if (kw.size() < kCap) {
-    kDecoratorRoute.for_each(content, [&](const Match& m) {
+    keywords_internal::for_each_decorator_route(content, [&](const Match& m) {
       add_route(kw, m.group(1), m.group(2));
       return kw.size() < kCap;
     });

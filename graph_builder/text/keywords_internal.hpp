@@ -4,8 +4,11 @@
 // Not part of the installed interface.
 
 #include <cstddef>
+#include <functional>
 #include <string_view>
 #include <vector>
+
+#include "graph_builder/regex/regex.hpp"
 
 namespace graph_builder::text::keywords_internal {
 
@@ -62,5 +65,13 @@ std::vector<ScanMatch> kotlin_declaration_matches(std::string_view text);
 //    |override\s+)*func\s+([A-Za-z_]\w*)"
 std::vector<ScanMatch> swift_type_matches(std::string_view text);
 std::vector<ScanMatch> swift_function_matches(std::string_view text);
+
+// Receives each match of a scan below; returns false to stop it.
+using MatchVisitor = std::function<bool(const regex::Match&)>;
+
+// Visits every successive match of the decorator-route pattern (caseless)
+//   "@\w+\.(get|post|put|delete|patch)\s*\(\s*['\"]([^'\"]+)['\"]"
+// exactly as the pattern's for_each would, until `fn` returns false.
+void for_each_decorator_route(std::string_view text, const MatchVisitor& fn);
 
 }  // namespace graph_builder::text::keywords_internal

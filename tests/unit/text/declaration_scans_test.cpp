@@ -1,0 +1,133 @@
+// The declaration scans that search a pattern only where its leading words
+// stand, against the plain patterns searched from every position: the same
+// matches with the same groups, and the same stop when the visitor says so,
+// on random texts made of the characters that decide a match.
+#include <gtest/gtest.h>
+
+#include <array>
+#include <cstdio>
+#include <ostream>
+#include <random>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "graph_builder/regex/regex.hpp"
+#include "graph_builder/text/keywords_internal.hpp"
+
+namespace graph_builder::text::keywords_internal {
+namespace {
+
+using regex::Flags;
+using regex::Match;
+using regex::Regex;
+
+constexpr int kGroups = 4;
+
+// One match: [start, end) and [begin, end) of groups 1 to 4 ({0, 0} when a
+// group did not take part).
+struct Found {
+  std::array<Span, kGroups + 1> spans{};
+  bool operator==(const Found&) const = default;
+};
+
+void PrintTo(const Found& f, std::ostream* os) {
+  for (const Span& s : f.spans) *os << '[' << s.begin << ',' << s.end << ')';
+}
+
+Found found(const Match& m) {
+  Found f;
+  f.spans[0] = {m.start(), m.end()};
+  for (int g = 1; g <= kGroups; ++g) {
+    if (m.has(g)) {
+      f.spans[static_cast<std::size_t>(g)] = {m.group_start(g), m.group_start(g) + m.group(g).size()};
+    }
+  }
+  return f;
+}
+
+// The matches a visitor sees before it asks to stop after `stop_after`
+// matches (0: never).
+std::vector<Found> plain(const Regex& re, std::string_view text, std::size_t stop_after) {
+  std::vector<Found> out;
+  re.for_each(text, [&](const Match& m) {
+    out.push_back(found(m));
+    return out.size() != stop_after;
+  });
+  return out;
+}
+
+using Scan = void (*)(std::string_view, const MatchVisitor&);
+
+std::vector<Found> scanned(Scan scan, std::string_view text, std::size_t stop_after) {
+  std::vector<Found> out;
+  scan(text, [&](const Match& m) {
+    out.push_back(found(m));
+    return out.size() != stop_after;
+  });
+  return out;
+}
+
+std::string escaped(std::string_view s) {
+  std::string out;
+  for (char c : s) {
+    const auto u = static_cast<unsigned char>(c);
+    if (u < 0x20 || u >= 0x7F || c == '"' || c == '\\') {
+      char buf[8];
+      std::snprintf(buf, sizeof buf, "\\x%02X", u);
+      out += buf;
+    } else {
+      out += c;
+    }
+  }
+  return out;
+}
+
+// White space of one and of several bytes (U+00A0, U+3000, U+2028 are \s),
+// a non-ASCII letter, and the characters every language's pieces share.
+const std::vector<std::string> kCommon = {
+    " ", " ", "\t", "\n", "\n", "\r", "\xC2\xA0", "\xE3\x80\x80", "\xE2\x80\xA8", "\xC3\xA9",
+    "x", "Y", "_z", "9", "(", ")", ".", "{", ";", ":"};
+
+// Compares `scan` with `plain_re` on `iterations` random texts of pieces
+// (plus kCommon), each text once with every stop point from "never" to 3;
+// returns how many texts had a match.
+int agreeing_texts(const Regex& plain_re, Scan scan, std::vector<std::string> pieces,
+                   std::uint32_t seed, int iterations = 40000) {
+  pieces.insert(pieces.end(), kCommon.begin(), kCommon.end());
+  std::mt19937 rng(seed);
+  std::uniform_int_distribution<std::size_t> pick(0, pieces.size() - 1);
+  std::uniform_int_distribution<int> length(0, 18);
+  int with_matches = 0;
+  for (int i = 0; i < iterations; ++i) {
+    std::string text;
+    for (int n = length(rng); n > 0; --n) text += pieces[pick(rng)];
+    for (std::size_t stop = 0; stop <= 3; ++stop) {
+      const std::vector<Found> expected = plain(plain_re, text, stop);
+      if (stop == 0 && !expected.empty()) ++with_matches;
+      const std::vector<Found> got = scanned(scan, text, stop);
+      EXPECT_EQ(got, expected) << "stop after " << stop << ", input: \"" << escaped(text) << "\"";
+      if (got != expected) return with_matches;
+    }
+  }
+  return with_matches;
+}
+
+TEST(DeclarationScans, DecoratorRoutesAgreeWithThePattern) {
+  static const Regex kPlain(
+      R"re(@\w+\.(get|post|put|delete|patch)\s*\(\s*[\'\"]([^\'\"]+)[\'\"])re",
+      Flags::caseless);
+  // Caseless: U+017F is a caseless "s" (not in these verbs), U+212A a
+  // caseless "k" (not in them either); upper-case verbs match.
+  const int with_matches = agreeing_texts(
+      kPlain, for_each_decorator_route,
+      {"@", "@", "@router", "@app.", "router", "app", ".get(", ".GET(", ".Post (", ".put", ".delete",
+       "@router.get('/a')", "@APP.PATCH( \"", "@bp.delete(", "@r.put\t(", "/b\"", "/c'",
+       ".patch(", ".pAtch", "get", "post(", "('/items'", "(\"/a\"", "'", "\"", "/x", "{id}",
+       "\xC5\xBF", "\xE2\x84\xAA", "@\xC3\xA9."},
+      20261214);
+  EXPECT_GT(with_matches, 6000);
+}
+
+}  // namespace
+}  // namespace graph_builder
