@@ -480,12 +480,11 @@ void add_declarations(KeywordList& kw, std::string_view content, std::string_vie
     // matches: "pub(crate) fn parse(" and "fn main("
     static const Regex kFn(R"re(^(?:pub(?:\s*\([^)]*\))?\s+)?fn\s+([A-Za-z_]\w*))re",
                            Flags::multiline);
-    // matches: "pub struct Ledger" and "impl Display for Ledger"
-    static const Regex kType(
-        R"re(^(?:pub\s+)?(?:struct|enum|trait|impl(?:\s+\w+\s+for)?)\s+([A-Za-z_]\w*))re",
-        Flags::multiline);
     add_group1_names(kw, kFn, content);
-    add_group1_names(kw, kType, content);
+    keywords_internal::for_each_rust_type(content, [&](const Match& m) {
+      kw.add_name(m.group(1));
+      return kw.size() < kCap;
+    });
   } else if (ext == ".cs") {
     // matches: "public sealed partial class Customer"
     static const Regex kType(
@@ -824,6 +823,14 @@ void for_each_decorator_route(std::string_view text, const MatchVisitor& fn) {
       R"re((*NO_START_OPT)\G@\w+\.(get|post|put|delete|patch)\s*\(\s*[\'\"]([^\'\"]+)[\'\"])re",
       Flags::caseless);
   regex::for_each_at_literals(text, {"@"}, kRoute, fn);
+}
+
+void for_each_rust_type(std::string_view text, const MatchVisitor& fn) {
+  // matches: "pub struct Ledger" and "impl Display for Ledger" at a line start
+  static const Regex kType(
+      R"re((*NO_START_OPT)\G^(?:pub\s+)?(?:struct|enum|trait|impl(?:\s+\w+\s+for)?)\s+([A-Za-z_]\w*))re",
+      Flags::multiline);
+  regex::for_each_at_literals(text, {"pub", "struct", "enum", "trait", "impl"}, kType, fn);
 }
 
 }  // namespace keywords_internal

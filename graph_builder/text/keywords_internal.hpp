@@ -74,4 +74,8 @@ using MatchVisitor = std::function<bool(const regex::Match&)>;
 // exactly as the pattern's for_each would, until `fn` returns false.
 void for_each_decorator_route(std::string_view text, const MatchVisitor& fn);
 
+// The same for the Rust type pattern (multi-line)
+//   "^(?:pub\s+)?(?:struct|enum|trait|impl(?:\s+\w+\s+for)?)\s+([A-Za-z_]\w*)"
+void for_each_rust_type(std::string_view text, const MatchVisitor& fn);
+
 }  // namespace graph_builder::text::keywords_internal

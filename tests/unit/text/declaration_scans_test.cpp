@@ -129,5 +129,17 @@ TEST(DeclarationScans, DecoratorRoutesAgreeWithThePattern) {
   EXPECT_GT(with_matches, 6000);
 }
 
+TEST(DeclarationScans, RustTypesAgreeWithThePattern) {
+  static const Regex kPlain(
+      R"re(^(?:pub\s+)?(?:struct|enum|trait|impl(?:\s+\w+\s+for)?)\s+([A-Za-z_]\w*))re",
+      Flags::multiline);
+  const int with_matches = agreeing_texts(
+      kPlain, for_each_rust_type,
+      {"pub", "pub ", "struct", "struct ", "enum ", "trait ", "impl", "impl ", "impl<T> ", " for ",
+       "for", "\npub struct ", "\nimpl Display for ", "Display", "pubstruct", "enu", "tr"},
+      20261209);
+  EXPECT_GT(with_matches, 10000);
+}
+
 }  // namespace
 }  // namespace graph_builder
