@@ -426,10 +426,8 @@ void add_ts_declarations(KeywordList& kw, std::string_view content) {
 }
 
 void add_py_declarations(KeywordList& kw, std::string_view content) {
-  // matches: "def load(", "async def load(" and "class Store:" at a line start
-  static const Regex kDecl(R"re(^(?:async\s+)?def\s+([A-Za-z_]\w*)|^class\s+([A-Za-z_]\w*))re",
-                           Flags::multiline);
-  kDecl.for_each(content, [&](const Match& m) {
+  // Functions and classes at a line start, e.g. "async def load(" and "class Store:".
+  keywords_internal::for_each_python_declaration(content, [&](const Match& m) {
     const std::string_view name = m.group(1).empty() ? m.group(2) : m.group(1);
     // Private names ("_helper") say nothing about the file.
     if (!name.empty() && name.front() != '_') {
@@ -831,6 +829,14 @@ void for_each_rust_type(std::string_view text, const MatchVisitor& fn) {
       R"re((*NO_START_OPT)\G^(?:pub\s+)?(?:struct|enum|trait|impl(?:\s+\w+\s+for)?)\s+([A-Za-z_]\w*))re",
       Flags::multiline);
   regex::for_each_at_literals(text, {"pub", "struct", "enum", "trait", "impl"}, kType, fn);
+}
+
+void for_each_python_declaration(std::string_view text, const MatchVisitor& fn) {
+  // matches: "def load(", "async def load(" and "class Store:" at a line start
+  static const Regex kDecl(
+      R"re((*NO_START_OPT)\G(?:^(?:async\s+)?def\s+([A-Za-z_]\w*)|^class\s+([A-Za-z_]\w*)))re",
+      Flags::multiline);
+  regex::for_each_at_literals(text, {"async", "def", "class"}, kDecl, fn);
 }
 
 }  // namespace keywords_internal

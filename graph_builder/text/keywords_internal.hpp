@@ -78,4 +78,8 @@ void for_each_decorator_route(std::string_view text, const MatchVisitor& fn);
 //   "^(?:pub\s+)?(?:struct|enum|trait|impl(?:\s+\w+\s+for)?)\s+([A-Za-z_]\w*)"
 void for_each_rust_type(std::string_view text, const MatchVisitor& fn);
 
+// The same for the Python declaration pattern (multi-line)
+//   "^(?:async\s+)?def\s+([A-Za-z_]\w*)|^class\s+([A-Za-z_]\w*)"
+void for_each_python_declaration(std::string_view text, const MatchVisitor& fn);
+
 }  // namespace graph_builder::text::keywords_internal

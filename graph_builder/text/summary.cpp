@@ -5,6 +5,7 @@
 
 #include "graph_builder/regex/literals.hpp"
 #include "graph_builder/regex/regex.hpp"
+#include "graph_builder/text/keywords_internal.hpp"
 #include "graph_builder/text/unicode.hpp"
 
 namespace graph_builder::text {
@@ -123,10 +124,8 @@ void offer_first_of_two(NameList& names, const Regex& re, std::string_view conte
 std::vector<std::string> declaration_names(std::string_view content, std::string_view ext) {
   NameList names;
   if (ext == ".py") {
-    // matches: "def create_invoice(" and "class Store:" at a line start
-    static const Regex kDecl(R"re(^(?:async\s+)?def\s+([A-Za-z_]\w*)|^class\s+([A-Za-z_]\w*))re",
-                             Flags::multiline);
-    kDecl.for_each(content, [&](const Match& m) {
+    // Functions and classes at a line start, e.g. "def create_invoice(" and "class Store:".
+    keywords_internal::for_each_python_declaration(content, [&](const Match& m) {
       const std::string_view name = m.group(1).empty() ? m.group(2) : m.group(1);
       // Private names ("_x") are not worth naming in a summary.
       if (!name.empty() && name.front() == '_') return true;

@@ -141,5 +141,16 @@ TEST(DeclarationScans, RustTypesAgreeWithThePattern) {
   EXPECT_GT(with_matches, 10000);
 }
 
+TEST(DeclarationScans, PythonDeclarationsAgreeWithThePattern) {
+  static const Regex kPlain(R"re(^(?:async\s+)?def\s+([A-Za-z_]\w*)|^class\s+([A-Za-z_]\w*))re",
+                            Flags::multiline);
+  const int with_matches = agreeing_texts(
+      kPlain, for_each_python_declaration,
+      {"async", "async ", "def", "def ", "class", "class ", "\ndef load", "\nclass Store",
+       "\nasync def ", "asyncdef ", "de", "clas", "Class ", "_helper"},
+      20261210);
+  EXPECT_GT(with_matches, 10000);
+}
+
 }  // namespace
 }  // namespace graph_builder
