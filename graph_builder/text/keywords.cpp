@@ -8,6 +8,7 @@
 
 #include "graph_builder/regex/literals.hpp"
 #include "graph_builder/regex/regex.hpp"
+#include "graph_builder/regex/runs.hpp"
 #include "graph_builder/text/code_points.hpp"
 #include "graph_builder/text/identifiers.hpp"
 #include "graph_builder/text/keywords_internal.hpp"
@@ -506,11 +507,8 @@ void add_declarations(KeywordList& kw, std::string_view content, std::string_vie
       return kw.size() < kCap;
     });
   } else if (ext == ".rb") {
-    // matches: "  def self.build" (gives build), "class Shop" and "module Billing"
-    static const Regex kDecl(
-        R"re(^\s*(?:def\s+(?:self\.)?([A-Za-z_]\w*)|class\s+([A-Za-z_]\w*)|module\s+([A-Za-z_]\w*)))re",
-        Flags::multiline);
-    kDecl.for_each(content, [&](const Match& m) {
+    // Methods, classes and modules, e.g. "  def self.build" (gives build).
+    keywords_internal::for_each_ruby_declaration(content, [&](const Match& m) {
       kw.add_name(first_present(m, 3));
       return kw.size() < kCap;
     });
@@ -837,6 +835,20 @@ void for_each_python_declaration(std::string_view text, const MatchVisitor& fn) 
       R"re((*NO_START_OPT)\G(?:^(?:async\s+)?def\s+([A-Za-z_]\w*)|^class\s+([A-Za-z_]\w*)))re",
       Flags::multiline);
   regex::for_each_at_literals(text, {"async", "def", "class"}, kDecl, fn);
+}
+
+void for_each_ruby_declaration(std::string_view text, const MatchVisitor& fn) {
+  // matches: "  def self.build" (gives build), "class Shop" and "module Billing"
+  static const Regex kDecl(
+      R"re(^\s*(?:def\s+(?:self\.)?([A-Za-z_]\w*)|class\s+([A-Za-z_]\w*)|module\s+([A-Za-z_]\w*)))re",
+      Flags::multiline);
+  static const Regex kTail(
+      R"re((*NO_START_OPT)\G(?:def\s+(?:self\.)?([A-Za-z_]\w*)|class\s+([A-Za-z_]\w*)|module\s+([A-Za-z_]\w*)))re");
+  static const regex::WordFinder kWords({"def", "class", "module"});
+  // Searched from each keyword instead of from every line start.
+  regex::for_each_from_line_start_found(
+      text, [&](std::size_t from) { return kWords.find(text, from); }, is_space,
+      [&](std::size_t at) { return kTail.search(text, at).has_value(); }, kDecl, fn);
 }
 
 }  // namespace keywords_internal

@@ -82,4 +82,8 @@ void for_each_rust_type(std::string_view text, const MatchVisitor& fn);
 //   "^(?:async\s+)?def\s+([A-Za-z_]\w*)|^class\s+([A-Za-z_]\w*)"
 void for_each_python_declaration(std::string_view text, const MatchVisitor& fn);
 
+// The same for the Ruby declaration pattern (multi-line)
+//   "^\s*(?:def\s+(?:self\.)?([A-Za-z_]\w*)|class\s+([A-Za-z_]\w*)|module\s+([A-Za-z_]\w*))"
+void for_each_ruby_declaration(std::string_view text, const MatchVisitor& fn);
+
 }  // namespace graph_builder::text::keywords_internal

@@ -163,11 +163,8 @@ std::vector<std::string> declaration_names(std::string_view content, std::string
     if (auto m = kClass.search(content)) names.append(m->group(1));
     offer_group(names, kName, content, 1);
   } else if (ext == ".rb") {
-    // matches: "  def self.build" (gives build), "class Shop" and "module Billing"
-    static const Regex kDecl(
-        R"re(^\s*(?:def\s+(?:self\.)?([A-Za-z_]\w*)|class\s+([A-Za-z_]\w*)|module\s+([A-Za-z_]\w*)))re",
-        Flags::multiline);
-    kDecl.for_each(content, [&](const Match& m) {
+    // Methods, classes and modules, e.g. "  def self.build" (gives build).
+    keywords_internal::for_each_ruby_declaration(content, [&](const Match& m) {
       for (int g = 1; g <= 3; ++g) {
         if (!m.group(g).empty()) return names.offer(m.group(g));
       }

@@ -152,5 +152,17 @@ TEST(DeclarationScans, PythonDeclarationsAgreeWithThePattern) {
   EXPECT_GT(with_matches, 10000);
 }
 
+TEST(DeclarationScans, RubyDeclarationsAgreeWithThePattern) {
+  static const Regex kPlain(
+      R"re(^\s*(?:def\s+(?:self\.)?([A-Za-z_]\w*)|class\s+([A-Za-z_]\w*)|module\s+([A-Za-z_]\w*)))re",
+      Flags::multiline);
+  const int with_matches = agreeing_texts(
+      kPlain, for_each_ruby_declaration,
+      {"def", "def ", "def self.", "self.", "self", "class", "class ", "module", "module ",
+       "\n  def build", "\nclass Shop", "\n\t module Billing", "de", "modul", "defclass "},
+      20261211);
+  EXPECT_GT(with_matches, 10000);
+}
+
 }  // namespace
 }  // namespace graph_builder
