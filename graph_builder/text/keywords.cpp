@@ -513,10 +513,8 @@ void add_declarations(KeywordList& kw, std::string_view content, std::string_vie
       return kw.size() < kCap;
     });
   } else if (ext == ".php") {
-    // matches: "function createOrder" and "trait Loggable" anywhere
-    static const Regex kDecl(
-        R"re((?:function\s+([A-Za-z_]\w*)|class\s+([A-Za-z_]\w*)|interface\s+([A-Za-z_]\w*)|trait\s+([A-Za-z_]\w*)))re");
-    kDecl.for_each(content, [&](const Match& m) {
+    // Declarations anywhere, e.g. "function createOrder" and "trait Loggable".
+    keywords_internal::for_each_php_declaration(content, [&](const Match& m) {
       kw.add_name(first_present(m, 4));
       return kw.size() < kCap;
     });
@@ -849,6 +847,13 @@ void for_each_ruby_declaration(std::string_view text, const MatchVisitor& fn) {
   regex::for_each_from_line_start_found(
       text, [&](std::size_t from) { return kWords.find(text, from); }, is_space,
       [&](std::size_t at) { return kTail.search(text, at).has_value(); }, kDecl, fn);
+}
+
+void for_each_php_declaration(std::string_view text, const MatchVisitor& fn) {
+  // matches: "function createOrder" and "trait Loggable" anywhere
+  static const Regex kDecl(
+      R"re((*NO_START_OPT)\G(?:function\s+([A-Za-z_]\w*)|class\s+([A-Za-z_]\w*)|interface\s+([A-Za-z_]\w*)|trait\s+([A-Za-z_]\w*)))re");
+  regex::for_each_at_literals(text, {"function", "class", "interface", "trait"}, kDecl, fn);
 }
 
 }  // namespace keywords_internal

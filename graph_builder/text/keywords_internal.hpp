@@ -86,4 +86,9 @@ void for_each_python_declaration(std::string_view text, const MatchVisitor& fn);
 //   "^\s*(?:def\s+(?:self\.)?([A-Za-z_]\w*)|class\s+([A-Za-z_]\w*)|module\s+([A-Za-z_]\w*))"
 void for_each_ruby_declaration(std::string_view text, const MatchVisitor& fn);
 
+// The same for the PHP declaration pattern
+//   "(?:function\s+([A-Za-z_]\w*)|class\s+([A-Za-z_]\w*)|interface\s+([A-Za-z_]\w*)
+//    |trait\s+([A-Za-z_]\w*))"
+void for_each_php_declaration(std::string_view text, const MatchVisitor& fn);
+
 }  // namespace graph_builder::text::keywords_internal

@@ -164,5 +164,16 @@ TEST(DeclarationScans, RubyDeclarationsAgreeWithThePattern) {
   EXPECT_GT(with_matches, 10000);
 }
 
+TEST(DeclarationScans, PhpDeclarationsAgreeWithThePattern) {
+  static const Regex kPlain(
+      R"re((?:function\s+([A-Za-z_]\w*)|class\s+([A-Za-z_]\w*)|interface\s+([A-Za-z_]\w*)|trait\s+([A-Za-z_]\w*)))re");
+  const int with_matches = agreeing_texts(
+      kPlain, for_each_php_declaration,
+      {"function", "function ", "class", "class ", "interface", "interface ", "trait", "trait ",
+       "functio", "classfunction ", "Trait ", "inter", "face ", "$this", "\\"},
+      20261213);
+  EXPECT_GT(with_matches, 10000);
+}
+
 }  // namespace
 }  // namespace graph_builder
