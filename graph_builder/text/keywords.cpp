@@ -476,10 +476,11 @@ void add_declarations(KeywordList& kw, std::string_view content, std::string_vie
       if (kw.size() >= kCap) return;
     }
   } else if (ext == ".rs") {
-    // matches: "pub(crate) fn parse(" and "fn main("
-    static const Regex kFn(R"re(^(?:pub(?:\s*\([^)]*\))?\s+)?fn\s+([A-Za-z_]\w*))re",
-                           Flags::multiline);
-    add_group1_names(kw, kFn, content);
+    // Functions at a line start, e.g. "pub(crate) fn parse(" and "fn main(".
+    keywords_internal::for_each_rust_function(content, [&](const Match& m) {
+      kw.add_name(m.group(1));
+      return kw.size() < kCap;
+    });
     keywords_internal::for_each_rust_type(content, [&](const Match& m) {
       kw.add_name(m.group(1));
       return kw.size() < kCap;
@@ -854,6 +855,56 @@ void for_each_php_declaration(std::string_view text, const MatchVisitor& fn) {
   static const Regex kDecl(
       R"re((*NO_START_OPT)\G(?:function\s+([A-Za-z_]\w*)|class\s+([A-Za-z_]\w*)|interface\s+([A-Za-z_]\w*)|trait\s+([A-Za-z_]\w*)))re");
   regex::for_each_at_literals(text, {"function", "class", "interface", "trait"}, kDecl, fn);
+}
+
+void for_each_rust_function(std::string_view text, const MatchVisitor& fn) {
+  // matches: "pub(crate) fn parse(" and "fn main(" at a line start
+  static const Regex kFn(
+      R"re((*NO_START_OPT)\G^(?:pub(?:\s*\([^)]*\))?\s+)?fn\s+([A-Za-z_]\w*))re",
+      Flags::multiline);
+  // What must follow the ")" of "pub(...)" for a match.
+  static const Regex kAfterScope(R"re((*NO_START_OPT)\G\s+fn\s+[A-Za-z_])re");
+  // Every match begins with "pub" or "fn" at a line start, and the pattern
+  // runs anchored only there. After "pub" and white space, "(" leaves one
+  // way to match: "[^)]*" up to the first ")" (a shorter run cannot end in
+  // ")"), then "\s+fn\s+" and a name; with that missing, nothing matches
+  // there ("pub\s+fn" would need the white space to end in "f"). That run
+  // may be long, and many such lines may share it, so it is decided here
+  // once per ")" and the pattern runs only where it matches.
+  std::size_t close_from = kNone;  // the first ")" at or after close_from is close
+  std::size_t close = kNone;
+  std::size_t checked_close = kNone;
+  bool checked_ok = false;
+  auto scope_fails = [&](std::size_t pub) {
+    const std::size_t open = skip_spaces(text, pub + 3);
+    if (open >= text.size() || text[open] != '(') return false;
+    if (close_from == kNone || close_from > open + 1 || (close != kNone && close < open + 1)) {
+      close_from = open + 1;
+      close = text.find(')', open + 1);
+    }
+    if (close == kNone) return true;
+    if (checked_close != close) {
+      checked_close = close;
+      checked_ok = kAfterScope.search(text, close + 1).has_value();
+    }
+    return !checked_ok;
+  };
+  std::size_t next_pub = regex::find_literal(text, "pub");
+  std::size_t next_fn = regex::find_literal(text, "fn");
+  while (true) {
+    const std::size_t at = std::min(next_pub, next_fn);
+    if (at == kNone) return;
+    std::size_t resume = at + 1;
+    const bool line_start = at == 0 || text[at - 1] == '\n';
+    if (line_start && !(at == next_pub && scope_fails(at))) {
+      if (std::optional<Match> m = kFn.search(text, at)) {
+        if (!fn(*m)) return;
+        resume = std::max(resume, m->end());
+      }
+    }
+    if (next_pub < resume) next_pub = regex::find_literal(text, "pub", resume);
+    if (next_fn < resume) next_fn = regex::find_literal(text, "fn", resume);
+  }
 }
 
 }  // namespace keywords_internal

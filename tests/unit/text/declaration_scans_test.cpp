@@ -129,6 +129,17 @@ TEST(DeclarationScans, DecoratorRoutesAgreeWithThePattern) {
   EXPECT_GT(with_matches, 6000);
 }
 
+TEST(DeclarationScans, RustFunctionsAgreeWithThePattern) {
+  static const Regex kPlain(R"re(^(?:pub(?:\s*\([^)]*\))?\s+)?fn\s+([A-Za-z_]\w*))re",
+                            Flags::multiline);
+  const int with_matches = agreeing_texts(
+      kPlain, for_each_rust_function,
+      {"pub", "pub ", "pub(crate) ", "pub (super)", "fn", "fn ", "fn main", "\nfn ", "\npub fn ",
+       "pu", "f", "n", "fnx", "pubfn", "async ", "\npub(", "\npub (", "pub(", ")", ") fn ", "\n)\n"},
+      20261208);
+  EXPECT_GT(with_matches, 10000);
+}
+
 TEST(DeclarationScans, RustTypesAgreeWithThePattern) {
   static const Regex kPlain(
       R"re(^(?:pub\s+)?(?:struct|enum|trait|impl(?:\s+\w+\s+for)?)\s+([A-Za-z_]\w*))re",
