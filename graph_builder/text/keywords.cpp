@@ -6,6 +6,7 @@
 #include <initializer_list>
 #include <optional>
 
+#include "graph_builder/check.hpp"
 #include "graph_builder/regex/literals.hpp"
 #include "graph_builder/regex/regex.hpp"
 #include "graph_builder/regex/runs.hpp"
@@ -262,6 +263,69 @@ std::size_t skip_spaces(std::string_view t, std::size_t pos) {
     pos += c.size;
   }
   return pos;
+}
+
+// Every match of a multi-line Rust pattern that begins with
+// "^(?:pub(?:\s*\([^)]*\))?\s+)?fn\s+([A-Za-z_]\w*)", optionally followed by
+// other branches that begin at a line start with "pub" or one of `others`:
+// `anchored` is that pattern led by "\G", run only where "pub" or one of
+// `others` starts a line. After "pub" and white space, "(" leaves one way
+// to match: "[^)]*" up to the first ")" (a shorter run cannot end in ")"),
+// then "\s+fn\s+" and a name; without that nothing matches there (every
+// other way needs a letter after the white space). That run may be long and
+// many such lines may share it, so it is decided here once per ")", and the
+// pattern runs only where it matches.
+void rust_line_matches(std::string_view text, const Regex& anchored,
+                       std::initializer_list<std::string_view> others,
+                       const keywords_internal::MatchVisitor& fn) {
+  // What must follow the ")" of "pub(...)" for a match.
+  static const Regex kAfterScope(R"re((*NO_START_OPT)\G\s+fn\s+[A-Za-z_])re");
+  std::size_t close_from = kNone;  // the first ")" at or after close_from is close
+  std::size_t close = kNone;
+  std::size_t checked_close = kNone;
+  bool checked_ok = false;
+  auto scope_fails = [&](std::size_t pub) {
+    const std::size_t open = skip_spaces(text, pub + 3);
+    if (open >= text.size() || text[open] != '(') return false;
+    if (close_from == kNone || close_from > open + 1 || (close != kNone && close < open + 1)) {
+      close_from = open + 1;
+      close = text.find(')', open + 1);
+    }
+    if (close == kNone) return true;
+    if (checked_close != close) {
+      checked_close = close;
+      checked_ok = kAfterScope.search(text, close + 1).has_value();
+    }
+    return !checked_ok;
+  };
+  constexpr std::size_t kMaxOthers = 4;
+  GB_CHECK(others.size() <= kMaxOthers);
+  std::array<std::string_view, kMaxOthers> words{};
+  std::array<std::size_t, kMaxOthers> next{};
+  next.fill(kNone);
+  std::size_t n = 0;
+  for (std::string_view w : others) {
+    words[n] = w;
+    next[n] = regex::find_literal(text, w);
+    ++n;
+  }
+  std::size_t next_pub = regex::find_literal(text, "pub");
+  while (true) {
+    const std::size_t at = std::min(next_pub, *std::min_element(next.begin(), next.end()));
+    if (at == kNone) return;
+    std::size_t resume = at + 1;
+    const bool line_start = at == 0 || text[at - 1] == '\n';
+    if (line_start && !(at == next_pub && scope_fails(at))) {
+      if (std::optional<Match> m = anchored.search(text, at)) {
+        if (!fn(*m)) return;
+        resume = std::max(resume, m->end());
+      }
+    }
+    if (next_pub < resume) next_pub = regex::find_literal(text, "pub", resume);
+    for (std::size_t i = 0; i < n; ++i) {
+      if (next[i] < resume) next[i] = regex::find_literal(text, words[i], resume);
+    }
+  }
 }
 
 // The length of whichever of `words` begins at `pos`, or 0.
@@ -862,49 +926,15 @@ void for_each_rust_function(std::string_view text, const MatchVisitor& fn) {
   static const Regex kFn(
       R"re((*NO_START_OPT)\G^(?:pub(?:\s*\([^)]*\))?\s+)?fn\s+([A-Za-z_]\w*))re",
       Flags::multiline);
-  // What must follow the ")" of "pub(...)" for a match.
-  static const Regex kAfterScope(R"re((*NO_START_OPT)\G\s+fn\s+[A-Za-z_])re");
-  // Every match begins with "pub" or "fn" at a line start, and the pattern
-  // runs anchored only there. After "pub" and white space, "(" leaves one
-  // way to match: "[^)]*" up to the first ")" (a shorter run cannot end in
-  // ")"), then "\s+fn\s+" and a name; with that missing, nothing matches
-  // there ("pub\s+fn" would need the white space to end in "f"). That run
-  // may be long, and many such lines may share it, so it is decided here
-  // once per ")" and the pattern runs only where it matches.
-  std::size_t close_from = kNone;  // the first ")" at or after close_from is close
-  std::size_t close = kNone;
-  std::size_t checked_close = kNone;
-  bool checked_ok = false;
-  auto scope_fails = [&](std::size_t pub) {
-    const std::size_t open = skip_spaces(text, pub + 3);
-    if (open >= text.size() || text[open] != '(') return false;
-    if (close_from == kNone || close_from > open + 1 || (close != kNone && close < open + 1)) {
-      close_from = open + 1;
-      close = text.find(')', open + 1);
-    }
-    if (close == kNone) return true;
-    if (checked_close != close) {
-      checked_close = close;
-      checked_ok = kAfterScope.search(text, close + 1).has_value();
-    }
-    return !checked_ok;
-  };
-  std::size_t next_pub = regex::find_literal(text, "pub");
-  std::size_t next_fn = regex::find_literal(text, "fn");
-  while (true) {
-    const std::size_t at = std::min(next_pub, next_fn);
-    if (at == kNone) return;
-    std::size_t resume = at + 1;
-    const bool line_start = at == 0 || text[at - 1] == '\n';
-    if (line_start && !(at == next_pub && scope_fails(at))) {
-      if (std::optional<Match> m = kFn.search(text, at)) {
-        if (!fn(*m)) return;
-        resume = std::max(resume, m->end());
-      }
-    }
-    if (next_pub < resume) next_pub = regex::find_literal(text, "pub", resume);
-    if (next_fn < resume) next_fn = regex::find_literal(text, "fn", resume);
-  }
+  rust_line_matches(text, kFn, {"fn"}, fn);
+}
+
+void for_each_rust_declaration(std::string_view text, const MatchVisitor& fn) {
+  // matches: "pub(crate) fn parse" and "pub struct Ledger" at a line start
+  static const Regex kDecl(
+      R"re((*NO_START_OPT)\G(?:^(?:pub(?:\s*\([^)]*\))?\s+)?fn\s+([A-Za-z_]\w*)|^(?:pub\s+)?(?:struct|enum|trait)\s+([A-Za-z_]\w*)))re",
+      Flags::multiline);
+  rust_line_matches(text, kDecl, {"fn", "struct", "enum", "trait"}, fn);
 }
 
 }  // namespace keywords_internal

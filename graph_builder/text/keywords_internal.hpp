@@ -95,4 +95,9 @@ void for_each_php_declaration(std::string_view text, const MatchVisitor& fn);
 //   "^(?:pub(?:\s*\([^)]*\))?\s+)?fn\s+([A-Za-z_]\w*)"
 void for_each_rust_function(std::string_view text, const MatchVisitor& fn);
 
+// The same for the Rust declaration pattern of summaries (multi-line)
+//   "^(?:pub(?:\s*\([^)]*\))?\s+)?fn\s+([A-Za-z_]\w*)|^(?:pub\s+)?(?:struct|enum|trait)
+//    \s+([A-Za-z_]\w*)"
+void for_each_rust_declaration(std::string_view text, const MatchVisitor& fn);
+
 }  // namespace graph_builder::text::keywords_internal

@@ -114,13 +114,6 @@ void offer_group_at(NameList& names, std::initializer_list<std::string_view> wor
                               [&](const Match& m) { return names.offer(m.group(1)); });
 }
 
-// Offers group 1 when non-empty, else group 2, of every match of `re`.
-void offer_first_of_two(NameList& names, const Regex& re, std::string_view content) {
-  re.for_each(content, [&](const Match& m) {
-    return names.offer(m.group(1).empty() ? m.group(2) : m.group(1));
-  });
-}
-
 std::vector<std::string> declaration_names(std::string_view content, std::string_view ext) {
   NameList names;
   if (ext == ".py") {
@@ -142,11 +135,10 @@ std::vector<std::string> declaration_names(std::string_view content, std::string
                                                                         : m.group(1));
                                 });
   } else if (ext == ".rs") {
-    // matches: "pub(crate) fn parse" and "pub struct Ledger"
-    static const Regex kDecl(
-        R"re(^(?:pub(?:\s*\([^)]*\))?\s+)?fn\s+([A-Za-z_]\w*)|^(?:pub\s+)?(?:struct|enum|trait)\s+([A-Za-z_]\w*))re",
-        Flags::multiline);
-    offer_first_of_two(names, kDecl, content);
+    // Functions and types at a line start, e.g. "pub(crate) fn parse" and "pub struct Ledger".
+    keywords_internal::for_each_rust_declaration(content, [&](const Match& m) {
+      return names.offer(m.group(1).empty() ? m.group(2) : m.group(1));
+    });
   } else if (ext == ".java" || ext == ".kt") {
     // matches: "class Bar", "fun audit" anywhere, comments included
     static const Regex kDecl(R"re(\G(?:class|interface|enum|fun|record)\s+([A-Za-z_]\w*))re");

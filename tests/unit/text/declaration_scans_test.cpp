@@ -40,7 +40,8 @@ Found found(const Match& m) {
   f.spans[0] = {m.start(), m.end()};
   for (int g = 1; g <= kGroups; ++g) {
     if (m.has(g)) {
-      f.spans[static_cast<std::size_t>(g)] = {m.group_start(g), m.group_start(g) + m.group(g).size()};
+      const std::size_t begin = m.group_start(g);
+      f.spans[static_cast<std::size_t>(g)] = {begin, begin + m.group(g).size()};
     }
   }
   return f;
@@ -121,7 +122,8 @@ TEST(DeclarationScans, DecoratorRoutesAgreeWithThePattern) {
   // caseless "k" (not in them either); upper-case verbs match.
   const int with_matches = agreeing_texts(
       kPlain, for_each_decorator_route,
-      {"@", "@", "@router", "@app.", "router", "app", ".get(", ".GET(", ".Post (", ".put", ".delete",
+      {"@", "@", "@router", "@app.", "router", "app", ".get(", ".GET(", ".Post (", ".put",
+       ".delete",
        "@router.get('/a')", "@APP.PATCH( \"", "@bp.delete(", "@r.put\t(", "/b\"", "/c'",
        ".patch(", ".pAtch", "get", "post(", "('/items'", "(\"/a\"", "'", "\"", "/x", "{id}",
        "\xC5\xBF", "\xE2\x84\xAA", "@\xC3\xA9."},
@@ -135,7 +137,8 @@ TEST(DeclarationScans, RustFunctionsAgreeWithThePattern) {
   const int with_matches = agreeing_texts(
       kPlain, for_each_rust_function,
       {"pub", "pub ", "pub(crate) ", "pub (super)", "fn", "fn ", "fn main", "\nfn ", "\npub fn ",
-       "pu", "f", "n", "fnx", "pubfn", "async ", "\npub(", "\npub (", "pub(", ")", ") fn ", "\n)\n"},
+       "pu", "f", "n", "fnx", "pubfn", "async ", "\npub(", "\npub (", "pub(", ")", ") fn ",
+       "\n)\n"},
       20261208);
   EXPECT_GT(with_matches, 10000);
 }
@@ -172,6 +175,19 @@ TEST(DeclarationScans, RubyDeclarationsAgreeWithThePattern) {
       {"def", "def ", "def self.", "self.", "self", "class", "class ", "module", "module ",
        "\n  def build", "\nclass Shop", "\n\t module Billing", "de", "modul", "defclass "},
       20261211);
+  EXPECT_GT(with_matches, 10000);
+}
+
+TEST(DeclarationScans, RustDeclarationsAgreeWithThePattern) {
+  static const Regex kPlain(
+      R"re(^(?:pub(?:\s*\([^)]*\))?\s+)?fn\s+([A-Za-z_]\w*)|^(?:pub\s+)?(?:struct|enum|trait)\s+([A-Za-z_]\w*))re",
+      Flags::multiline);
+  const int with_matches = agreeing_texts(
+      kPlain, for_each_rust_declaration,
+      {"pub", "pub ", "pub(crate) ", "pub (super)", "fn", "fn ", "\nfn main", "\npub fn ",
+       "struct", "struct ", "enum ", "trait ", "\npub struct ", "impl ", "pu", "fnx", "pubfn",
+       "\npub(", "pub (", ")", ") fn ", ")\n"},
+      20261212);
   EXPECT_GT(with_matches, 10000);
 }
 
