@@ -762,6 +762,41 @@ std::vector<ScanMatch> java_type_matches(std::string_view text) {
   return out;
 }
 
+}  // namespace keywords_internal
+
+namespace {
+
+// The Java-family method match that ends at the "(" at `q`, when
+// `method_search_start` gave `start` inside an ASCII stretch and the common
+// shape decides it without the pattern, else nothing (the pattern decides).
+// The match can only end at `q`, and NAME is the word before the white space
+// in front of "(" (see `method_search_start`), so what is left is where it
+// starts. TYPE ends where the white space before NAME begins, inside the run
+// of type characters before it; when that run begins with a word character
+// that starts none of class, if, for, while and return, and the backward
+// read of modifiers and white space stopped before it (start < run), RUN is
+// [start, run) and TYPE the whole run: the match starts at `start`, the
+// first offset the pattern tries.
+std::optional<ScanMatch> plain_method_match(std::string_view t, std::size_t floor,
+                                            std::size_t start, std::size_t q) {
+  std::size_t e = q;
+  while (e > floor && is_ascii_space(byte_at(t, e - 1))) --e;
+  std::size_t b = e;
+  while (b > floor && is_ascii_word(byte_at(t, b - 1))) --b;
+  std::size_t run = b - 1;
+  while (run > floor && is_ascii_space(byte_at(t, run - 1))) --run;
+  while (run > floor && is_type_char(byte_at(t, run - 1))) --run;
+  if (start >= run || !is_ascii_word(byte_at(t, run))) return std::nullopt;
+  for (std::string_view w : {"class", "if", "for", "while", "return"}) {
+    if (t.substr(run, w.size()) == w) return std::nullopt;
+  }
+  return ScanMatch{{start, q + 1}, {b, e}, {}};
+}
+
+}  // namespace
+
+namespace keywords_internal {
+
 std::vector<ScanMatch> java_method_matches(std::string_view text) {
   // matches: "    public List<Entry> entriesFor("
   static const Regex kMethod(
@@ -780,14 +815,20 @@ std::vector<ScanMatch> java_method_matches(std::string_view text) {
     if (q == kNone) break;
     const std::size_t floor = std::max(window, pos);
     std::size_t start = method_search_start(text, floor, q);
+    const bool ascii = start != kWholeStretch;
     if (start == kWholeStretch) {
       start = q;
       while (start > floor && method_char(byte_at(text, start - 1))) --start;
     }
     if (start != kNone) {
-      if (std::optional<Match> m = kMethod.search(text.substr(0, q + 1), start)) {
-        out.push_back({{m->start(), m->end()}, group_span(*m, 1), {}});
-        pos = m->end();
+      std::optional<ScanMatch> m;
+      if (ascii) m = plain_method_match(text, floor, start, q);
+      if (m) {
+        out.push_back(*m);
+        pos = m->whole.end;
+      } else if (std::optional<Match> r = kMethod.search(text.substr(0, q + 1), start)) {
+        out.push_back({{r->start(), r->end()}, group_span(*r, 1), {}});
+        pos = r->end();
       }
     }
     window = q + 1;
