@@ -12,6 +12,7 @@
 #include "graph_builder/regex/runs.hpp"
 #include "graph_builder/symbols/extractors.hpp"
 #include "graph_builder/symbols/recorder.hpp"
+#include "graph_builder/text/code_points.hpp"
 #include "graph_builder/text/unicode.hpp"
 
 namespace graph_builder::symbols {
@@ -125,6 +126,63 @@ bool may_begin_indented_method(std::string_view t, std::size_t at) {
   return byte(i) >= 0x80 || byte(i) == '(';
 }
 
+// Whether "<[^;{]*?>" and the rest of the indented-method pattern after it,
+//   "(?:\[\])?\s+([a-z]\w*)\s*\(",
+// can match from the "<" at `open`: only when a ">" after it, before the next
+// ";" or "{", is followed by that rest. The lazy run reads up to such a ">",
+// or else to the ";" or "{" (or the end), and many lines may share one such
+// stretch: a text of "  Foo<x y(" lines would cost the rest of the text per
+// line. Here what follows each ">" is tested once and each stop found once,
+// for calls at increasing offsets.
+class TypeArgumentCheck {
+ public:
+  explicit TypeArgumentCheck(std::string_view t) : t_(t) {}
+
+  bool may_match(std::size_t open) { return good_close(open + 1) < stop(open + 1); }
+
+ private:
+  static constexpr std::size_t kNone = std::string_view::npos;
+
+  // The first ";" or "{" at or after `from`, or the end.
+  std::size_t stop(std::size_t from) {
+    if (stop_from_ == kNone || from < stop_from_ || from > stop_) {
+      stop_from_ = from;
+      stop_ = std::min(regex::find_either(t_, ';', '{', from), t_.size());
+    }
+    return stop_;
+  }
+  // The first ">" at or after `from` that the rest of the pattern follows,
+  // or the end.
+  std::size_t good_close(std::size_t from) {
+    static const regex::Regex kRest(R"((*NO_START_OPT)\G(?:\[\])?\s+[a-z]\w*\s*\()");
+    if (good_from_ == kNone || from < good_from_ || from > good_) {
+      good_from_ = from;
+      std::size_t q = t_.find('>', from);
+      while (q != kNone && !kRest.search(t_, q + 1).has_value()) q = t_.find('>', q + 1);
+      good_ = q == kNone ? t_.size() : q;
+    }
+    return good_;
+  }
+
+  std::string_view t_;
+  std::size_t stop_from_ = kNone;
+  std::size_t stop_ = 0;
+  std::size_t good_from_ = kNone;
+  std::size_t good_ = 0;
+};
+
+// End of the type word "[A-Za-z]\w*" that begins at `at` (its first
+// character already known to be a letter).
+std::size_t type_word_end(std::string_view t, std::size_t at) {
+  std::size_t i = at;
+  while (i < t.size()) {
+    const text::CodePoint c = text::classify(t, i);
+    if (!c.word) break;
+    i += c.size;
+  }
+  return i;
+}
+
 }  // namespace
 
 std::vector<Symbol> extract_symbols_java(std::string_view content, std::string_view file_path) {
@@ -183,14 +241,20 @@ std::vector<Symbol> extract_symbols_java(std::string_view content, std::string_v
     return true;
   });
   // The leading runs are those of "^\s+" (multi-line).
+  TypeArgumentCheck type_arguments(upto_paren);
   regex::for_each_by_found_runs(
       upto_paren,
       [&](std::size_t pos) {
         return regex::find_line_start_space_run(upto_paren, pos, text::is_space);
       },
       [&](std::size_t at) {
-        return may_begin_indented_method(upto_paren, at) &&
-               kIndentTail.search(upto_paren, at).has_value();
+        if (!may_begin_indented_method(upto_paren, at)) return false;
+        const std::size_t word_end = type_word_end(upto_paren, at);
+        if (word_end < upto_paren.size() && upto_paren[word_end] == '<' &&
+            !type_arguments.may_match(word_end)) {
+          return false;
+        }
+        return kIndentTail.search(upto_paren, at).has_value();
       },
       kIndentedMethod, [&](const regex::Match& m) {
         rec.add_sym(m.group(2), line_of(m), "use_case", "high", true, window);

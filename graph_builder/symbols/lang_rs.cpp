@@ -34,6 +34,20 @@ void for_each_type(std::string_view t, const std::vector<std::size_t>& lines,
   for_each_at_letter_lines(t, lines, kFirst, kType, fn);
 }
 
+void for_each_pub_function(std::string_view t, const std::vector<std::size_t>& lines,
+                           const std::function<bool(const regex::Match&)>& fn) {
+  // matches: "pub fn open(", "pub(crate) fn load(" and "pub async fn serve(" at a
+  // line start
+  static const regex::Regex kPubFn(
+      R"((*NO_START_OPT)\G^pub(?:\s*\([^)]*\))?\s+(?:async\s+)?fn\s+([A-Za-z_]\w*))",
+      regex::Flags::multiline);
+  static const regex::Regex kScopeOpen(R"((*NO_START_OPT)\Gpub\s*\()");
+  static const regex::Regex kAfterScope(R"((*NO_START_OPT)\G\s+(?:async\s+)?fn\s+[A-Za-z_])");
+  static constexpr std::array<std::string_view, 1> kFirst{"pub"};
+  ClosingParen paren(t, kScopeOpen, kAfterScope);
+  for_each_at_letter_lines(t, lines, kFirst, kPubFn, paren, fn);
+}
+
 }  // namespace rs_internal
 
 std::vector<Symbol> extract_symbols_rs(std::string_view content, std::string_view file_path) {
@@ -42,12 +56,7 @@ std::vector<Symbol> extract_symbols_rs(std::string_view content, std::string_vie
   auto window = [&rec](const auto&, std::int64_t line_no) {
     return rec.window_end(line_no, kWindow);
   };
-  // matches: "pub fn open(", "pub(crate) fn load(" and "pub async fn serve(" at a line
-  // start. A plain search: "\([^)]*\)" may read far past its line, so running it
-  // from many line starts could cost more than one search does.
-  static const regex::Regex kPubFn(R"(^pub(?:\s*\([^)]*\))?\s+(?:async\s+)?fn\s+([A-Za-z_]\w*))",
-                                   regex::Flags::multiline);
-  kPubFn.for_each(content, [&](const regex::Match& m) {
+  rs_internal::for_each_pub_function(content, lines, [&](const regex::Match& m) {
     rec.add_sym(m.group(1), rec.line_of(m.start()), "use_case", "high", true, window);
     return true;
   });

@@ -90,6 +90,20 @@ void for_each_declaration(std::string_view t, const std::vector<std::size_t>& li
   for_each_at_letter_lines(t, lines, row.first_words, row.pattern, fn);
 }
 
+void for_each_const_function(std::string_view t, const std::vector<std::size_t>& lines,
+                             const std::function<bool(const Match&)>& fn) {
+  // matches: "export const fetchUser = async (id) =>" and "export let f = x =>"
+  static const Regex kConstFunction(
+      R"((*NO_START_OPT)\G^export\s+(?:const|let)\s+([A-Za-z_]\w*)\s*=\s*(?:async\s+)?(?:function|\([^)]*\)\s*=>|\w+\s*=>))",
+      Flags::multiline);
+  static const Regex kParameters(
+      R"((*NO_START_OPT)\Gexport\s+(?:const|let)\s+[A-Za-z_]\w*\s*=\s*(?:async\s+)?\()");
+  static const Regex kArrow(R"((*NO_START_OPT)\G\s*=>)");
+  static constexpr std::array<std::string_view, 1> kFirst{"export"};
+  ClosingParen paren(t, kParameters, kArrow);
+  for_each_at_letter_lines(t, lines, kFirst, kConstFunction, paren, fn);
+}
+
 }  // namespace ts_internal
 
 std::vector<Symbol> extract_symbols_ts(std::string_view content, std::string_view file_path) {
@@ -119,13 +133,7 @@ std::vector<Symbol> extract_symbols_ts(std::string_view content, std::string_vie
     }
     return true;
   });
-  // matches: "export const fetchUser = async (id) =>" and "export let f = x =>".
-  // A plain search: "\([^)]*\)" may read far past its line, so running it
-  // from many line starts could cost more than one search does.
-  static const Regex kConstFunction(
-      R"(^export\s+(?:const|let)\s+([A-Za-z_]\w*)\s*=\s*(?:async\s+)?(?:function|\([^)]*\)\s*=>|\w+\s*=>))",
-      Flags::multiline);
-  kConstFunction.for_each(content, [&](const Match& m) {
+  ts_internal::for_each_const_function(content, lines, [&](const Match& m) {
     const TsClassification c = _classify_ts(m.group(1), true);
     add_sym(m.group(1), m.start(), c.symbol_type, c.confidence, true);
     return true;

@@ -22,4 +22,10 @@ enum class Declaration { route, function, type, class_type, schema };
 void for_each_declaration(std::string_view t, const std::vector<std::size_t>& lines,
                           Declaration d, const std::function<bool(const regex::Match&)>& fn);
 
+// The same for the exported arrow or function constant pattern
+//   "^export\s+(?:const|let)\s+([A-Za-z_]\w*)\s*=\s*(?:async\s+)?
+//    (?:function|\([^)]*\)\s*=>|\w+\s*=>)"  (multi-line)
+void for_each_const_function(std::string_view t, const std::vector<std::size_t>& lines,
+                             const std::function<bool(const regex::Match&)>& fn);
+
 }  // namespace graph_builder::symbols::ts_internal

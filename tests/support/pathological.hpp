@@ -49,6 +49,13 @@ inline std::vector<std::pair<std::string, std::string>> pathological_inputs() {
   v.emplace_back("route_receiver_no_quote", repeat_to("xp.get(/", kSize));
   v.emplace_back("public_lines", repeat_to("public\n", kSize));
   v.emplace_back("modifier_lines", repeat_to("private data\n", kSize));
+  // Openings whose closing ")" or ">" never comes: read to the end of the
+  // text from every line, these were quadratic.
+  v.emplace_back("type_argument_lines", repeat_to("  Foo<x y(\n", kSize));
+  v.emplace_back("pub_scope_lines", repeat_to("pub(fn x\n", kSize));
+  v.emplace_back("pub_scope_space_lines", repeat_to("pub (async fn x\n", kSize));
+  v.emplace_back("arrow_parameter_lines", repeat_to("export const a = (=>\n", kSize));
+  v.emplace_back("unreal_macro_lines", repeat_to("UCLASS(\nclass X\n", kSize));
   std::string mixed;
   unsigned x = 12345;
   const std::string alphabet = " \n\t(){};:<>*&_-/.\"'@#abcXYZ019\xC3\xA9";

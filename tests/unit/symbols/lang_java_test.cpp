@@ -267,7 +267,10 @@ TEST(LangJava, SameSymbolsAsThePlainPatterns) {
       "\npublic class A", " class B", "\n  data class D", "\n\tsealed\u00a0class E",
       "\n    void run(", "\n  int size(", "\n    fun add(", "\n  List<String> get(",
       "\n    else if (", "\n  Map<K, V> totals(", " public static void main(",
-      "\n\u3000String[] names(", "\n  private int count(", "\n  static long n("};
+      "\n\u3000String[] names(", "\n  private int count(", "\n  static long n(",
+      // Type arguments whose ">" comes lines later, or never, or is followed
+      // by what a method needs only after spaces.
+      "\n  Map<", "\n  List<x", "> x (", ">[] y(", "> z\u00a0(", ">>", " (\n"};
   std::mt19937 rng(1208);
   std::uniform_int_distribution<std::size_t> count(0, 40);
   std::uniform_int_distribution<std::size_t> pick(0, std::size(kPieces) - 1);

@@ -160,5 +160,39 @@ TEST(LangRs, TypeSearchAgreesWithThePlainPatternOnRandomInputs) {
   EXPECT_GT(with_matches, 20000);
 }
 
+// The public-function search, which looks for the ")" of "pub(" once per
+// ")", against the plain pattern: scopes closed on the same line, lines
+// below or never, several "pub(" lines sharing one ")", and what follows the
+// ")" right or wrong.
+TEST(LangRs, PublicFunctionSearchAgreesWithThePlainPatternOnRandomInputs) {
+  static const regex::Regex kPlainPubFn(
+      R"(^pub(?:\s*\([^)]*\))?\s+(?:async\s+)?fn\s+([A-Za-z_]\w*))", regex::Flags::multiline);
+  const std::vector<std::string> pieces = {
+      "pub", "pub", "pub ", "pub(", "pub (", "pub\n(", "(", "(", ")", ")", "crate", "in a::b",
+      " ", " ", "\n", "\n", "\t", "\xC2\xA0", "\xE3\x80\x80", "fn", "fn ", " fn ", "async ",
+      "async", "open", "_x", "\xC3\xA9", "1", ";", "{", "Pub", "pubfn", ") fn a", ")\nfn b"};
+  std::mt19937 rng(4096);
+  std::uniform_int_distribution<std::size_t> pick(0, pieces.size() - 1);
+  std::uniform_int_distribution<int> length(0, 24);
+  int with_matches = 0;
+  for (int iter = 0; iter < 100000; ++iter) {
+    std::string t;
+    for (int n = length(rng); n > 0; --n) t += pieces[pick(rng)];
+    std::vector<Offsets> expected;
+    kPlainPubFn.for_each(t, [&](const regex::Match& m) {
+      expected.push_back(offsets_of(m));
+      return true;
+    });
+    std::vector<Offsets> got;
+    rs_internal::for_each_pub_function(t, letter_lines(t), [&](const regex::Match& m) {
+      got.push_back(offsets_of(m));
+      return true;
+    });
+    if (!expected.empty()) ++with_matches;
+    ASSERT_EQ(got, expected) << "input: \"" << escaped(t) << "\"";
+  }
+  EXPECT_GT(with_matches, 3000);
+}
+
 }  // namespace
 }  // namespace graph_builder::symbols

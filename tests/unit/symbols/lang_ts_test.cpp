@@ -394,5 +394,39 @@ TEST(LangTs, DeclarationSearchStopsWhenTheCallerSaysSo) {
   EXPECT_EQ(names, (std::vector<std::string>{"a", "b"}));
 }
 
+// The exported-constant search, which looks for the ")" of an arrow
+// function's parameters once per ")", against the plain pattern.
+TEST(LangTs, ConstFunctionSearchAgreesWithThePlainPatternOnRandomInputs) {
+  static const regex::Regex kPlain(
+      R"(^export\s+(?:const|let)\s+([A-Za-z_]\w*)\s*=\s*(?:async\s+)?(?:function|\([^)]*\)\s*=>|\w+\s*=>))",
+      regex::Flags::multiline);
+  const std::vector<std::string> pieces = {
+      "export ", "export ", "export", "const ", "let ", "var ", "f", "fetchUser", "_a", "1",
+      "\xC3\xA9", " = ", "=", " ", " ", "\n", "\n", "\t", "\xC2\xA0", "\xE3\x80\x80", "async ",
+      "async", "(", "(", ")", ")", "(id)", "=>", " =>", "function", "x =>", "{", ";", "\nexport const a = (",
+      "\nexport let b = async ("};
+  std::mt19937 rng(2048);
+  std::uniform_int_distribution<std::size_t> pick(0, pieces.size() - 1);
+  std::uniform_int_distribution<int> length(0, 24);
+  int with_matches = 0;
+  for (int iter = 0; iter < 100000; ++iter) {
+    std::string t;
+    for (int n = length(rng); n > 0; --n) t += pieces[pick(rng)];
+    std::vector<Offsets> expected;
+    kPlain.for_each(t, [&](const regex::Match& m) {
+      expected.push_back(offsets_of(m));
+      return true;
+    });
+    std::vector<Offsets> got;
+    ts_internal::for_each_const_function(t, letter_lines(t), [&](const regex::Match& m) {
+      got.push_back(offsets_of(m));
+      return true;
+    });
+    if (!expected.empty()) ++with_matches;
+    ASSERT_EQ(got, expected) << "input: \"" << escaped(t) << "\"";
+  }
+  EXPECT_GT(with_matches, 1000);
+}
+
 }  // namespace
 }  // namespace graph_builder::symbols
