@@ -526,8 +526,10 @@ void add_declarations(KeywordList& kw, std::string_view content, std::string_vie
     add_py_declarations(kw, content);
   } else if (ext == ".go") {
     // matches: "func Handle(" and "func (s *Server) Start(" (exported names only)
-    static const Regex kFunc(R"re(^func\s+(?:\([^)]+\)\s+)?([A-Z]\w*))re", Flags::multiline);
-    add_group1_names(kw, kFunc, content);
+    keywords_internal::for_each_go_function(content, [&](const Match& m) {
+      kw.add_name(m.group(1));
+      return kw.size() < kCap;
+    });
   } else if (ext == ".swift") {
     // matches: "public final class Store" and "extension Store" at a line start
     for (const ScanMatch& m : keywords_internal::swift_type_matches(content)) {
@@ -968,6 +970,50 @@ void for_each_rust_function(std::string_view text, const MatchVisitor& fn) {
       R"re((*NO_START_OPT)\G^(?:pub(?:\s*\([^)]*\))?\s+)?fn\s+([A-Za-z_]\w*))re",
       Flags::multiline);
   rust_line_matches(text, kFn, {"fn"}, fn);
+}
+
+void for_each_go_function(std::string_view text, const MatchVisitor& fn) {
+  // matches: "func Handle(" and "func (s *Server) Start(" at a line start
+  static const Regex kFunc(R"re((*NO_START_OPT)\G^func\s+(?:\([^)]+\)\s+)?([A-Z]\w*))re",
+                           Flags::multiline);
+  // A receiver "([^)]+)" reads up to the first ")" after its "(", past any
+  // number of lines: where "func" and white space are followed by "(", only
+  // the receiver way can match, and only if that ")" is not the very next
+  // character and is followed by white space and an upper-case letter. That
+  // is decided once per ")", so lines of "func (" without a ")" are read once.
+  static const Regex kReceiverOpen(R"re((*NO_START_OPT)\Gfunc\s+\()re");
+  static const Regex kAfterReceiver(R"re((*NO_START_OPT)\G\s+[A-Z])re");
+  std::size_t close_from = kNone;
+  std::size_t close = kNone;
+  std::size_t checked = kNone;
+  bool checked_ok = false;
+  auto may_match = [&](std::size_t at) {
+    const std::optional<Match> open = kReceiverOpen.search(text, at);
+    if (!open) return true;
+    const std::size_t from = open->end();
+    if (close_from == kNone || from < close_from || (close != kNone && from > close)) {
+      close_from = from;
+      close = text.find(')', from);
+    }
+    if (close == kNone || close == from) return false;
+    if (checked != close) {
+      checked = close;
+      checked_ok = kAfterReceiver.search(text, close + 1).has_value();
+    }
+    return checked_ok;
+  };
+  std::size_t from = 0;
+  while (true) {
+    const std::size_t at = regex::find_literal(text, "func", from);
+    if (at == kNone) return;
+    from = at + 1;
+    if (at != 0 && text[at - 1] != '\n') continue;
+    if (!may_match(at)) continue;
+    if (std::optional<Match> m = kFunc.search(text, at)) {
+      if (!fn(*m)) return;
+      from = std::max(from, m->end());
+    }
+  }
 }
 
 void for_each_rust_declaration(std::string_view text, const MatchVisitor& fn) {

@@ -91,6 +91,10 @@ void for_each_ruby_declaration(std::string_view text, const MatchVisitor& fn);
 //    |trait\s+([A-Za-z_]\w*))"
 void for_each_php_declaration(std::string_view text, const MatchVisitor& fn);
 
+// The same for the Go exported function pattern (multi-line)
+//   "^func\s+(?:\([^)]+\)\s+)?([A-Z]\w*)"
+void for_each_go_function(std::string_view text, const MatchVisitor& fn);
+
 // The same for the Rust function pattern (multi-line)
 //   "^(?:pub(?:\s*\([^)]*\))?\s+)?fn\s+([A-Za-z_]\w*)"
 void for_each_rust_function(std::string_view text, const MatchVisitor& fn);

@@ -56,6 +56,7 @@ inline std::vector<std::pair<std::string, std::string>> pathological_inputs() {
   v.emplace_back("pub_scope_space_lines", repeat_to("pub (async fn x\n", kSize));
   v.emplace_back("arrow_parameter_lines", repeat_to("export const a = (=>\n", kSize));
   v.emplace_back("unreal_macro_lines", repeat_to("UCLASS(\nclass X\n", kSize));
+  v.emplace_back("receiver_lines", repeat_to("func (\n", kSize));
   std::string mixed;
   unsigned x = 12345;
   const std::string alphabet = " \n\t(){};:<>*&_-/.\"'@#abcXYZ019\xC3\xA9";

@@ -143,6 +143,16 @@ TEST(DeclarationScans, RustFunctionsAgreeWithThePattern) {
   EXPECT_GT(with_matches, 10000);
 }
 
+TEST(DeclarationScans, GoFunctionsAgreeWithThePattern) {
+  static const Regex kPlain(R"re(^func\s+(?:\([^)]+\)\s+)?([A-Z]\w*))re", Flags::multiline);
+  const int with_matches = agreeing_texts(
+      kPlain, for_each_go_function,
+      {"func", "func ", "func (", "\nfunc ", "\nfunc (", "func(", "fun", "Handle", "Start", "s *S",
+       "()", ") ", ")\n", ") Run", ") run", "(s S) Get", "\nfunc Do", "\nfunc (r R) Go", "A", "b"},
+      20261209);
+  EXPECT_GT(with_matches, 6000);
+}
+
 TEST(DeclarationScans, RustTypesAgreeWithThePattern) {
   static const Regex kPlain(
       R"re(^(?:pub\s+)?(?:struct|enum|trait|impl(?:\s+\w+\s+for)?)\s+([A-Za-z_]\w*))re",
