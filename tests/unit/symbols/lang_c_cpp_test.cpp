@@ -15,6 +15,7 @@
 #include <string>
 #include <vector>
 #include "support/symbol_rows.hpp"
+#include "support/match_offsets.hpp"
 
 namespace graph_builder::symbols {
 namespace {
@@ -139,19 +140,6 @@ std::vector<std::array<std::size_t, 4>> unreal_pattern_matches(std::string_view 
   return matches_of(kUnrealFunction, t);
 }
 
-std::string escaped(std::string_view s) {
-  std::string out;
-  for (char c : s) {
-    if (c == '\n') {
-      out += "\\n";
-    } else if (c == '\t') {
-      out += "\\t";
-    } else {
-      out += c;
-    }
-  }
-  return out;
-}
 
 TEST(LangCCpp, FunctionScanAgreesWithThePatternOnRandomInputs) {
   // Pieces that decide the pattern's outcome: names, digits, every member of
@@ -183,7 +171,7 @@ TEST(LangCCpp, FunctionScanAgreesWithThePatternOnRandomInputs) {
     const auto expected = pattern_matches(t);
     const auto got = c_cpp_internal::function_definition_matches(t);
     if (!expected.empty()) ++with_matches;
-    ASSERT_EQ(got, expected) << "input: \"" << escaped(t) << "\"";
+    ASSERT_EQ(got, expected) << "input: \"" << testing::escaped_lines(t) << "\"";
   }
   // The generator must produce matches often enough to mean something.
   EXPECT_GT(with_matches, 1000);
@@ -219,7 +207,7 @@ TEST(LangCCpp, FunctionScanAgreesWithThePatternOnNearMissDefinitions) {
     const auto expected = pattern_matches(t);
     if (!expected.empty()) ++with_matches;
     ASSERT_EQ(c_cpp_internal::function_definition_matches(t), expected)
-        << "input: \"" << escaped(t) << "\"";
+        << "input: \"" << testing::escaped_lines(t) << "\"";
   }
   EXPECT_GT(with_matches, 20000);
 }
@@ -248,7 +236,7 @@ TEST(LangCCpp, FunctionScanAgreesWithThePatternOnLongRunsAndEveryAsciiByte) {
     const auto expected = pattern_matches(t);
     if (!expected.empty()) ++with_matches;
     ASSERT_EQ(c_cpp_internal::function_definition_matches(t), expected)
-        << "input: \"" << escaped(t) << "\"";
+        << "input: \"" << testing::escaped_lines(t) << "\"";
   }
   EXPECT_GT(with_matches, 5000);
 }
@@ -272,7 +260,7 @@ TEST(LangCCpp, UnrealFunctionScanAgreesWithThePatternOnRandomInputs) {
     const auto expected = unreal_pattern_matches(t);
     if (!expected.empty()) ++with_matches;
     ASSERT_EQ(c_cpp_internal::unreal_function_matches(t), expected)
-        << "input: \"" << escaped(t) << "\"";
+        << "input: \"" << testing::escaped_lines(t) << "\"";
   }
   EXPECT_GT(with_matches, 500);
 }
@@ -309,7 +297,7 @@ TEST(LangCCpp, UnrealFunctionScanAgreesWithThePatternOnNearMissDeclarations) {
     const auto expected = unreal_pattern_matches(t);
     if (!expected.empty()) ++with_matches;
     ASSERT_EQ(c_cpp_internal::unreal_function_matches(t), expected)
-        << "input: \"" << escaped(t) << "\"";
+        << "input: \"" << testing::escaped_lines(t) << "\"";
   }
   EXPECT_GT(with_matches, 5000);
 }
@@ -355,7 +343,7 @@ TEST(LangCCpp, TypeScanAgreesWithThePlainPatternOnRandomInputs) {
       return true;
     });
     if (!expected.empty()) ++with_matches;
-    ASSERT_EQ(c_cpp_internal::type_matches(t), expected) << "input: \"" << escaped(t) << "\"";
+    ASSERT_EQ(c_cpp_internal::type_matches(t), expected) << "input: \"" << testing::escaped_lines(t) << "\"";
   }
   EXPECT_GT(with_matches, 50000);
 }
@@ -399,9 +387,9 @@ TEST(LangCCpp, UnrealTypeScansAgreeWithThePlainPatternsOnRandomInputs) {
     if (!plain_enum.empty()) ++enum_matches;
     const std::vector<std::size_t> u_lines = c_cpp_internal::lines_starting_with(t, 'U');
     ASSERT_EQ(c_cpp_internal::unreal_type_matches(t, u_lines), plain_type)
-        << "input: \"" << escaped(t) << "\"";
+        << "input: \"" << testing::escaped_lines(t) << "\"";
     ASSERT_EQ(c_cpp_internal::unreal_enum_matches(t, u_lines), plain_enum)
-        << "input: \"" << escaped(t) << "\"";
+        << "input: \"" << testing::escaped_lines(t) << "\"";
   }
   EXPECT_GT(type_matches, 4000);
   EXPECT_GT(enum_matches, 3000);

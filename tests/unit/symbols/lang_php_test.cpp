@@ -14,6 +14,7 @@
 #include <string>
 #include <vector>
 #include "support/symbol_rows.hpp"
+#include "support/match_offsets.hpp"
 
 namespace graph_builder::symbols {
 namespace {
@@ -154,19 +155,6 @@ std::vector<std::array<std::size_t, 4>> plain_function_matches(std::string_view 
   return out;
 }
 
-std::string escaped(std::string_view s) {
-  std::string out;
-  for (char c : s) {
-    if (c == '\n') {
-      out += "\\n";
-    } else if (c == '\t') {
-      out += "\\t";
-    } else {
-      out += c;
-    }
-  }
-  return out;
-}
 
 TEST(LangPhp, FunctionScanAgreesWithThePatternOnRandomInputs) {
   // The keyword and the words around it whole and in pieces, upper case,
@@ -194,7 +182,7 @@ TEST(LangPhp, FunctionScanAgreesWithThePatternOnRandomInputs) {
     for (int i = 0; i < n; ++i) t += pieces[pick(rng)];
     const auto expected = plain_function_matches(t);
     if (!expected.empty()) ++with_matches;
-    ASSERT_EQ(php_internal::function_matches(t), expected) << "input: \"" << escaped(t) << "\"";
+    ASSERT_EQ(php_internal::function_matches(t), expected) << "input: \"" << testing::escaped_lines(t) << "\"";
   }
   EXPECT_GT(with_matches, 10000);
 }
@@ -226,7 +214,7 @@ TEST(LangPhp, FunctionScanAgreesWithThePatternOnNearMissDeclarations) {
     }
     const auto expected = plain_function_matches(t);
     if (!expected.empty()) ++with_matches;
-    ASSERT_EQ(php_internal::function_matches(t), expected) << "input: \"" << escaped(t) << "\"";
+    ASSERT_EQ(php_internal::function_matches(t), expected) << "input: \"" << testing::escaped_lines(t) << "\"";
   }
   EXPECT_GT(with_matches, 30000);
 }
@@ -260,7 +248,7 @@ TEST(LangPhp, TypeSearchAgreesWithThePatternOnRandomInputs) {
       return true;
     });
     if (!expected.empty()) ++with_matches;
-    ASSERT_EQ(got, expected) << "input: \"" << escaped(t) << "\"";
+    ASSERT_EQ(got, expected) << "input: \"" << testing::escaped_lines(t) << "\"";
   }
   EXPECT_GT(with_matches, 10000);
 }

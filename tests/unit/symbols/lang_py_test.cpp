@@ -12,6 +12,7 @@
 #include "graph_builder/symbols/lang_py_internal.hpp"
 #include "graph_builder/symbols/line_starts_internal.hpp"
 #include "graph_builder/text/short_hash.hpp"
+#include "support/match_offsets.hpp"
 
 namespace graph_builder::symbols {
 namespace {
@@ -223,25 +224,9 @@ TEST(ExtractSymbolsPy, EmptyAndUnmatchedTextGiveNothing) {
   EXPECT_TRUE(extract_symbols_py("    def indented():\n        pass\n", "f.py").empty());
 }
 
-// Every match as its start, end and group 1.
-using Offsets = std::array<std::size_t, 4>;
-Offsets offsets_of(const regex::Match& m) {
-  return {m.start(), m.end(), m.group_start(1), m.group_start(1) + m.group(1).size()};
-}
+using Offsets = testing::MatchOffsets<1>;
+constexpr auto offsets_of = testing::match_offsets<1>;
 
-std::string escaped(std::string_view s) {
-  std::string out;
-  for (char c : s) {
-    if (c == '\n') {
-      out += "\\n";
-    } else if (c == '\t') {
-      out += "\\t";
-    } else {
-      out += c;
-    }
-  }
-  return out;
-}
 
 TEST(ExtractSymbolsPy, FirstColumnSearchesAgreeWithThePlainPatternsOnRandomInputs) {
   static const regex::Regex kPlainFunction(R"(^(?:async\s+)?def\s+([A-Za-z_]\w*)\s*\()",
@@ -290,7 +275,7 @@ TEST(ExtractSymbolsPy, FirstColumnSearchesAgreeWithThePlainPatternsOnRandomInput
         py_internal::for_each_class(t, lines, collect);
       }
       if (!expected.empty()) ++(function ? function_matches : class_matches);
-      ASSERT_EQ(got, expected) << (function ? "def" : "class") << ", input: \"" << escaped(t)
+      ASSERT_EQ(got, expected) << (function ? "def" : "class") << ", input: \"" << testing::escaped_lines(t)
                                << "\"";
     }
   }

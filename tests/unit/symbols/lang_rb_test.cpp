@@ -15,6 +15,7 @@
 #include <string>
 #include <vector>
 #include "support/symbol_rows.hpp"
+#include "support/match_offsets.hpp"
 
 namespace graph_builder::symbols {
 namespace {
@@ -78,25 +79,9 @@ TEST(LangRb, RecordCarriesIdHashKeywordsAndIsAlwaysExported) {
   EXPECT_NE(m.body_hash, _body_hash(text::split_lines_lf(text), 0, 4));
 }
 
-// Every match as its start, end and group 1.
-using Offsets = std::array<std::size_t, 4>;
-Offsets offsets_of(const regex::Match& m) {
-  return {m.start(), m.end(), m.group_start(1), m.group_start(1) + m.group(1).size()};
-}
+using Offsets = testing::MatchOffsets<1>;
+constexpr auto offsets_of = testing::match_offsets<1>;
 
-std::string escaped(std::string_view s) {
-  std::string out;
-  for (char c : s) {
-    if (c == '\n') {
-      out += "\\n";
-    } else if (c == '\t') {
-      out += "\\t";
-    } else {
-      out += c;
-    }
-  }
-  return out;
-}
 
 TEST(LangRb, KeywordSearchesAgreeWithThePlainPatternsOnRandomInputs) {
   static const regex::Regex kPlainMethod(R"(^\s*def\s+(?:self\.)?([A-Za-z_]\w*))",
@@ -148,7 +133,7 @@ TEST(LangRb, KeywordSearchesAgreeWithThePlainPatternsOnRandomInputs) {
         rb_internal::for_each_type(t, collect);
       }
       if (!expected.empty()) ++(method ? method_matches : type_matches);
-      ASSERT_EQ(got, expected) << (method ? "def" : "class") << ", input: \"" << escaped(t)
+      ASSERT_EQ(got, expected) << (method ? "def" : "class") << ", input: \"" << testing::escaped_lines(t)
                                << "\"";
     }
   }

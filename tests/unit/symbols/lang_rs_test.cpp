@@ -13,6 +13,7 @@
 #include "graph_builder/symbols/line_starts_internal.hpp"
 #include "graph_builder/text/short_hash.hpp"
 #include "support/symbol_rows.hpp"
+#include "support/match_offsets.hpp"
 
 namespace graph_builder::symbols {
 namespace {
@@ -90,32 +91,9 @@ TEST(LangRs, RecordCarriesIdHashAndKeywords) {
   EXPECT_EQ(syms[0].keywords, (std::vector<std::string>{"load_config", "load", "config"}));
 }
 
-// Every match as its start, end and the offsets of groups 1 and 2 (npos for
-// a group that did not take part).
-using Offsets = std::array<std::size_t, 6>;
-Offsets offsets_of(const regex::Match& m) {
-  Offsets o{m.start(), m.end()};
-  for (int g = 1; g <= 2; ++g) {
-    const auto i = static_cast<std::size_t>(2 * g);
-    o[i] = m.has(g) ? m.group_start(g) : std::string_view::npos;
-    o[i + 1] = m.has(g) ? m.group_start(g) + m.group(g).size() : std::string_view::npos;
-  }
-  return o;
-}
+using Offsets = testing::MatchOffsets<2>;
+constexpr auto offsets_of = testing::match_offsets<2>;
 
-std::string escaped(std::string_view s) {
-  std::string out;
-  for (char c : s) {
-    if (c == '\n') {
-      out += "\\n";
-    } else if (c == '\t') {
-      out += "\\t";
-    } else {
-      out += c;
-    }
-  }
-  return out;
-}
 
 TEST(LangRs, TypeSearchAgreesWithThePlainPatternOnRandomInputs) {
   static const regex::Regex kPlainType(R"(^(?P<pub>pub\s+)?(?:struct|enum|trait)\s+([A-Za-z_]\w*))",
@@ -155,7 +133,7 @@ TEST(LangRs, TypeSearchAgreesWithThePlainPatternOnRandomInputs) {
       return true;
     });
     if (!expected.empty()) ++with_matches;
-    ASSERT_EQ(got, expected) << "input: \"" << escaped(t) << "\"";
+    ASSERT_EQ(got, expected) << "input: \"" << testing::escaped_lines(t) << "\"";
   }
   EXPECT_GT(with_matches, 20000);
 }
@@ -189,7 +167,7 @@ TEST(LangRs, PublicFunctionSearchAgreesWithThePlainPatternOnRandomInputs) {
       return true;
     });
     if (!expected.empty()) ++with_matches;
-    ASSERT_EQ(got, expected) << "input: \"" << escaped(t) << "\"";
+    ASSERT_EQ(got, expected) << "input: \"" << testing::escaped_lines(t) << "\"";
   }
   EXPECT_GT(with_matches, 3000);
 }

@@ -15,6 +15,7 @@
 #include "graph_builder/symbols/lang_ts_internal.hpp"
 #include "graph_builder/symbols/line_starts_internal.hpp"
 #include "graph_builder/text/short_hash.hpp"
+#include "support/match_offsets.hpp"
 
 namespace graph_builder::symbols {
 namespace {
@@ -244,34 +245,9 @@ TEST(ExtractSymbolsTs, EmptyAndUnmatchedTextGiveNothing) {
   EXPECT_TRUE(extract_symbols_ts("\n\n  const x = 1;\n", "f.ts").empty());
 }
 
-// Every match as its start, end and the offsets of groups 1 to 4 (npos for
-// a group that did not take part).
-using Offsets = std::array<std::size_t, 10>;
-Offsets offsets_of(const regex::Match& m) {
-  Offsets o{};
-  o[0] = m.start();
-  o[1] = m.end();
-  for (int g = 1; g <= 4; ++g) {
-    const auto i = static_cast<std::size_t>(2 * g);
-    o[i] = m.has(g) ? m.group_start(g) : std::string_view::npos;
-    o[i + 1] = m.has(g) ? m.group_start(g) + m.group(g).size() : std::string_view::npos;
-  }
-  return o;
-}
+using Offsets = testing::MatchOffsets<4>;
+constexpr auto offsets_of = testing::match_offsets<4>;
 
-std::string escaped(std::string_view s) {
-  std::string out;
-  for (char c : s) {
-    if (c == '\n') {
-      out += "\\n";
-    } else if (c == '\t') {
-      out += "\\t";
-    } else {
-      out += c;
-    }
-  }
-  return out;
-}
 
 // Compares the declaration search with each plain pattern on `t`; counts in
 // `with_matches` the patterns that matched.
@@ -313,7 +289,7 @@ void expect_same_declarations(const std::string& t, std::array<int, 5>& with_mat
     });
     if (!expected.empty()) ++with_matches[static_cast<std::size_t>(p.which)];
     ASSERT_EQ(got, expected) << "pattern " << static_cast<int>(p.which) << ", input: \""
-                             << escaped(t) << "\"";
+                             << testing::escaped_lines(t) << "\"";
   }
 }
 
@@ -423,7 +399,7 @@ TEST(LangTs, ConstFunctionSearchAgreesWithThePlainPatternOnRandomInputs) {
       return true;
     });
     if (!expected.empty()) ++with_matches;
-    ASSERT_EQ(got, expected) << "input: \"" << escaped(t) << "\"";
+    ASSERT_EQ(got, expected) << "input: \"" << testing::escaped_lines(t) << "\"";
   }
   EXPECT_GT(with_matches, 1000);
 }
