@@ -44,7 +44,7 @@ void for_each_pub_function(std::string_view t, const std::vector<std::size_t>& l
   static const regex::Regex kScopeOpen(R"((*NO_START_OPT)\Gpub\s*\()");
   static const regex::Regex kAfterScope(R"((*NO_START_OPT)\G\s+(?:async\s+)?fn\s+[A-Za-z_])");
   static constexpr std::array<std::string_view, 1> kFirst{"pub"};
-  ClosingParen paren(t, kScopeOpen, kAfterScope);
+  regex::ClosingParen paren(t, kScopeOpen, kAfterScope);
   for_each_at_letter_lines(t, lines, kFirst, kPubFn, paren, fn);
 }
 

@@ -100,7 +100,7 @@ void for_each_const_function(std::string_view t, const std::vector<std::size_t>&
       R"((*NO_START_OPT)\Gexport\s+(?:const|let)\s+[A-Za-z_]\w*\s*=\s*(?:async\s+)?\()");
   static const Regex kArrow(R"((*NO_START_OPT)\G\s*=>)");
   static constexpr std::array<std::string_view, 1> kFirst{"export"};
-  ClosingParen paren(t, kParameters, kArrow);
+  regex::ClosingParen paren(t, kParameters, kArrow);
   for_each_at_letter_lines(t, lines, kFirst, kConstFunction, paren, fn);
 }
 

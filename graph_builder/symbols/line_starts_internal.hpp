@@ -15,6 +15,7 @@
 #include <string_view>
 #include <vector>
 
+#include "graph_builder/regex/closing_paren.hpp"
 #include "graph_builder/regex/regex.hpp"
 
 #ifdef __SSE2__
@@ -83,55 +84,12 @@ void for_each_at_letter_lines(std::string_view t, const std::vector<std::size_t>
   }
 }
 
-// For a multi-line pattern whose one costly part is a parenthesised run
-// "\([^)]*\)": that run reads up to the first ")" after its "(", past any
-// number of lines, so a text of lines that open one and never close it (or
-// close it far below) costs the rest of the text per line. `head` is the
-// pattern up to and including that "(" and `after` what must follow its ")"
-// for a match, both "(*NO_START_OPT)\G"-led. Where `head` matches at a line,
-// the pattern can match there only through that "(", hence only when `after`
-// matches right after the first ")" that follows; the ")" is found, and
-// `after` tried, once per ")" for lines taken in text order. Where `head`
-// does not match, the run is never entered and the pattern costs its line.
-class ClosingParen {
- public:
-  ClosingParen(std::string_view t, const regex::Regex& head, const regex::Regex& after)
-      : t_(t), head_(head), after_(after) {}
-
-  // False when the pattern cannot match at `line`.
-  bool may_match(std::size_t line) {
-    const std::optional<regex::Match> h = head_.search(t_, line);
-    if (!h) return true;
-    const std::size_t from = h->end();
-    if (close_from_ == kNone || from < close_from_ || (close_ != kNone && from > close_)) {
-      close_from_ = from;
-      close_ = t_.find(')', from);
-    }
-    if (close_ == kNone) return false;
-    if (checked_ != close_) {
-      checked_ = close_;
-      after_ok_ = after_.search(t_, close_ + 1).has_value();
-    }
-    return after_ok_;
-  }
-
- private:
-  static constexpr std::size_t kNone = std::string_view::npos;
-  std::string_view t_;
-  const regex::Regex& head_;
-  const regex::Regex& after_;
-  std::size_t close_from_ = kNone;
-  std::size_t close_ = kNone;
-  std::size_t checked_ = kNone;
-  bool after_ok_ = false;
-};
-
 // for_each_at_letter_lines, trying the pattern only at lines where
 // `paren.may_match(line)`.
 template <class Fn>
 void for_each_at_letter_lines(std::string_view t, const std::vector<std::size_t>& lines,
                               std::span<const std::string_view> first_words,
-                              const regex::Regex& anchored, ClosingParen& paren, Fn&& fn) {
+                              const regex::Regex& anchored, regex::ClosingParen& paren, Fn&& fn) {
   std::size_t pos = 0;
   for (std::size_t s : lines) {
     if (s < pos) continue;

@@ -7,6 +7,7 @@
 #include <optional>
 
 #include "graph_builder/check.hpp"
+#include "graph_builder/regex/closing_paren.hpp"
 #include "graph_builder/regex/literals.hpp"
 #include "graph_builder/regex/regex.hpp"
 #include "graph_builder/regex/runs.hpp"
@@ -278,26 +279,10 @@ std::size_t skip_spaces(std::string_view t, std::size_t pos) {
 void rust_line_matches(std::string_view text, const Regex& anchored,
                        std::initializer_list<std::string_view> others,
                        const keywords_internal::MatchVisitor& fn) {
-  // What must follow the ")" of "pub(...)" for a match.
+  // "pub" and white space up to the "(", and what must follow its ")".
+  static const Regex kScopeOpen(R"re((*NO_START_OPT)\Gpub\s*\()re");
   static const Regex kAfterScope(R"re((*NO_START_OPT)\G\s+fn\s+[A-Za-z_])re");
-  std::size_t close_from = kNone;  // the first ")" at or after close_from is close
-  std::size_t close = kNone;
-  std::size_t checked_close = kNone;
-  bool checked_ok = false;
-  auto scope_fails = [&](std::size_t pub) {
-    const std::size_t open = skip_spaces(text, pub + 3);
-    if (open >= text.size() || text[open] != '(') return false;
-    if (close_from == kNone || close_from > open + 1 || (close != kNone && close < open + 1)) {
-      close_from = open + 1;
-      close = text.find(')', open + 1);
-    }
-    if (close == kNone) return true;
-    if (checked_close != close) {
-      checked_close = close;
-      checked_ok = kAfterScope.search(text, close + 1).has_value();
-    }
-    return !checked_ok;
-  };
+  regex::ClosingParen scope(text, kScopeOpen, kAfterScope);
   constexpr std::size_t kMaxOthers = 4;
   GB_CHECK(others.size() <= kMaxOthers);
   std::array<std::string_view, kMaxOthers> words{};
@@ -315,7 +300,7 @@ void rust_line_matches(std::string_view text, const Regex& anchored,
     if (at == kNone) return;
     std::size_t resume = at + 1;
     const bool line_start = at == 0 || text[at - 1] == '\n';
-    if (line_start && !(at == next_pub && scope_fails(at))) {
+    if (line_start && !(at == next_pub && !scope.may_match(at))) {
       if (std::optional<Match> m = anchored.search(text, at)) {
         if (!fn(*m)) return;
         resume = std::max(resume, m->end());
@@ -983,32 +968,14 @@ void for_each_go_function(std::string_view text, const MatchVisitor& fn) {
   // is decided once per ")", so lines of "func (" without a ")" are read once.
   static const Regex kReceiverOpen(R"re((*NO_START_OPT)\Gfunc\s+\()re");
   static const Regex kAfterReceiver(R"re((*NO_START_OPT)\G\s+[A-Z])re");
-  std::size_t close_from = kNone;
-  std::size_t close = kNone;
-  std::size_t checked = kNone;
-  bool checked_ok = false;
-  auto may_match = [&](std::size_t at) {
-    const std::optional<Match> open = kReceiverOpen.search(text, at);
-    if (!open) return true;
-    const std::size_t from = open->end();
-    if (close_from == kNone || from < close_from || (close != kNone && from > close)) {
-      close_from = from;
-      close = text.find(')', from);
-    }
-    if (close == kNone || close == from) return false;
-    if (checked != close) {
-      checked = close;
-      checked_ok = kAfterReceiver.search(text, close + 1).has_value();
-    }
-    return checked_ok;
-  };
+  regex::ClosingParen receiver(text, kReceiverOpen, kAfterReceiver, 1);
   std::size_t from = 0;
   while (true) {
     const std::size_t at = regex::find_literal(text, "func", from);
     if (at == kNone) return;
     from = at + 1;
     if (at != 0 && text[at - 1] != '\n') continue;
-    if (!may_match(at)) continue;
+    if (!receiver.may_match(at)) continue;
     if (std::optional<Match> m = kFunc.search(text, at)) {
       if (!fn(*m)) return;
       from = std::max(from, m->end());
