@@ -10,6 +10,13 @@
 #include <emmintrin.h>
 #endif
 
+#if defined(__x86_64__) && (defined(__GNUC__) || defined(__clang__))
+#define GB_WIDE_ESCAPE 1
+#include <immintrin.h>
+#else
+#define GB_WIDE_ESCAPE 0
+#endif
+
 #include "graph_builder/text/unicode.hpp"
 
 namespace graph_builder::graph {
@@ -202,8 +209,84 @@ char* put_u_escape(char* dst, unsigned unit) {
 
 namespace {
 
-// The general case: any length, any escapes.
-__attribute__((noinline)) void append_escaped(std::string& out, std::string_view s) {
+#if GB_WIDE_ESCAPE
+#define GB_ESCAPE_TARGET \
+  __attribute__((target("avx512f,avx512bw,avx512vl,avx512vbmi,avx512vbmi2,bmi,bmi2,popcnt")))
+
+// Escapes the start of p[0..n) thirty-two bytes at a time into w, as long as
+// the bytes need at most a two-character escape (quote, backslash, \b \f \n
+// \r \t) and w has room for a whole block's output (64 bytes). Stops short of
+// the first byte that needs more (another control character, DEL, the start
+// of a non-ASCII character) and of a last block of fewer than 32 bytes, which
+// are left to the byte-wise code. Returns the bytes consumed; w moves past
+// what was written.
+//
+// Each block's control characters are first replaced by their escape
+// letters; the block is then spread out so that a backslash lands before
+// each of those: every input byte gets two output slots, of which the first
+// is used only by an escaped byte, and compressing the used slots' bit mask
+// gives the positions of the input bytes in the output.
+GB_ESCAPE_TARGET std::size_t escape_blocks_wide(const unsigned char* p, std::size_t n, char*& w,
+                                                const char* w_end) {
+  // The escape letter of each control character that has one.
+  const __m256i letters = _mm256_setr_epi8(0, 0, 0, 0, 0, 0, 0, 0, 'b', 't', 'n', 0, 'f', 'r', 0, 0,
+                                           0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0);
+  const __m256i space = _mm256_set1_epi8(0x20);
+  const __m256i quote = _mm256_set1_epi8('"');
+  const __m256i backslash = _mm256_set1_epi8('\\');
+  const __m256i del = _mm256_set1_epi8(0x7F);
+  const __m512i backslashes = _mm512_set1_epi8('\\');
+  constexpr std::uint64_t kSecondSlots = 0xAAAAAAAAAAAAAAAAULL;
+  constexpr std::uint64_t kFirstSlots = 0x5555555555555555ULL;
+  std::size_t pos = 0;
+  while (pos + 32 <= n && w_end - w >= 64) {
+    const __m256i v = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(p + pos));
+    const __mmask32 control = _mm256_cmplt_epu8_mask(v, space);
+    // Zero but for control characters with an escape letter.
+    const __m256i letter = _mm256_maskz_permutexvar_epi8(control, v, letters);
+    const __mmask32 lettered = _mm256_test_epi8_mask(letter, letter);
+    const __mmask32 two_char =
+        lettered | _mm256_cmpeq_epi8_mask(v, quote) | _mm256_cmpeq_epi8_mask(v, backslash);
+    const __mmask32 hard =
+        (control & ~lettered) | _mm256_cmpeq_epi8_mask(v, del) | _mm256_movepi8_mask(v);
+    if (two_char == 0 && hard == 0) {
+      _mm256_storeu_si256(reinterpret_cast<__m256i*>(w), v);
+      w += 32;
+      pos += 32;
+      continue;
+    }
+    // Bytes before the first hard one, if any.
+    const unsigned len = hard == 0 ? 32U : static_cast<unsigned>(__builtin_ctz(hard));
+    const std::uint64_t in_block = len == 32 ? ~0ULL : (1ULL << (2 * len)) - 1;
+    const std::uint64_t esc = static_cast<std::uint32_t>(two_char);
+    const std::uint64_t used = (_pdep_u64(esc, kFirstSlots) | kSecondSlots) & in_block;
+    const std::uint64_t at = _pext_u64(kSecondSlots, used);
+    // Quote and backslash stand for themselves after their backslash.
+    const __m256i shown = _mm256_mask_blend_epi8(lettered, v, letter);
+    // The expansion takes one source byte per set bit of `at`, at most 32:
+    // the upper half of the widened vector is never read.
+    const __m512i spread =
+        _mm512_mask_expand_epi8(backslashes, at, _mm512_castsi256_si512(shown));
+    _mm512_storeu_si512(w, spread);
+    w += __builtin_popcountll(used);
+    pos += len;
+    if (len < 32) break;
+  }
+  return pos;
+}
+
+bool wide_escape_available() {
+  static const bool available =
+      __builtin_cpu_supports("avx512bw") && __builtin_cpu_supports("avx512vl") &&
+      __builtin_cpu_supports("avx512vbmi") && __builtin_cpu_supports("avx512vbmi2") &&
+      __builtin_cpu_supports("bmi2");
+  return available;
+}
+#endif
+
+// The general case: any length, any escapes. With `wide`, runs of bytes that
+// need at most a two-character escape are handled a block at a time.
+__attribute__((noinline)) void append_escaped(std::string& out, std::string_view s, bool wide) {
   // Escaped text is gathered in a small local buffer and appended to `out`
   // a few kilobytes at a time: a text with a line break every few dozen
   // bytes would otherwise cost several appends, each with its own capacity
@@ -221,7 +304,19 @@ __attribute__((noinline)) void append_escaped(std::string& out, std::string_view
   };
   *w++ = '"';
   std::size_t pos = 0;
+  (void)wide;
   while (pos < n) {
+#if GB_WIDE_ESCAPE
+    if (wide) {
+      while (n - pos >= 32) {
+        if (room() < 64) spill();
+        const std::size_t done = escape_blocks_wide(p + pos, n - pos, w, buf + kBuffer);
+        pos += done;
+        // Stopped at a hard byte (or a short tail) rather than for room.
+        if (room() >= 64) break;
+      }
+    }
+#endif
 #ifdef __SSE2__
     // Plain bytes are copied sixteen at a time as they are tested: each block
     // is stored whole, and the write position then moves past its plain
@@ -274,6 +369,14 @@ __attribute__((noinline)) void append_escaped(std::string& out, std::string_view
   if (room() < 1) spill();
   *w++ = '"';
   spill();
+}
+
+void append_escaped(std::string& out, std::string_view s) {
+#if GB_WIDE_ESCAPE
+  append_escaped(out, s, wide_escape_available());
+#else
+  append_escaped(out, s, false);
+#endif
 }
 
 }  // namespace

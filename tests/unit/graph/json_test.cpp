@@ -36,17 +36,18 @@ TEST(JsonString, EscapesLikeTheDocumentsRequire) {
 }
 
 // Escaping of each piece on its own, concatenated, is the escaping of the
-// whole: plain text is copied eight bytes at a time, so every special byte is
-// tried at every offset within and across those words.
+// whole: plain text is copied and tested a block of 16 or 32 bytes at a
+// time, so every special byte is tried at every offset within and across
+// those blocks. The pieces are short, so each is escaped byte by byte.
 TEST(JsonString, EveryOffsetOfLongTextsEscapesLikeItsPieces) {
-  const std::vector<std::string> pieces{"a",  "~",  " ",  "\"", "\\",          "\n",
-                                        "\x01", "\x1f", "\x7f", "\xC3\xA9", "\xE2\x82\xAC",
-                                        "\xF0\x9F\x98\x80"};
+  const std::vector<std::string> pieces{
+      "a",    "~",    " ",    "\"",   "\\",   "\n",   "\b",       "\f",           "\r",
+      "\t",   "\x01", "\x1c", "\x1f", "\x7f", "\x08", "\xC3\xA9", "\xE2\x82\xAC", "\xF0\x9F\x98\x80"};
   std::mt19937 rng(8);
   for (int round = 0; round < 20000; ++round) {
     std::string in;
     std::string expected;
-    const int n = static_cast<int>(rng() % 40);
+    const int n = static_cast<int>(rng() % 120);
     for (int i = 0; i < n; ++i) {
       // Mostly plain characters, so long unescaped runs occur.
       const std::string& p = rng() % 3 != 0 ? pieces[rng() % 2] : pieces[rng() % pieces.size()];
