@@ -6,6 +6,10 @@
 #include <initializer_list>
 #include <optional>
 
+#ifdef __SSE2__
+#include <emmintrin.h>
+#endif
+
 #include "graph_builder/check.hpp"
 #include "graph_builder/regex/closing_paren.hpp"
 #include "graph_builder/regex/literals.hpp"
@@ -105,6 +109,81 @@ bool is_ascii_text(std::string_view s) {
   }
   return true;
 }
+
+// Anchor bytes (`x` or `y`) whose neighbours could let a match through:
+// `next(from)` is the first at or after `from` whose byte before is ASCII
+// white space, 0x80 or above, or one of `before`, and whose byte after is
+// ASCII white space, 0x80 or above, or one of `after` (letters compared with
+// ASCII case folded), or kNone. Sixteen anchors are tested at a time; the
+// first and last bytes of the text, which lack a neighbour, are always
+// given. Every anchor that passes the cheap tests of anchored_matches passes
+// these (they are looser), so only anchors that could never start a match
+// are skipped.
+template <std::size_t NB, std::size_t NA>
+class AnchorCandidates {
+ public:
+  AnchorCandidates(std::string_view t, char x, char y, std::array<char, NB> before,
+                   std::array<char, NA> after)
+      : t_(t), x_(x), y_(y), before_(before), after_(after) {}
+
+  std::size_t next(std::size_t from) const {
+    const std::size_t n = t_.size();
+    std::size_t i = from;
+    if (i == 0) {
+      if (n == 0) return kNone;
+      if (t_[0] == x_ || t_[0] == y_) return 0;
+      i = 1;
+    }
+#ifdef __SSE2__
+    const char* p = t_.data();
+    const __m128i vx = _mm_set1_epi8(x_);
+    const __m128i vy = _mm_set1_epi8(y_);
+    for (; i + 17 <= n; i += 16) {
+      const __m128i v = load(p + i);
+      const __m128i anchors = _mm_or_si128(_mm_cmpeq_epi8(v, vx), _mm_cmpeq_epi8(v, vy));
+      if (_mm_movemask_epi8(anchors) == 0) continue;
+      const auto mask = static_cast<unsigned>(_mm_movemask_epi8(_mm_and_si128(
+          anchors, _mm_and_si128(neighbour_ok(load(p + i - 1), before_),
+                                 neighbour_ok(load(p + i + 1), after_)))));
+      if (mask != 0) return i + static_cast<std::size_t>(__builtin_ctz(mask));
+    }
+#endif
+    for (; i < n; ++i) {
+      if (t_[i] == x_ || t_[i] == y_) return i;
+    }
+    return kNone;
+  }
+
+ private:
+#ifdef __SSE2__
+  static __m128i load(const char* p) {
+    return _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+  }
+
+  // Per byte: all ones when it is ASCII white space, 0x80 or above, or one of
+  // `set` after folding.
+  template <std::size_t N>
+  static __m128i neighbour_ok(__m128i v, const std::array<char, N>& set) {
+    // As signed bytes, 0x80 and above are negative.
+    __m128i ok = _mm_cmplt_epi8(v, _mm_setzero_si128());
+    ok = _mm_or_si128(ok, _mm_and_si128(_mm_cmpgt_epi8(v, _mm_set1_epi8(0x08)),
+                                        _mm_cmplt_epi8(v, _mm_set1_epi8(0x0E))));
+    ok = _mm_or_si128(ok, _mm_and_si128(_mm_cmpgt_epi8(v, _mm_set1_epi8(0x1B)),
+                                        _mm_cmplt_epi8(v, _mm_set1_epi8(0x21))));
+    // Setting bit 5 turns upper-case letters into lower case; other bytes
+    // may then equal a member too, which only lets more anchors through.
+    const __m128i folded = _mm_or_si128(v, _mm_set1_epi8(0x20));
+    for (char c : set) ok = _mm_or_si128(ok, _mm_cmpeq_epi8(folded, _mm_set1_epi8(c)));
+    return ok;
+  }
+#endif
+
+  std::string_view t_;
+  char x_;
+  char y_;
+  std::array<char, NB> before_;
+  std::array<char, NA> after_;
+};
 
 // Every match of a caseless pattern WORDS \s* TAIL, where WORDS is a choice
 // of fixed `words` and TAIL begins with an anchor character that no word
@@ -627,17 +706,11 @@ std::vector<ScanMatch> route_matches(std::string_view text) {
   static const Regex kTail(
       R"re(\G[.\@]\s*(get|post|put|delete|patch|handle|handlefunc)\s*\(\s*['\"/]([^'\")\s]+))re",
       Flags::caseless);
-  // '.' is common and '@' rare: keep the next of each.
-  std::size_t next_dot = 0;
-  std::size_t next_at = 0;
-  auto next_anchor = [&](std::size_t from) {
-    if (next_dot != kNone && next_dot < from) next_dot = text.find('.', from);
-    if (next_at != kNone && next_at < from) next_at = text.find('@', from);
-    return std::min(next_dot, next_at);
-  };
-  next_dot = text.find('.');
-  next_at = text.find('@');
-  // The words end in p, r, x or i; the verbs begin with g, p, d or h.
+  // The words end in p, r, x or i; the verbs begin with g, p, d or h. Dots
+  // are common, and most stand between other letters ("this.x", "foo.bar").
+  const AnchorCandidates<4, 4> anchors(text, '.', '@', {'p', 'r', 'x', 'i'},
+                                       {'g', 'p', 'd', 'h'});
+  auto next_anchor = [&](std::size_t from) { return anchors.next(from); };
   auto may_end_word = [](unsigned char c) {
     const unsigned char f = fold(c);
     return c >= 0x80 || f == 'p' || f == 'r' || f == 'x' || f == 'i';
@@ -658,8 +731,9 @@ std::vector<ScanMatch> http_call_matches(std::string_view text) {
       Flags::caseless);
   static const Regex kTail(R"re(\G\(\s*[`'\"](https?://[^`'\"]+|/[^`'\"]+)[`'\"])re",
                            Flags::caseless);
-  auto next_anchor = [&](std::size_t from) { return text.find('(', from); };
   // The words end in h, t or e; a quote or backtick opens the argument.
+  const AnchorCandidates<3, 3> anchors(text, '(', '(', {'h', 't', 'e'}, {'`', '\'', '"'});
+  auto next_anchor = [&](std::size_t from) { return anchors.next(from); };
   auto may_end_word = [](unsigned char c) {
     const unsigned char f = fold(c);
     return c >= 0x80 || f == 'h' || f == 't' || f == 'e';
