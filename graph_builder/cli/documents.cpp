@@ -126,6 +126,26 @@ void write_symbol_index_document(const graph::Graph& g, std::string& out,
   out += '{';
   for (std::size_t i = 0; i < order.size(); ++i) {
     const graph::Node& n = *order[i];
+    if (graph::is_plain_json(n.id) && graph::is_plain_json(n.body_hash) &&
+        graph::is_plain_json(n.confidence) && graph::is_plain_json(n.path)) {
+      graph::append_plain_record(out, [&](auto& sink) {
+        sink.text(i > 0 ? ", " : "");
+        sink.quoted(n.id);
+        sink.text(": {\"line_start\": ");
+        sink.integer(n.line_start);
+        sink.text(", \"line_end\": ");
+        sink.integer(n.line_end);
+        sink.text(", \"body_hash\": ");
+        sink.quoted(n.body_hash);
+        sink.text(", \"confidence\": ");
+        sink.quoted(n.confidence);
+        sink.text(", \"path\": ");
+        sink.quoted(n.path);
+        sink.text("}");
+      });
+      if (out.size() >= kFlushBytes) flush(out);
+      continue;
+    }
     if (i > 0) out += ", ";
     graph::append_json_string(out, n.id);
     out += ": {\"line_start\": ";

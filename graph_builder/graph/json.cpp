@@ -381,32 +381,34 @@ void append_escaped(std::string& out, std::string_view s) {
 
 }  // namespace
 
-void append_json_string(std::string& out, std::string_view s) {
+bool is_plain_json(std::string_view s) {
   const auto* p = reinterpret_cast<const unsigned char*>(s.data());
   const std::size_t n = s.size();
-  // Most strings (names, keywords, ids, hashes) are short and need no
-  // escape: a byte-by-byte test, then a plain copy.
-  constexpr std::size_t kShort = 64;
-  if (n <= kShort) {
-    unsigned special = 0;
 #ifdef __SSE2__
-    if (n >= 16) {
-      // Whole blocks, the last one overlapping the one before.
-      for (std::size_t i = 0; i + 16 <= n; i += 16) {
-        special |= special_mask(_mm_loadu_si128(reinterpret_cast<const __m128i*>(p + i)));
-      }
-      special |= special_mask(_mm_loadu_si128(reinterpret_cast<const __m128i*>(p + n - 16)));
-    } else
+  if (n >= 16) {
+    // Whole blocks, the last one overlapping the one before.
+    unsigned special = 0;
+    for (std::size_t i = 0; i + 16 <= n; i += 16) {
+      special |= special_mask(_mm_loadu_si128(reinterpret_cast<const __m128i*>(p + i)));
+    }
+    special |= special_mask(_mm_loadu_si128(reinterpret_cast<const __m128i*>(p + n - 16)));
+    return special == 0;
+  }
 #endif
-    {
-      for (std::size_t i = 0; i < n; ++i) special |= kEscapeClass[p[i]];
-    }
-    if (special == 0) {
-      out += '"';
-      out.append(s);
-      out += '"';
-      return;
-    }
+  unsigned special = 0;
+  for (std::size_t i = 0; i < n; ++i) special |= kEscapeClass[p[i]];
+  return special == 0;
+}
+
+void append_json_string(std::string& out, std::string_view s) {
+  // Most strings (names, keywords, ids, hashes) are short and need no
+  // escape: a test of their bytes, then a plain copy.
+  constexpr std::size_t kShort = 64;
+  if (s.size() <= kShort && is_plain_json(s)) {
+    out += '"';
+    out.append(s);
+    out += '"';
+    return;
   }
   append_escaped(out, s);
 }

@@ -77,9 +77,93 @@ void int_member(std::string& out, const char* key, std::int64_t v, int level) {
   append_integer(out, v);
 }
 
+// The members both kinds of node begin with, from the opening brace up to
+// the keywords' closing bracket, as the indented layout writes them at the
+// documents' node level.
+template <class Sink>
+void common_members(Sink& sink, const Node& node) {
+  sink.text("{\n      \"id\": ");
+  sink.quoted(node.id);
+  sink.text(",\n      \"kind\": ");
+  sink.quoted(node.kind);
+  sink.text(",\n      \"path\": ");
+  sink.quoted(node.path);
+  sink.text(",\n      \"ext\": ");
+  sink.quoted(node.ext);
+  sink.text(",\n      \"size\": ");
+  sink.integer(node.size);
+  sink.text(",\n      \"keywords\": ");
+  if (node.keywords.empty()) {
+    sink.text("[]");
+    return;
+  }
+  bool first = true;
+  for (const std::string& k : node.keywords) {
+    sink.text(first ? "[\n        " : ",\n        ");
+    first = false;
+    sink.quoted(k);
+  }
+  sink.text("\n      ]");
+}
+
+// Writes `node` at the documents' node level when none of its members is
+// stored and no string of it but a file's content and summary needs an
+// escape: one growth of `out` per stretch of plain members. Returns false,
+// having written nothing, otherwise.
+bool append_plain_node(std::string& out, const Node& node) {
+  if (node.stored != nullptr) return false;
+  if (!is_plain_json(node.id) || !is_plain_json(node.kind) || !is_plain_json(node.path) ||
+      !is_plain_json(node.ext)) {
+    return false;
+  }
+  for (const std::string& k : node.keywords) {
+    if (!is_plain_json(k)) return false;
+  }
+  if (node.kind == "file") {
+    if (!is_plain_json(node.file_hash)) return false;
+    append_plain_record(out, [&](auto& sink) {
+      common_members(sink, node);
+      sink.text(",\n      \"content\": ");
+    });
+    append_json_string(out, node.content);
+    out += ",\n      \"summary\": ";
+    append_json_string(out, node.summary);
+    append_plain_record(out, [&](auto& sink) {
+      sink.text(",\n      \"file_hash\": ");
+      sink.quoted(node.file_hash);
+      sink.text("\n    }");
+    });
+    return true;
+  }
+  if (!is_plain_json(node.symbol_type) || !is_plain_json(node.name) ||
+      !is_plain_json(node.body_hash) || !is_plain_json(node.confidence)) {
+    return false;
+  }
+  append_plain_record(out, [&](auto& sink) {
+    common_members(sink, node);
+    sink.text(",\n      \"symbol_type\": ");
+    sink.quoted(node.symbol_type);
+    sink.text(",\n      \"name\": ");
+    sink.quoted(node.name);
+    sink.text(",\n      \"line_start\": ");
+    sink.integer(node.line_start);
+    sink.text(",\n      \"line_end\": ");
+    sink.integer(node.line_end);
+    sink.text(",\n      \"body_hash\": ");
+    sink.quoted(node.body_hash);
+    sink.text(",\n      \"confidence\": ");
+    sink.quoted(node.confidence);
+    sink.text(node.exported ? ",\n      \"exported\": true\n    }"
+                            : ",\n      \"exported\": false\n    }");
+  });
+  return true;
+}
+
 }  // namespace
 
 void append_node_json(std::string& out, const Node& node, int level) {
+  // The documents write nodes at level 2; that layout has a direct path.
+  if (level == 2 && append_plain_node(out, node)) return;
   const StoredFields* s = node.stored.get();
   const int inner = level + 1;
   out += '{';
@@ -134,6 +218,19 @@ void append_node_json(std::string& out, const Node& node, int level) {
 }
 
 void append_edge_json(std::string& out, const Edge& edge, int level) {
+  if (level == 2 && is_plain_json(edge.from) && is_plain_json(edge.to) &&
+      is_plain_json(edge.rel)) {
+    append_plain_record(out, [&](auto& sink) {
+      sink.text("{\n      \"from\": ");
+      sink.quoted(edge.from);
+      sink.text(",\n      \"to\": ");
+      sink.quoted(edge.to);
+      sink.text(",\n      \"rel\": ");
+      sink.quoted(edge.rel);
+      sink.text("\n    }");
+    });
+    return;
+  }
   out += '{';
   member(out, "from", level + 1, true);
   append_json_string(out, edge.from);

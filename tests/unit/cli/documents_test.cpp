@@ -72,5 +72,33 @@ TEST(SymbolIndex, FirstPlaceLastValue) {
   EXPECT_EQ(members, 2U);
 }
 
+// Entries whose strings need escapes are laid out like any other JSON.
+TEST(SymbolIndex, EscapedValuesMatchTheGenericLayout) {
+  const std::vector<std::string> awkward{"plain", "q\"", "l\nf", "\xC3\xA9", "\x7f", ""};
+  using Field = std::string graph::Node::*;
+  for (Field f : {&graph::Node::id, &graph::Node::body_hash, &graph::Node::confidence,
+                  &graph::Node::path}) {
+    for (const std::string& value : awkward) {
+      graph::Graph g;
+      g.nodes = {symbol("a.py::f", 1, "aaaaaaaa"), symbol("b.py::g", -2, "bbbbbbbb")};
+      g.nodes[1].*f = value;
+      g.symbol_count = 2;
+      graph::JsonValue expected = graph::JsonValue::object();
+      for (const graph::Node& n : g.nodes) {
+        expected.set(n.id, graph::JsonValue::object({
+                               {"line_start", graph::JsonValue::integer(n.line_start)},
+                               {"line_end", graph::JsonValue::integer(n.line_end)},
+                               {"body_hash", graph::JsonValue::string(n.body_hash)},
+                               {"confidence", graph::JsonValue::string(n.confidence)},
+                               {"path", graph::JsonValue::string(n.path)},
+                           }));
+      }
+      std::string want;
+      graph::append_json(want, expected, graph::Layout::single_line);
+      ASSERT_EQ(symbol_index_document(g, nullptr), want) << want;
+    }
+  }
+}
+
 }  // namespace
 }  // namespace graph_builder::cli

@@ -40,9 +40,10 @@ TEST(JsonString, EscapesLikeTheDocumentsRequire) {
 // time, so every special byte is tried at every offset within and across
 // those blocks. The pieces are short, so each is escaped byte by byte.
 TEST(JsonString, EveryOffsetOfLongTextsEscapesLikeItsPieces) {
-  const std::vector<std::string> pieces{
-      "a",    "~",    " ",    "\"",   "\\",   "\n",   "\b",       "\f",           "\r",
-      "\t",   "\x01", "\x1c", "\x1f", "\x7f", "\x08", "\xC3\xA9", "\xE2\x82\xAC", "\xF0\x9F\x98\x80"};
+  const std::vector<std::string> pieces{"a",    "~",    " ",    "\"",   "\\",   "\n",
+                                        "\b",   "\f",   "\r",   "\t",   "\x01", "\x1c",
+                                        "\x1f", "\x7f", "\x08", "\xC3\xA9", "\xE2\x82\xAC",
+                                        "\xF0\x9F\x98\x80"};
   std::mt19937 rng(8);
   for (int round = 0; round < 20000; ++round) {
     std::string in;
@@ -184,6 +185,79 @@ TEST(NodeJson, StreamedFormEqualsSerialisedDict) {
   EXPECT_EQ(file.as_dict().members().size(), 9U);
   EXPECT_EQ(sym.as_dict().members().size(), 13U);
   EXPECT_EQ(reused.as_dict().find("size")->text(), "big");
+}
+
+// Plain records take a direct path; a string anywhere in them that needs an
+// escape, or another nesting level, must give the generic layout all the
+// same. Each string member in turn, and one keyword, gets each awkward value.
+TEST(NodeJson, EveryMemberWithEscapesMatchesTheGenericLayout) {
+  Node sym;
+  sym.id = "src/a.ts::f";
+  sym.kind = "symbol";
+  sym.path = "src/a.ts";
+  sym.ext = ".ts";
+  sym.size = -3;
+  sym.keywords = {"alpha", "beta"};
+  sym.symbol_type = "function";
+  sym.name = "f";
+  sym.line_start = 0;
+  sym.line_end = 123456789012;
+  sym.body_hash = "deadbeef";
+  sym.confidence = "high";
+  const std::vector<std::string> awkward{"", "q\"", "back\\slash", "l\nf", "\x01", "\xC3\xA9",
+                                         "\x7f", std::string(70, 'x')};
+  using Field = std::string Node::*;
+  const std::vector<Field> fields{&Node::id,          &Node::kind,    &Node::path,
+                                  &Node::ext,         &Node::content, &Node::summary,
+                                  &Node::file_hash,   &Node::symbol_type, &Node::name,
+                                  &Node::body_hash,   &Node::confidence};
+  std::vector<Node> nodes;
+  for (const Node& base : {sym, file_node()}) {
+    nodes.push_back(base);
+    Node no_keywords = base;
+    no_keywords.keywords.clear();
+    nodes.push_back(no_keywords);
+    for (const std::string& value : awkward) {
+      for (Field f : fields) {
+        Node n = base;
+        n.*f = value;
+        nodes.push_back(n);
+      }
+      Node n = base;
+      n.keywords.push_back(value);
+      nodes.push_back(n);
+    }
+  }
+  for (const Node& n : nodes) {
+    for (int level : {0, 2, 3}) {
+      std::string streamed;
+      append_node_json(streamed, n, level);
+      std::string via_dict;
+      append_json(via_dict, n.as_dict(), Layout::indented, level);
+      ASSERT_EQ(streamed, via_dict) << "level " << level << ": " << via_dict;
+    }
+  }
+}
+
+TEST(EdgeJson, MatchesTheGenericLayout) {
+  const std::vector<std::string> values{"src/a.ts", "", "q\"", "l\nf", "\xC3\xA9", "imports"};
+  for (const std::string& from : values) {
+    for (const std::string& to : values) {
+      for (const std::string& rel : values) {
+        const Edge e{from, to, rel};
+        const JsonValue dict = JsonValue::object({{"from", JsonValue::string(from)},
+                                                  {"to", JsonValue::string(to)},
+                                                  {"rel", JsonValue::string(rel)}});
+        for (int level : {1, 2}) {
+          std::string streamed;
+          append_edge_json(streamed, e, level);
+          std::string via_dict;
+          append_json(via_dict, dict, Layout::indented, level);
+          ASSERT_EQ(streamed, via_dict);
+        }
+      }
+    }
+  }
 }
 
 }  // namespace
