@@ -395,7 +395,11 @@ void rust_line_matches(std::string_view text, const Regex& anchored,
 // The length of whichever of `words` begins at `pos`, or 0.
 std::size_t word_at(std::string_view t, std::size_t pos,
                     std::initializer_list<std::string_view> words) {
+  if (pos >= t.size()) return 0;
+  // Most lines begin with none of them: the first byte rules out most words.
+  const char first = t[pos];
   for (std::string_view w : words) {
+    if (!w.empty() && w[0] != first) continue;
     if (t.substr(pos, w.size()) == w) return w.size();
   }
   return 0;
