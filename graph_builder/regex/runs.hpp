@@ -277,6 +277,12 @@ class WordFinder {
       }
       ++i;
     }
+#ifdef __SSE2__
+    for (std::size_t k = 0; k < pair_count_; ++k) {
+      firsts_[k] = _mm_set1_epi8(pairs_[k].first);
+      seconds_[k] = _mm_set1_epi8(pairs_[k].second);
+    }
+#endif
   }
 
   // Start of the leftmost occurrence at or after `from`, or npos.
@@ -291,8 +297,8 @@ class WordFinder {
       const __m128i v1 = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + i + 1));
       __m128i hit = _mm_setzero_si128();
       for (std::size_t k = 0; k < pair_count_; ++k) {
-        hit = _mm_or_si128(hit, _mm_and_si128(_mm_cmpeq_epi8(v0, _mm_set1_epi8(pairs_[k].first)),
-                                              _mm_cmpeq_epi8(v1, _mm_set1_epi8(pairs_[k].second))));
+        hit = _mm_or_si128(hit, _mm_and_si128(_mm_cmpeq_epi8(v0, firsts_[k]),
+                                              _mm_cmpeq_epi8(v1, seconds_[k])));
       }
       for (auto m = static_cast<unsigned>(_mm_movemask_epi8(hit)); m != 0; m &= m - 1) {
         const std::size_t at = i + static_cast<std::size_t>(std::countr_zero(m));
@@ -326,6 +332,11 @@ class WordFinder {
   // The distinct first two bytes of the words.
   std::array<std::pair<char, char>, 16> pairs_{};
   std::size_t pair_count_ = 0;
+#ifdef __SSE2__
+  // Each pair's bytes in every lane, made once rather than per block.
+  __m128i firsts_[16] = {};
+  __m128i seconds_[16] = {};
+#endif
 };
 
 }  // namespace graph_builder::regex
