@@ -1,6 +1,7 @@
 #include "graph_builder/relations/references.hpp"
 
 #include <array>
+#include <cstdint>
 
 #include "graph_builder/regex/find.hpp"
 
@@ -27,13 +28,24 @@ constexpr std::array<std::string_view, 23> kExtensions{
     "swift", "scala", "java", "json", "yaml", "tsx", "jsx", "kts", "cpp", "hpp", "php", "yml",
     "go",    "py",    "ts",   "js",   "rs",   "cs",  "rb",  "kt",  "md",  "c",   "h"};
 
+// For each byte, the extensions that begin with it (bit i: kExtensions[i]).
+constexpr std::array<std::uint32_t, 256> kByFirstByte = [] {
+  std::array<std::uint32_t, 256> t{};
+  for (std::size_t i = 0; i < kExtensions.size(); ++i) {
+    t[static_cast<unsigned char>(kExtensions[i].front())] |= std::uint32_t{1} << i;
+  }
+  return t;
+}();
+
 // Length of the longest listed extension that `rest` starts with, or 0. Most
-// dots in code start no extension, so the first letter decides most cases.
+// dots in code start no extension, so the first byte decides most cases;
+// the others are tried longest first, as listed.
 std::size_t extension_length(std::string_view rest) {
   if (rest.empty()) return 0;
-  const char first = rest.front();
-  for (std::string_view ext : kExtensions) {
-    if (ext.front() == first && rest.starts_with(ext)) return ext.size();
+  for (std::uint32_t m = kByFirstByte[static_cast<unsigned char>(rest.front())]; m != 0;
+       m &= m - 1) {
+    const std::string_view ext = kExtensions[static_cast<std::size_t>(__builtin_ctz(m))];
+    if (rest.starts_with(ext)) return ext.size();
   }
   return 0;
 }
