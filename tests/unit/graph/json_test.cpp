@@ -154,21 +154,26 @@ Node file_node() {
   return n;
 }
 
+Node symbol_node() {
+  Node n;
+  n.id = "src/a.ts::f";
+  n.kind = "symbol";
+  n.path = "src/a.ts";
+  n.ext = ".ts";
+  n.size = 3;
+  n.symbol_type = "use_case";
+  n.name = "f";
+  n.line_start = 4;
+  n.line_end = 6;
+  n.body_hash = "deadbeef";
+  n.confidence = "high";
+  n.exported = true;
+  return n;
+}
+
 TEST(NodeJson, StreamedFormEqualsSerialisedDict) {
   Node file = file_node();
-  Node sym;
-  sym.id = "src/a.ts::f";
-  sym.kind = "symbol";
-  sym.path = "src/a.ts";
-  sym.ext = ".ts";
-  sym.size = 3;
-  sym.symbol_type = "use_case";
-  sym.name = "f";
-  sym.line_start = 4;
-  sym.line_end = 6;
-  sym.body_hash = "deadbeef";
-  sym.confidence = "high";
-  sym.exported = true;
+  Node sym = symbol_node();
   Node reused = file_node();
   auto stored = std::make_shared<StoredFields>();
   stored->size = JsonValue::string("big");
@@ -191,19 +196,13 @@ TEST(NodeJson, StreamedFormEqualsSerialisedDict) {
 // escape, or another nesting level, must give the generic layout all the
 // same. Each string member in turn, and one keyword, gets each awkward value.
 TEST(NodeJson, EveryMemberWithEscapesMatchesTheGenericLayout) {
-  Node sym;
-  sym.id = "src/a.ts::f";
-  sym.kind = "symbol";
-  sym.path = "src/a.ts";
-  sym.ext = ".ts";
+  Node sym = symbol_node();
   sym.size = -3;
   sym.keywords = {"alpha", "beta"};
   sym.symbol_type = "function";
-  sym.name = "f";
   sym.line_start = 0;
   sym.line_end = 123456789012;
-  sym.body_hash = "deadbeef";
-  sym.confidence = "high";
+  sym.exported = false;
   const std::vector<std::string> awkward{"", "q\"", "back\\slash", "l\nf", "\x01", "\xC3\xA9",
                                          "\x7f", std::string(70, 'x')};
   using Field = std::string Node::*;
