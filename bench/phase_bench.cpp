@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "graph_builder/languages/languages.hpp"
 #include "graph_builder/discovery/file_id.hpp"
 #include "graph_builder/discovery/skip_rules.hpp"
 #include "graph_builder/discovery/walk.hpp"
@@ -68,12 +69,12 @@ int main(int argc, char** argv) {
     const std::string root = gb::discovery::resolve_path(argv[a]);
     for (const std::string& path : gb::discovery::walk_files(root)) {
       const std::string ext = gb::text::to_lower(
-          gb::discovery::file_extension(gb::discovery::base_name(path)));
+          gb::languages::extension_of(gb::languages::base_name(path)));
       const std::string id = gb::discovery::relative_id(gb::discovery::resolve_path(path), root);
       double s[5] = {0, 0, 0, 0, 0};
       bool ok = true;
       timed(s[0], [&] {
-        ok = gb::graph::read_source(path, bytes) == gb::graph::ReadStatus::ok;
+        ok = gb::platform::read_file(path.c_str(), bytes, gb::graph::MAX_FILE_BYTES) == gb::platform::ReadStatus::ok;
         if (!ok) return;
         gb::text::decode_text(bytes, text);
         (void)gb::text::short_hash(text);
@@ -82,7 +83,7 @@ int main(int argc, char** argv) {
       timed(s[1], [&] { (void)gb::text::_make_summary(text, id, ext); });
       timed(s[2], [&] { (void)gb::text::extract_keywords(text, ext); });
       timed(s[3], [&] {
-        (void)gb::relations::parse_relations_for_id(id, gb::discovery::base_name(path), text);
+        (void)gb::relations::parse_relations_for_id(id, gb::languages::base_name(path), text);
       });
       timed(s[4], [&] { (void)gb::symbols::_extract_symbols_for_file(text, id, ext); });
       for (Totals* t : {&by_ext[ext], &all}) {

@@ -15,6 +15,7 @@
 #include <string>
 #include <vector>
 
+#include "graph_builder/languages/languages.hpp"
 #include "graph_builder/discovery/skip_rules.hpp"
 #include "graph_builder/regex/regex.hpp"
 #include "graph_builder/relations/references.hpp"
@@ -81,7 +82,7 @@ int main(int argc, char** argv) {
     ss << f.rdbuf();
     std::string bytes = ss.str();
     if (bytes.size() > 300000) continue;
-    Input in{std::string(gb::discovery::base_name(p)), {}};
+    Input in{std::string(gb::languages::base_name(p)), {}};
     gb::text::decode_text(bytes, in.text);
     inputs.push_back(std::move(in));
   }

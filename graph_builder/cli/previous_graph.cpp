@@ -10,6 +10,8 @@
 #include <nlohmann/json.hpp>
 
 #include "graph_builder/cli/previous_graph_internal.hpp"
+#include "graph_builder/platform/fd.hpp"
+#include "graph_builder/platform/read_file.hpp"
 
 #include "graph_builder/text/unicode.hpp"
 
@@ -174,20 +176,20 @@ graph::PriorNodes load_previous_graph(const std::string& path) {
   // fault in than the reading itself, and it would double the memory a
   // re-run peaks at. Only a document it leaves to the general reader is read
   // whole (a second time).
-  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-  if (fd < 0) return {};
-  const previous_graph_internal::ReadSome read_some = [fd](char* dst, std::size_t room) {
+  platform::UniqueFd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+  if (!fd) return {};
+  const previous_graph_internal::ReadSome read_some = [&fd](char* dst, std::size_t room) {
     while (true) {
-      const ssize_t got = ::read(fd, dst, room);
+      const ssize_t got = ::read(fd.get(), dst, room);
       if (got >= 0 || errno != EINTR) return static_cast<std::ptrdiff_t>(got);
     }
   };
   constexpr std::size_t kPieceBytes = std::size_t{1} << 20;
   std::optional<graph::PriorNodes> fast = previous_graph_internal::read_fast(read_some, kPieceBytes);
-  ::close(fd);
+  fd.reset();
   if (fast) return std::move(*fast);
   std::string bytes;
-  if (graph::read_source(path, bytes, static_cast<std::size_t>(-1)) != graph::ReadStatus::ok) {
+  if (platform::read_file(path.c_str(), bytes, platform::kNoSizeLimit) != platform::ReadStatus::ok) {
     return {};
   }
   return previous_graph_internal::read_general(bytes);

@@ -3,6 +3,7 @@
 #include <nlohmann/json.hpp>
 
 #include "graph_builder/graph/scan.hpp"
+#include "graph_builder/platform/read_file.hpp"
 #include "graph_builder/symbols/symbol.hpp"
 #include "graph_builder/text/unicode.hpp"
 
@@ -10,7 +11,7 @@ namespace graph_builder::cli {
 
 std::optional<std::vector<SymbolIndexEntry>> read_symbol_index(const std::string& path) {
   std::string bytes;
-  if (graph::read_source(path, bytes, static_cast<std::size_t>(-1)) != graph::ReadStatus::ok) {
+  if (platform::read_file(path.c_str(), bytes, platform::kNoSizeLimit) != platform::ReadStatus::ok) {
     return std::nullopt;
   }
   nlohmann::ordered_json doc = nlohmann::ordered_json::parse(bytes, nullptr, false);
@@ -47,7 +48,7 @@ std::optional<std::vector<std::string>> read_symbol_lines(const std::string& roo
                                                           const SymbolIndexEntry& entry) {
   std::string bytes;
   std::string file = root + "/" + entry.path;
-  if (graph::read_source(file, bytes, static_cast<std::size_t>(-1)) != graph::ReadStatus::ok) {
+  if (platform::read_file(file.c_str(), bytes, platform::kNoSizeLimit) != platform::ReadStatus::ok) {
     return std::nullopt;
   }
   std::string textv;

@@ -8,7 +8,8 @@
 //                   resolvable) -> pruned;
 //                4. otherwise walked (see walk.hpp for the loop guard).
 //   files:       1. path containing "/venv/" or "/.venv/" -> not scanned;
-//                2. lower-cased extension among the accepted ones -> scanned,
+//                2. lower-cased extension scanned by the language table
+//                   (languages/languages.hpp) -> scanned,
 //                   when it is a regular file (following links).
 // All comparisons of names are exact and case-sensitive.
 
@@ -25,15 +26,6 @@ inline constexpr std::array<std::string_view, 17> SKIP_DIRS{
 inline constexpr std::array<std::string_view, 1> _CONDITIONAL_SKIP{"build"};
 inline constexpr std::array<std::string_view, 5> kArtifactMarkers{"classes", "libs", "generated",
                                                                   "tmp", "reports"};
-inline constexpr std::array<std::string_view, 24> kScanExtensions{
-    ".go",  ".py",  ".js",  ".jsx",   ".ts", ".tsx", ".swift", ".rs",   ".java", ".cs",  ".rb",  ".php",
-    ".kt",  ".kts", ".scala", ".c",   ".cpp", ".h",  ".hpp",   ".json", ".yaml", ".yml", ".md",  ".xaml"};
-
-// The extension of a file name: from its last "." to the end, when that dot is
-// neither the first nor the last character; otherwise empty. Case kept.
-std::string_view file_extension(std::string_view name);
-// The last component of a "/"-separated path.
-std::string_view base_name(std::string_view path);
 
 // True when the file at `path` is of a kind that is analysed. Pure text test.
 bool should_scan(std::string_view path);

@@ -17,6 +17,7 @@
 #define GB_WIDE_ESCAPE 0
 #endif
 
+#include "graph_builder/platform/cpu.hpp"
 #include "graph_builder/text/unicode.hpp"
 
 namespace graph_builder::graph {
@@ -275,13 +276,7 @@ GB_ESCAPE_TARGET std::size_t escape_blocks_wide(const unsigned char* p, std::siz
   return pos;
 }
 
-bool wide_escape_available() {
-  static const bool available =
-      __builtin_cpu_supports("avx512bw") && __builtin_cpu_supports("avx512vl") &&
-      __builtin_cpu_supports("avx512vbmi") && __builtin_cpu_supports("avx512vbmi2") &&
-      __builtin_cpu_supports("bmi2");
-  return available;
-}
+bool wide_escape_available() { return platform::has_avx512_escaping(); }
 #endif
 
 // The general case: any length, any escapes. With `wide`, runs of bytes that

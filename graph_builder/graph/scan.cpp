@@ -1,8 +1,7 @@
 #include "graph_builder/graph/scan.hpp"
+#include "graph_builder/languages/languages.hpp"
 
 #include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 #include <memory>
 #include <unordered_set>
@@ -12,6 +11,8 @@
 #include "graph_builder/discovery/skip_rules.hpp"
 #include "graph_builder/discovery/walk.hpp"
 #include "graph_builder/graph/index_table.hpp"
+#include "graph_builder/platform/fd.hpp"
+#include "graph_builder/platform/read_file.hpp"
 #include "graph_builder/relations/relations.hpp"
 #include "graph_builder/symbols/body_hashes.hpp"
 #include "graph_builder/symbols/dispatch.hpp"
@@ -59,48 +60,6 @@ Node reuse_node(JsonValue& old, bool take_values, const std::string& file_id, st
 }
 
 }  // namespace
-
-ReadStatus read_source(const std::string& path, std::string& out, std::size_t max_bytes,
-                       std::size_t* size) {
-  return read_source_at(AT_FDCWD, path.c_str(), out, max_bytes, size);
-}
-
-ReadStatus read_source_at(int dir_fd, const char* name, std::string& out, std::size_t max_bytes,
-                          std::size_t* size) {
-  out.clear();
-  int fd = ::openat(dir_fd, name, O_RDONLY | O_CLOEXEC);
-  if (fd < 0) return ReadStatus::unreadable;
-  struct stat st {};
-  if (::fstat(fd, &st) != 0) {
-    ::close(fd);
-    return ReadStatus::unreadable;
-  }
-  if (size != nullptr) *size = static_cast<std::size_t>(st.st_size);
-  if (static_cast<std::size_t>(st.st_size) > max_bytes) {
-    ::close(fd);
-    return ReadStatus::too_large;
-  }
-  out.resize(static_cast<std::size_t>(st.st_size) + 1);
-  std::size_t got = 0;
-  while (true) {
-    if (got == out.size()) out.resize(out.size() * 2 + 4096);
-    ssize_t n = ::read(fd, out.data() + got, out.size() - got);
-    if (n < 0) {
-      if (errno == EINTR) continue;
-      ::close(fd);
-      out.clear();
-      return ReadStatus::unreadable;
-    }
-    if (n == 0) break;
-    got += static_cast<std::size_t>(n);
-    // Stopped exactly at the size the file had, short of the extra byte asked
-    // for: that is its end, and one more read would only say so.
-    if (got == static_cast<std::size_t>(st.st_size) && got < out.size()) break;
-  }
-  ::close(fd);
-  out.resize(got);
-  return ReadStatus::ok;
-}
 
 namespace {
 
@@ -158,31 +117,23 @@ namespace {
 // the file by its whole path needs too.
 class ParentDirectory {
  public:
-  ParentDirectory() = default;
-  ParentDirectory(const ParentDirectory&) = delete;
-  ParentDirectory& operator=(const ParentDirectory&) = delete;
-  ~ParentDirectory() { close(); }
-
-  ReadStatus read(const std::string& path, std::string& out, std::size_t* size) {
+  platform::ReadStatus read(const std::string& path, std::string& out, std::size_t* size) {
     const std::size_t slash = path.rfind('/');
-    if (slash == std::string::npos || slash == 0) return read_source(path, out, MAX_FILE_BYTES, size);
-    const std::string_view parent(path.data(), slash);
-    if (fd_ < 0 || parent != path_) {
-      close();
-      path_.assign(parent);
-      fd_ = ::open(path_.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
+    if (slash == std::string::npos || slash == 0) {
+      return platform::read_file(path.c_str(), out, MAX_FILE_BYTES, size);
     }
-    if (fd_ < 0) return read_source(path, out, MAX_FILE_BYTES, size);
-    return read_source_at(fd_, path.c_str() + slash + 1, out, MAX_FILE_BYTES, size);
+    const std::string_view parent(path.data(), slash);
+    if (!fd_ || parent != path_) {
+      path_.assign(parent);
+      fd_.reset(::open(path_.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC));
+    }
+    if (!fd_) return platform::read_file(path.c_str(), out, MAX_FILE_BYTES, size);
+    return platform::read_file_at(fd_.get(), path.c_str() + slash + 1, out, MAX_FILE_BYTES, size);
   }
 
  private:
-  void close() {
-    if (fd_ >= 0) ::close(fd_);
-    fd_ = -1;
-  }
   std::string path_;
-  int fd_ = -1;
+  platform::UniqueFd fd_;
 };
 
 // `prior` is read only, or (with `take_values`) its reused entries are moved
@@ -232,7 +183,7 @@ Graph scan_impl(const std::string& root, PriorNodes* prior, bool take_values) {
       const discovery::WalkedFile& file = files[next_file++];
       // Size test and read on one open file: too large or unreadable is skipped.
       std::size_t stat_size = 0;
-      if (dir.read(file.path, bytes, &stat_size) != ReadStatus::ok) continue;
+      if (dir.read(file.path, bytes, &stat_size) != platform::ReadStatus::ok) continue;
       Loaded& slot = chunk[loaded++];
       slot.file = &file;
       slot.size = static_cast<std::int64_t>(stat_size);
@@ -247,8 +198,8 @@ Graph scan_impl(const std::string& root, PriorNodes* prior, bool take_values) {
       const std::int64_t size = chunk[k].size;
       std::string fhash = std::move(hashes[k]);
       std::string file_id = discovery::relative_id(file.resolved, root_resolved);
-      std::string_view name = discovery::base_name(file.path);
-      std::string ext = text::to_lower(discovery::file_extension(name));
+      std::string_view name = languages::base_name(file.path);
+      std::string ext = text::to_lower(languages::extension_of(name));
 
       JsonValue* old = nullptr;
       if (prior != nullptr) {

@@ -51,17 +51,4 @@ std::vector<Edge> dedupe_edges(const std::vector<Edge>& edges);
 // The same, consuming its input.
 std::vector<Edge> dedupe_edges(std::vector<Edge>&& edges);
 
-// Reads the file at `path` (following links) into `out` as raw bytes, reusing
-// its capacity; `size`, when given, receives the size the file system reports.
-// A file larger than `max_bytes` is not read. Never throws.
-enum class ReadStatus { ok, unreadable, too_large };
-[[nodiscard]] ReadStatus read_source(const std::string& path, std::string& out,
-                                     std::size_t max_bytes = MAX_FILE_BYTES,
-                                     std::size_t* size = nullptr);
-// The same for the file `name` of the directory open as `dir_fd` (AT_FDCWD:
-// `name` is a path like read_source's).
-[[nodiscard]] ReadStatus read_source_at(int dir_fd, const char* name, std::string& out,
-                                        std::size_t max_bytes = MAX_FILE_BYTES,
-                                        std::size_t* size = nullptr);
-
 }  // namespace graph_builder::graph

@@ -1,4 +1,5 @@
 #include "graph_builder/relations/relations.hpp"
+#include "graph_builder/languages/languages.hpp"
 
 #include <string>
 
@@ -21,7 +22,7 @@ std::vector<graph::Edge> parse_relations_for_id(std::string_view file_id,
                                                 std::string_view text) {
   const std::string from(file_id);
   std::vector<graph::Edge> edges;
-  append_statement_edges(from, discovery::file_extension(file_name), text, edges);
+  append_statement_edges(from, languages::extension_of(file_name), text, edges);
   append_reference_edges(from, text, edges);
   return edges;
 }

@@ -8,6 +8,7 @@
 #include <cstring>
 
 #include "graph_builder/check.hpp"
+#include "graph_builder/platform/cpu.hpp"
 
 #if defined(__x86_64__)
 #include <immintrin.h>
@@ -289,8 +290,7 @@ std::string short_hash(std::string_view data) {
 
 bool wide_hashing_available() {
 #if GB_WIDE_MD5
-  static const bool available = __builtin_cpu_supports("avx512f");
-  return available;
+  return platform::has_avx512_hashing();
 #else
   return false;
 #endif

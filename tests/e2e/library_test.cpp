@@ -8,6 +8,7 @@
 #include <tuple>
 #include <vector>
 
+#include "graph_builder/languages/languages.hpp"
 #include "graph_builder/graph_builder.hpp"
 #include "support/conformance.hpp"
 #include "support/run_cli.hpp"
@@ -58,9 +59,9 @@ std::vector<graph::Edge> first_of_each_edge(const std::string& root) {
     std::string text;
     text::decode_text(read_file(f.path), text);
     const std::string id = discovery::relative_id(f.resolved, resolved_root);
-    const std::string_view name = discovery::base_name(f.path);
+    const std::string_view name = languages::base_name(f.path);
     for (graph::Edge& e : relations::parse_relations_for_id(id, name, text)) all.push_back(e);
-    const std::string ext = text::to_lower(discovery::file_extension(name));
+    const std::string ext = text::to_lower(languages::extension_of(name));
     std::vector<graph::Node> nodes;
     symbols::_append_symbol_nodes(nodes, all, symbols::_extract_symbols_for_file(text, id, ext),
                                   id, ext);

@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <fstream>
 
+#include "graph_builder/languages/languages.hpp"
 #include "graph_builder/discovery/skip_rules.hpp"
 #include "graph_builder/text/unicode.hpp"
 #include "support/temp_tree.hpp"
@@ -51,7 +52,7 @@ std::string decoded_input(const KitCase& c) {
 }
 
 std::string case_ext(const KitCase& c) {
-  return text::to_lower(discovery::file_extension(discovery::base_name(c.file_id)));
+  return text::to_lower(languages::extension_of(languages::base_name(c.file_id)));
 }
 
 }  // namespace graph_builder::testing

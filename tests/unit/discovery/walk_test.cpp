@@ -1,3 +1,4 @@
+#include "graph_builder/languages/languages.hpp"
 #include "graph_builder/discovery/walk.hpp"
 
 #include <gtest/gtest.h>
@@ -43,12 +44,12 @@ TEST(ShouldScan, ExtensionsAndVenvPaths) {
 }
 
 TEST(FileExtension, LastDotNotFirstNorLast) {
-  EXPECT_EQ(file_extension("a.tar.gz"), ".gz");
-  EXPECT_EQ(file_extension(".env"), "");
-  EXPECT_EQ(file_extension("name."), "");
-  EXPECT_EQ(file_extension("..py"), ".py");
-  EXPECT_EQ(file_extension("Main.JAVA"), ".JAVA");
-  EXPECT_EQ(file_extension("Makefile"), "");
+  EXPECT_EQ(languages::extension_of("a.tar.gz"), ".gz");
+  EXPECT_EQ(languages::extension_of(".env"), "");
+  EXPECT_EQ(languages::extension_of("name."), "");
+  EXPECT_EQ(languages::extension_of("..py"), ".py");
+  EXPECT_EQ(languages::extension_of("Main.JAVA"), ".JAVA");
+  EXPECT_EQ(languages::extension_of("Makefile"), "");
 }
 
 TEST(Walk, PrunesSkipDirectoriesCaseSensitively) {

@@ -3,6 +3,7 @@
 #include <string>
 #include <vector>
 
+#include "graph_builder/languages/languages.hpp"
 #include "graph_builder/discovery/skip_rules.hpp"
 #include "graph_builder/graph/scan.hpp"
 #include "graph_builder/relations/relations.hpp"
@@ -32,7 +33,7 @@ TEST(RelationsKit, EveryCaseMatchesItsFragment) {
       expected.push_back({e["from"].get<std::string>(), e["to"].get<std::string>(),
                           e["rel"].get<std::string>()});
     }
-    const std::string name(discovery::base_name(c.file_id));
+    const std::string name(languages::base_name(c.file_id));
     const auto actual =
         graph::dedupe_edges(parse_relations_for_id(c.file_id, name, testing::decoded_input(c)));
     if (actual == expected) {
