@@ -61,10 +61,10 @@ int main(int argc, char** argv) {
         graph_builder::text::decode_text(bytes, text);
         (void)graph_builder::text::short_hash(text);
       });
-      timed(phase[1], [&] { (void)graph_builder::text::_make_summary(text, id, ext); });
+      timed(phase[1], [&] { (void)graph_builder::text::make_summary(text, id, ext); });
       timed(phase[2], [&] { (void)graph_builder::text::extract_keywords(text, ext); });
       timed(phase[3], [&] { (void)graph_builder::relations::parse_relations_for_id(id, id, text); });
-      timed(phase[4], [&] { (void)graph_builder::symbols::_extract_symbols_for_file(text, id, ext); });
+      timed(phase[4], [&] { (void)graph_builder::symbols::extract_symbols_for_file(text, id, ext); });
       const double s = phase[0] + phase[1] + phase[2] + phase[3] + phase[4];
       if (s > 0.25) {
         std::printf("  slow: %s %s %.3f s (decode %.3f summary %.3f keywords %.3f relations %.3f symbols %.3f)\n",

@@ -80,12 +80,12 @@ int main(int argc, char** argv) {
         (void)gb::text::short_hash(text);
       });
       if (!ok) continue;
-      timed(s[1], [&] { (void)gb::text::_make_summary(text, id, ext); });
+      timed(s[1], [&] { (void)gb::text::make_summary(text, id, ext); });
       timed(s[2], [&] { (void)gb::text::extract_keywords(text, ext); });
       timed(s[3], [&] {
         (void)gb::relations::parse_relations_for_id(id, gb::languages::base_name(path), text);
       });
-      timed(s[4], [&] { (void)gb::symbols::_extract_symbols_for_file(text, id, ext); });
+      timed(s[4], [&] { (void)gb::symbols::extract_symbols_for_file(text, id, ext); });
       for (Totals* t : {&by_ext[ext], &all}) {
         ++t->files;
         t->bytes += bytes.size();

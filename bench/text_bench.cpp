@@ -1,4 +1,4 @@
-// Measures `_make_summary` + `extract_keywords` over real files.
+// Measures `make_summary` + `extract_keywords` over real files.
 // Usage: text_bench FILE_LIST  (one path per line; files over 300000 bytes are skipped)
 // Prints the throughput per phase (best of three runs per file) and the
 // slowest files.
@@ -67,7 +67,7 @@ int main(int argc, char** argv) {
     double keywords_s = 1e9;
     for (int run = 0; run < kRuns; ++run) {
       auto t0 = Clock::now();
-      sink += graph_builder::text::_make_summary(content, path, ext).size();
+      sink += graph_builder::text::make_summary(content, path, ext).size();
       summary_s = std::min(summary_s, seconds_since(t0));
       t0 = Clock::now();
       sink += graph_builder::text::extract_keywords(content, ext).size();

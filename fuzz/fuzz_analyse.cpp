@@ -29,11 +29,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   for (std::string_view ext : kExts) {
     std::string name = "f" + std::string(ext);
     std::string id = "dir/" + name;
-    (void)graph_builder::text::_make_summary(text, id, ext);
+    (void)graph_builder::text::make_summary(text, id, ext);
     auto kws = graph_builder::text::extract_keywords(text, ext);
     GB_CHECK(kws.size() <= 80);
     (void)graph_builder::relations::parse_relations_for_id(id, name, text);
-    for (const auto& s : graph_builder::symbols::_extract_symbols_for_file(text, id, ext)) {
+    for (const auto& s : graph_builder::symbols::extract_symbols_for_file(text, id, ext)) {
       GB_CHECK(!s.name.empty());
       GB_CHECK(s.line_start >= 0 && s.line_end >= s.line_start);
       GB_CHECK(s.line_start <= static_cast<std::int64_t>(lines.size()));

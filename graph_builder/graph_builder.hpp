@@ -6,10 +6,10 @@
 //
 //   graph::scan, graph::dedupe_edges, graph::Graph, graph::Node, graph::Edge
 //   discovery::walk_files, discovery::should_scan, discovery::rel
-//   symbols::_extract_symbols_for_file, symbols::_append_symbol_nodes,
-//   symbols::_body_hash, symbols::extract_symbols_{ts,py,rs,java,cs,rb,php,c_cpp}
-//   text::_split_camel, text::_name_keywords, text::extract_keywords,
-//   text::_make_summary
+//   symbols::extract_symbols_for_file, symbols::append_symbol_nodes,
+//   symbols::body_hash, symbols::extract_symbols_{ts,py,rs,java,cs,rb,php,c_cpp}
+//   text::split_camel, text::name_keywords, text::extract_keywords,
+//   text::make_summary
 //   relations::parse_relations
 //   cli::write_documents, cli::graph_document, cli::symbol_index_document,
 //   cli::load_previous_graph, cli::read_symbol_index, cli::read_symbol_lines

@@ -64,7 +64,7 @@ std::optional<std::vector<std::string>> read_symbol_lines(const std::string& roo
 
 bool body_matches(const std::vector<std::string>& lines, const SymbolIndexEntry& entry) {
   std::vector<std::string_view> views(lines.begin(), lines.end());
-  return symbols::_body_hash(views, 0, static_cast<std::int64_t>(views.size()) - 1) ==
+  return symbols::body_hash(views, 0, static_cast<std::int64_t>(views.size()) - 1) ==
          entry.body_hash;
 }
 

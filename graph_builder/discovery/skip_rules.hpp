@@ -2,7 +2,7 @@
 // Which directories are walked and which files are scanned. The rules, in the
 // order they apply:
 //   directories: 1. name in SKIP_DIRS -> pruned;
-//                2. name in _CONDITIONAL_SKIP and holding an artifact-marker
+//                2. name in CONDITIONAL_SKIP and holding an artifact-marker
 //                   sub-directory -> pruned;
 //                3. a symbolic link resolving outside the root (or not
 //                   resolvable) -> pruned;
@@ -23,7 +23,7 @@ inline constexpr std::array<std::string_view, 17> SKIP_DIRS{
     ".git",   ".beads", ".beads-hooks", "node_modules", "vendor",       "dist",
     ".next",  ".idea",  ".vscode",      "__pycache__",  "venv",         ".venv",
     ".mirelane", "Intermediate", "Binaries", "DerivedDataCache", "Saved"};
-inline constexpr std::array<std::string_view, 1> _CONDITIONAL_SKIP{"build"};
+inline constexpr std::array<std::string_view, 1> CONDITIONAL_SKIP{"build"};
 inline constexpr std::array<std::string_view, 5> kArtifactMarkers{"classes", "libs", "generated",
                                                                   "tmp", "reports"};
 

@@ -97,7 +97,7 @@ std::string resolve_c(const std::string& path) {
   return out;
 }
 
-// _keep_dir, told whether the listing already showed `d` is no link.
+// keep_dir, told whether the listing already showed `d` is no link.
 bool keep_dir(std::string_view base, std::string_view d, std::string_view root_resolved,
               bool known_plain);
 
@@ -169,7 +169,7 @@ bool keep_dir(std::string_view base, std::string_view d, std::string_view root_r
               bool known_plain) {
   if (std::find(SKIP_DIRS.begin(), SKIP_DIRS.end(), d) != SKIP_DIRS.end()) return false;
   std::string p = join(base, d);
-  if (std::find(_CONDITIONAL_SKIP.begin(), _CONDITIONAL_SKIP.end(), d) != _CONDITIONAL_SKIP.end()) {
+  if (std::find(CONDITIONAL_SKIP.begin(), CONDITIONAL_SKIP.end(), d) != CONDITIONAL_SKIP.end()) {
     Listing inner;
     // A listing error skips the marker test and falls through to the link check.
     if (list_dir(p, inner)) {
@@ -197,7 +197,7 @@ bool keep_dir(std::string_view base, std::string_view d, std::string_view root_r
 
 }  // namespace
 
-bool _keep_dir(std::string_view base, std::string_view d, std::string_view root_resolved) {
+bool keep_dir(std::string_view base, std::string_view d, std::string_view root_resolved) {
   return keep_dir(base, d, root_resolved, false);
 }
 

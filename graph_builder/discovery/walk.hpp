@@ -29,6 +29,6 @@ std::vector<WalkedFile> walk_files_resolved(const std::string& root);
 
 // Whether the sub-directory `d` of `base` is walked (see skip_rules.hpp).
 // `root_resolved` is the resolved project root.
-bool _keep_dir(std::string_view base, std::string_view d, std::string_view root_resolved);
+bool keep_dir(std::string_view base, std::string_view d, std::string_view root_resolved);
 
 }  // namespace graph_builder::discovery

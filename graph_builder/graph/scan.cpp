@@ -220,7 +220,7 @@ Graph scan_impl(const std::string& root, PriorNodes* prior, bool take_values) {
         }
       } else {
         Node n;
-        n.summary = text::_make_summary(content, file_id, ext);
+        n.summary = text::make_summary(content, file_id, ext);
         n.keywords = text::extract_keywords(content, ext);
         n.id = file_id;
         n.kind = "file";
@@ -237,8 +237,8 @@ Graph scan_impl(const std::string& root, PriorNodes* prior, bool take_values) {
       for (Edge& e : rel_edges) edges.push_back(std::move(e));
       if (symbols::is_symbol_ext(ext)) {
         std::size_t before = g.nodes.size();
-        symbols::_append_symbol_nodes(g.nodes, edges,
-                                      symbols::_extract_symbols_for_file(content, file_id, ext),
+        symbols::append_symbol_nodes(g.nodes, edges,
+                                      symbols::extract_symbols_for_file(content, file_id, ext),
                                       file_id, ext);
         g.symbol_count += g.nodes.size() - before;
         for (std::size_t i = before; i < g.nodes.size(); ++i) symbol_nodes.push_back(i);

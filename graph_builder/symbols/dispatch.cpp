@@ -34,14 +34,14 @@ Extractor find(std::string_view ext) {
 
 bool is_symbol_ext(std::string_view ext) { return find(ext) != nullptr; }
 
-std::vector<Symbol> _extract_symbols_for_file(std::string_view content, std::string_view file_id,
+std::vector<Symbol> extract_symbols_for_file(std::string_view content, std::string_view file_id,
                                               std::string_view ext) {
   Extractor fn = find(ext);
   if (fn == nullptr) return {};
   return fn(content, file_id);
 }
 
-void _append_symbol_nodes(std::vector<graph::Node>& nodes, std::vector<graph::Edge>& edges,
+void append_symbol_nodes(std::vector<graph::Node>& nodes, std::vector<graph::Edge>& edges,
                           std::vector<Symbol> syms, std::string_view file_id,
                           std::string_view ext) {
   for (Symbol& s : syms) {

@@ -62,7 +62,7 @@ class SymbolRecorder {
   PendingBodies bodies_;  // one per record
 };
 
-// The bytes _body_hash(lines, start, end) hashes: a slice of the text the
+// The bytes body_hash(lines, start, end) hashes: a slice of the text the
 // lines were split from where they follow each other at bare LFs, otherwise
 // the lines joined into `joined` (and a view of it).
 std::string_view _body_text(const std::vector<std::string_view>& lines, std::int64_t start,

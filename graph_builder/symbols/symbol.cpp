@@ -39,7 +39,7 @@ std::string_view _body_text(const std::vector<std::string_view>& lines, std::int
   return joined;
 }
 
-std::string _body_hash(const std::vector<std::string_view>& lines, std::int64_t start,
+std::string body_hash(const std::vector<std::string_view>& lines, std::int64_t start,
                        std::int64_t end) {
   std::string joined;
   return text::short_hash(_body_text(lines, start, end, joined));
@@ -91,7 +91,7 @@ void SymbolRecorder::record(std::string_view name, std::int64_t line_no, std::in
   }
   s.confidence = std::string(confidence);
   s.exported = exported;
-  s.keywords = text::_name_keywords(name);
+  s.keywords = text::name_keywords(name);
   symbols_.push_back(std::move(s));
 }
 

@@ -74,7 +74,7 @@ void for_each_camel_word(std::string_view name, Fn&& fn) {
 }
 
 // `add` of each camel-case word of `name` of at least 3 code points, as
-// `_split_camel` gives it (lower-cased once before `add` lower-cases again;
+// `split_camel` gives it (lower-cased once before `add` lower-cases again;
 // for ASCII words that first pass changes nothing `add` would not).
 void add_camel_words(KeywordList& list, std::string_view name) {
   for_each_camel_word(name, [&](std::string_view word) {
@@ -153,7 +153,7 @@ std::vector<std::string> KeywordList::take(std::size_t cap) {
   return std::move(tokens_);
 }
 
-std::vector<std::string> _split_camel(std::string_view name) {
+std::vector<std::string> split_camel(std::string_view name) {
   std::vector<std::string> out;
   for_each_camel_word(name, [&](std::string_view word) {
     if (length(word) >= 3) out.push_back(to_lower(word));
@@ -161,7 +161,7 @@ std::vector<std::string> _split_camel(std::string_view name) {
   return out;
 }
 
-std::vector<std::string> _name_keywords(std::string_view name) {
+std::vector<std::string> name_keywords(std::string_view name) {
   KeywordList list;
   list.add(name);
   add_camel_words(list, name);

@@ -40,11 +40,11 @@ class KeywordList {
 // Camel-case words of `name`, lower-cased, each at least 3 code points, in
 // order, duplicates kept. Underscores and hyphens do not separate words.
 // Pure; never fails on any string.
-std::vector<std::string> _split_camel(std::string_view name);
+std::vector<std::string> split_camel(std::string_view name);
 
 // Up to 10 keywords for a symbol name: the whole name, its camel-case words,
 // then its underscore-separated pieces, each admitted by KeywordList::add.
 // Pure; never fails on any string.
-std::vector<std::string> _name_keywords(std::string_view name);
+std::vector<std::string> name_keywords(std::string_view name);
 
 }  // namespace graph_builder::text

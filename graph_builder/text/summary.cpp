@@ -226,7 +226,7 @@ std::string domain_words(std::string_view path) {
 
 }  // namespace
 
-std::string _make_summary(std::string_view content, std::string_view path, std::string_view ext) {
+std::string make_summary(std::string_view content, std::string_view path, std::string_view ext) {
   std::string lead = doc_lead(content, ext);
   if (lead.empty()) lead = line_lead(content);
   const std::vector<std::string> names = declaration_names(content, ext);

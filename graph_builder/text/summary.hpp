@@ -11,6 +11,6 @@ namespace graph_builder::text {
 // are found for `ext`, a sentence naming up to four of them; at most 250 code
 // points. `path` is the file id. Never fails; touches nothing but its
 // arguments.
-std::string _make_summary(std::string_view content, std::string_view path, std::string_view ext);
+std::string make_summary(std::string_view content, std::string_view path, std::string_view ext);
 
 }  // namespace graph_builder::text

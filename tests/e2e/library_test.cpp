@@ -63,7 +63,7 @@ std::vector<graph::Edge> first_of_each_edge(const std::string& root) {
     for (graph::Edge& e : relations::parse_relations_for_id(id, name, text)) all.push_back(e);
     const std::string ext = text::to_lower(languages::extension_of(name));
     std::vector<graph::Node> nodes;
-    symbols::_append_symbol_nodes(nodes, all, symbols::_extract_symbols_for_file(text, id, ext),
+    symbols::append_symbol_nodes(nodes, all, symbols::extract_symbols_for_file(text, id, ext),
                                   id, ext);
   }
   std::set<std::tuple<std::string, std::string, std::string>> seen;

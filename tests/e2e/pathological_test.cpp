@@ -35,13 +35,13 @@ TEST(Pathological, EveryAnalysisStaysWithinItsBounds) {
     const auto line_count = static_cast<std::int64_t>(text::split_lines_lf(text).size());
     for (std::string_view ext : kExts) {
       const std::string id = "dir/file" + std::string(ext);
-      std::string summary = text::_make_summary(text, id, ext);
+      std::string summary = text::make_summary(text, id, ext);
       EXPECT_LE(text::length(summary), 250U) << name << ext;
       EXPECT_LE(text::extract_keywords(text, ext).size(), 80U) << name << ext;
       for (const graph::Edge& e : relations::parse_relations_for_id(id, "file" + std::string(ext), text)) {
         EXPECT_FALSE(e.to.empty()) << name << ext;
       }
-      for (const symbols::Symbol& s : symbols::_extract_symbols_for_file(text, id, ext)) {
+      for (const symbols::Symbol& s : symbols::extract_symbols_for_file(text, id, ext)) {
         EXPECT_FALSE(s.name.empty()) << name << ext;
         EXPECT_GE(s.line_end, s.line_start) << name << ext << " " << s.name;
         EXPECT_LT(s.line_start, std::max<std::int64_t>(line_count, 1)) << name << ext;

@@ -137,7 +137,7 @@ TEST(LangPhp, TopLevelFunctionRecordCarriesIdAndHash) {
   EXPECT_EQ(syms[0].confidence, "high");
   EXPECT_EQ(syms[0].line_start, 1);
   EXPECT_EQ(syms[0].line_end, 4);
-  EXPECT_EQ(syms[0].body_hash, _body_hash(text::split_lines_lf(text), 1, 4));
+  EXPECT_EQ(syms[0].body_hash, body_hash(text::split_lines_lf(text), 1, 4));
 }
 
 // The hand-written function scan must give exactly the plain pattern's

@@ -73,10 +73,10 @@ TEST(LangRb, RecordCarriesIdHashKeywordsAndIsAlwaysExported) {
   EXPECT_EQ(m.confidence, "high");
   EXPECT_TRUE(m.exported);
   EXPECT_TRUE(syms[1].exported);
-  EXPECT_EQ(m.keywords, text::_name_keywords("charge_card"));
+  EXPECT_EQ(m.keywords, text::name_keywords("charge_card"));
   EXPECT_EQ(m.line_end, 4);
-  EXPECT_EQ(m.body_hash, _body_hash(text::split_lines_lf(text), 1, 4));
-  EXPECT_NE(m.body_hash, _body_hash(text::split_lines_lf(text), 0, 4));
+  EXPECT_EQ(m.body_hash, body_hash(text::split_lines_lf(text), 1, 4));
+  EXPECT_NE(m.body_hash, body_hash(text::split_lines_lf(text), 0, 4));
 }
 
 using Offsets = testing::MatchOffsets<1>;

@@ -61,8 +61,8 @@ TEST(SymbolKit, EverySymbolNodeAndContainsEdgeMatches) {
 
     std::vector<graph::Node> nodes;
     std::vector<graph::Edge> edges;
-    _append_symbol_nodes(nodes, edges,
-                         _extract_symbols_for_file(testing::decoded_input(c), c.file_id, ext),
+    append_symbol_nodes(nodes, edges,
+                         extract_symbols_for_file(testing::decoded_input(c), c.file_id, ext),
                          c.file_id, ext);
 
     const auto& want_nodes = fragment.at("nodes");

@@ -48,9 +48,9 @@ TEST(BodyHash, EqualsTheHashOfTheJoinedLinesForEveryRange) {
     for (std::int64_t start = -2; start <= n + 1; ++start) {
       for (std::int64_t end = -2; end <= n + 1; ++end) {
         const std::string want = joined_hash(in_text, start, end);
-        EXPECT_EQ(_body_hash(in_text, start, end), want)
+        EXPECT_EQ(body_hash(in_text, start, end), want)
             << "text \"" << t << "\" lines " << start << ".." << end;
-        EXPECT_EQ(_body_hash(separate, start, end), want)
+        EXPECT_EQ(body_hash(separate, start, end), want)
             << "copied lines of \"" << t << "\" " << start << ".." << end;
       }
     }
@@ -62,8 +62,8 @@ TEST(BodyHash, LinesOneByteApartAreJoinedWithLfWhateverLiesBetween) {
   const std::vector<std::string_view> lines{std::string_view(t).substr(0, 1),
                                             std::string_view(t).substr(2, 1),
                                             std::string_view(t).substr(4, 1)};
-  EXPECT_EQ(_body_hash(lines, 0, 2), text::short_hash("a\nb\nc"));
-  EXPECT_EQ(_body_hash(lines, 1, 2), text::short_hash("b\nc"));
+  EXPECT_EQ(body_hash(lines, 0, 2), text::short_hash("a\nb\nc"));
+  EXPECT_EQ(body_hash(lines, 1, 2), text::short_hash("b\nc"));
 }
 
 TEST(SymbolRecorder, LinesAndLineIndexesFollowTheLfSplit) {

@@ -121,13 +121,13 @@ TEST(Identifiers, SplitCamelAndNameKeywords) {
       {"\xC3\x89T\xC3\x89Value", {"\xC3\xA9t\xC3\xA9value"}, {"\xC3\xA9t\xC3\xA9value"}},
   };
   for (const auto& c : cases) {
-    EXPECT_EQ(_split_camel(c.name), c.split) << c.name;
-    EXPECT_EQ(_name_keywords(c.name), c.keywords) << c.name;
+    EXPECT_EQ(split_camel(c.name), c.split) << c.name;
+    EXPECT_EQ(name_keywords(c.name), c.keywords) << c.name;
   }
 }
 
 TEST(Identifiers, NameKeywordsStopAtTenWithTheWholeNameFirst) {
-  const Words got = _name_keywords("OneTwoSixTenAbcDefGhiJklMnoPqrStu");
+  const Words got = name_keywords("OneTwoSixTenAbcDefGhiJklMnoPqrStu");
   ASSERT_EQ(got.size(), 10U);
   EXPECT_EQ(got.front(), "onetwosixtenabcdefghijklmnopqrstu");
   EXPECT_EQ(got.back(), "mno");
@@ -140,8 +140,8 @@ TEST(Identifiers, SplitCamelAgreesWithTheSubstitutionsOnRandomNames) {
     const std::string name = random_name(rng);
     const Words expected = split_camel_by_patterns(name);
     if (expected.size() >= 2) ++with_words;
-    ASSERT_EQ(_split_camel(name), expected) << "name: \"" << escaped(name) << "\"";
-    ASSERT_EQ(_name_keywords(name), name_keywords_by_rule(name))
+    ASSERT_EQ(split_camel(name), expected) << "name: \"" << escaped(name) << "\"";
+    ASSERT_EQ(name_keywords(name), name_keywords_by_rule(name))
         << "name: \"" << escaped(name) << "\"";
   }
   EXPECT_GT(with_words, 20000);

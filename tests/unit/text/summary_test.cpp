@@ -86,21 +86,21 @@ TEST(Summary, WholeSummaries) {
       {"empty id and content", "", "", "", ""},
   };
   for (const auto& c : cases) {
-    EXPECT_EQ(_make_summary(c.content, c.path, c.ext), c.want) << c.label;
+    EXPECT_EQ(make_summary(c.content, c.path, c.ext), c.want) << c.label;
   }
 }
 
 TEST(Summary, LeadIsCutAt120CodePoints) {
   const std::string content = "# " + repeat("\xC3\xA9", 130) + "\n";
-  EXPECT_EQ(_make_summary(content, "x.md", ".md"), repeat("\xC3\xA9", 120) + ".");
+  EXPECT_EQ(make_summary(content, "x.md", ".md"), repeat("\xC3\xA9", 120) + ".");
 }
 
 TEST(Summary, DocstringIsWhitespaceNormalisedAndCut) {
   const std::string content = "\n\n'''  Spread\n   over\tlines  '''\n";
-  EXPECT_EQ(_make_summary(content, "x.py", ".py"), "Spread over lines.");
+  EXPECT_EQ(make_summary(content, "x.py", ".py"), "Spread over lines.");
   const std::string long_doc = "\"\"\"" + repeat("abcdef ", 25) + "\"\"\"";
   // The cut at 120 code points falls inside a word; then the final "." follows.
-  EXPECT_EQ(_make_summary(long_doc, "x.py", ".py"), repeat("abcdef ", 18).substr(0, 120) + ".");
+  EXPECT_EQ(make_summary(long_doc, "x.py", ".py"), repeat("abcdef ", 18).substr(0, 120) + ".");
 }
 
 TEST(Summary, WholeSummaryIsCutAt250CodePoints) {
@@ -112,7 +112,7 @@ TEST(Summary, WholeSummaryIsCutAt250CodePoints) {
     if (c <= 'd') names += (names.empty() ? "" : ", ") + name;
   }
   const std::string full = repeat("a", 120) + ". Contains 5 functions/classes: " + names + ", ....";
-  const std::string got = _make_summary(content, "x.py", ".py");
+  const std::string got = make_summary(content, "x.py", ".py");
   EXPECT_EQ(length(got), 250U);
   EXPECT_EQ(got, full.substr(0, 250));
 }
@@ -120,7 +120,7 @@ TEST(Summary, WholeSummaryIsCutAt250CodePoints) {
 TEST(Summary, UnterminatedBlockCommentFallsBackToFirstLine) {
   // No "*/" anywhere: the lazy comment body must give up and the line rule applies.
   const std::string content = "/** Starts a comment that never ends\n" + repeat(" * more text\n", 2000);
-  EXPECT_EQ(_make_summary(content, "a/b.js", ".js"), "** Starts a comment that never ends.");
+  EXPECT_EQ(make_summary(content, "a/b.js", ".js"), "** Starts a comment that never ends.");
 }
 
 }  // namespace

@@ -42,7 +42,7 @@ TEST(TextKit, SummaryAndKeywordsMatchEveryScannedFile) {
     const std::string ext = testing::case_ext(c);
 
     const std::string want_summary = node["summary"].get<std::string>();
-    const std::string got_summary = _make_summary(content, c.file_id, ext);
+    const std::string got_summary = make_summary(content, c.file_id, ext);
     if (got_summary == want_summary) {
       ++summaries_ok;
     } else {
