@@ -14,10 +14,10 @@
 #include <vector>
 
 #include "graph_builder/languages/languages.hpp"
-#include "graph_builder/discovery/file_id.hpp"
-#include "graph_builder/discovery/skip_rules.hpp"
 #include "graph_builder/discovery/walk.hpp"
+#include "graph_builder/discovery/walk_internal.hpp"
 #include "graph_builder/graph/scan.hpp"
+#include "graph_builder/platform/read_file.hpp"
 #include "graph_builder/relations/relations.hpp"
 #include "graph_builder/symbols/dispatch.hpp"
 #include "graph_builder/text/keywords.hpp"

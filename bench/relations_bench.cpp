@@ -16,7 +16,6 @@
 #include <vector>
 
 #include "graph_builder/languages/languages.hpp"
-#include "graph_builder/discovery/skip_rules.hpp"
 #include "graph_builder/regex/regex.hpp"
 #include "graph_builder/relations/references.hpp"
 #include "graph_builder/relations/relations.hpp"

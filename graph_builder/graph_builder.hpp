@@ -17,8 +17,6 @@
 #include "graph_builder/cli/documents.hpp"
 #include "graph_builder/cli/previous_graph.hpp"
 #include "graph_builder/cli/symbol_index.hpp"
-#include "graph_builder/discovery/file_id.hpp"
-#include "graph_builder/discovery/skip_rules.hpp"
 #include "graph_builder/discovery/walk.hpp"
 #include "graph_builder/error.hpp"
 #include "graph_builder/graph/json.hpp"

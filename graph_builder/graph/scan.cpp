@@ -7,9 +7,7 @@
 #include <unordered_set>
 
 #include "graph_builder/check.hpp"
-#include "graph_builder/discovery/file_id.hpp"
-#include "graph_builder/discovery/skip_rules.hpp"
-#include "graph_builder/discovery/walk.hpp"
+#include "graph_builder/discovery/walk_internal.hpp"
 #include "graph_builder/graph/index_table.hpp"
 #include "graph_builder/platform/fd.hpp"
 #include "graph_builder/platform/read_file.hpp"

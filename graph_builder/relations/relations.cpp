@@ -3,8 +3,7 @@
 
 #include <string>
 
-#include "graph_builder/discovery/file_id.hpp"
-#include "graph_builder/discovery/skip_rules.hpp"
+#include "graph_builder/discovery/walk.hpp"
 #include "graph_builder/relations/imports.hpp"
 #include "graph_builder/relations/references.hpp"
 

@@ -8,8 +8,9 @@
 #include <tuple>
 #include <vector>
 
-#include "graph_builder/languages/languages.hpp"
 #include "graph_builder/graph_builder.hpp"
+#include "graph_builder/discovery/walk_internal.hpp"
+#include "graph_builder/languages/languages.hpp"
 #include "support/conformance.hpp"
 #include "support/run_cli.hpp"
 #include "support/temp_tree.hpp"

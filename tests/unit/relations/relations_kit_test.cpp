@@ -4,7 +4,6 @@
 #include <vector>
 
 #include "graph_builder/languages/languages.hpp"
-#include "graph_builder/discovery/skip_rules.hpp"
 #include "graph_builder/graph/scan.hpp"
 #include "graph_builder/relations/relations.hpp"
 #include "support/conformance.hpp"
