@@ -10,7 +10,7 @@
 //   symbols::body_hash, symbols::extract_symbols_{ts,py,rs,java,cs,rb,php,c_cpp}
 //   text::split_camel, text::name_keywords, text::extract_keywords,
 //   text::make_summary
-//   relations::parse_relations
+//   graph::parse_relations
 //   cli::write_documents, cli::graph_document, cli::symbol_index_document,
 //   cli::load_previous_graph, cli::read_symbol_index, cli::read_symbol_lines
 
@@ -19,10 +19,10 @@
 #include "graph_builder/cli/symbol_index.hpp"
 #include "graph_builder/discovery/walk.hpp"
 #include "graph_builder/error.hpp"
+#include "graph_builder/graph/assemble.hpp"
 #include "graph_builder/graph/json.hpp"
 #include "graph_builder/graph/node.hpp"
 #include "graph_builder/graph/scan.hpp"
-#include "graph_builder/relations/relations.hpp"
 #include "graph_builder/symbols/dispatch.hpp"
 #include "graph_builder/symbols/extractors.hpp"
 #include "graph_builder/symbols/symbol.hpp"

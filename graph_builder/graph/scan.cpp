@@ -8,6 +8,7 @@
 
 #include "graph_builder/check.hpp"
 #include "graph_builder/discovery/walk_internal.hpp"
+#include "graph_builder/graph/assemble_internal.hpp"
 #include "graph_builder/graph/index_table.hpp"
 #include "graph_builder/platform/fd.hpp"
 #include "graph_builder/platform/read_file.hpp"
@@ -196,8 +197,12 @@ Graph scan_impl(const std::string& root, PriorNodes* prior, bool take_values) {
       const std::int64_t size = chunk[k].size;
       std::string fhash = std::move(hashes[k]);
       std::string file_id = discovery::relative_id(file.resolved, root_resolved);
-      std::string_view name = languages::base_name(file.path);
-      std::string ext = text::to_lower(languages::extension_of(name));
+      const std::string_view raw_ext = languages::extension_of(languages::base_name(file.path));
+      std::string ext = text::to_lower(raw_ext);
+      const languages::Profile& profile = languages::profile(ext);
+      // Relations choose their rows by the extension with its case kept.
+      const languages::Profile& relations_profile =
+          raw_ext == ext ? profile : languages::profile(raw_ext);
 
       JsonValue* old = nullptr;
       if (prior != nullptr) {
@@ -231,8 +236,8 @@ Graph scan_impl(const std::string& root, PriorNodes* prior, bool take_values) {
       }
       if (g.nodes.back().kind == "symbol") ++g.symbol_count;
       const std::size_t file_edges = edges.size();
-      auto rel_edges = relations::parse_relations_for_id(file_id, name, content);
-      for (Edge& e : rel_edges) edges.push_back(std::move(e));
+      std::vector<relations::Relation> found = relations::find_relations(content, relations_profile);
+      append_relation_edges(edges, file_id, found);
       if (symbols::is_symbol_ext(ext)) {
         std::size_t before = g.nodes.size();
         symbols::append_symbol_nodes(g.nodes, edges,

@@ -10,6 +10,7 @@
 
 #include "graph_builder/graph_builder.hpp"
 #include "graph_builder/discovery/walk_internal.hpp"
+#include "graph_builder/graph/assemble_internal.hpp"
 #include "graph_builder/languages/languages.hpp"
 #include "support/conformance.hpp"
 #include "support/run_cli.hpp"
@@ -60,9 +61,11 @@ std::vector<graph::Edge> first_of_each_edge(const std::string& root) {
     std::string text;
     text::decode_text(read_file(f.path), text);
     const std::string id = discovery::relative_id(f.resolved, resolved_root);
-    const std::string_view name = languages::base_name(f.path);
-    for (graph::Edge& e : relations::parse_relations_for_id(id, name, text)) all.push_back(e);
-    const std::string ext = text::to_lower(languages::extension_of(name));
+    const std::string_view raw_ext = languages::extension_of(languages::base_name(f.path));
+    std::vector<relations::Relation> found =
+        relations::find_relations(text, languages::profile(raw_ext));
+    graph::append_relation_edges(all, id, found);
+    const std::string ext = text::to_lower(raw_ext);
     std::vector<graph::Node> nodes;
     symbols::append_symbol_nodes(nodes, all, symbols::extract_symbols_for_file(text, id, ext),
                                   id, ext);
