@@ -6,7 +6,7 @@
 //
 //   graph::scan, graph::dedupe_edges, graph::Graph, graph::Node, graph::Edge
 //   discovery::walk_files, discovery::should_scan, discovery::rel
-//   symbols::extract_symbols_for_file, symbols::append_symbol_nodes,
+//   graph::append_symbol_nodes, symbols::extract_symbols_for_file,
 //   symbols::body_hash, symbols::extract_symbols_{ts,py,rs,java,cs,rb,php,c_cpp}
 //   text::split_camel, text::name_keywords, text::extract_keywords,
 //   text::make_summary
@@ -23,9 +23,7 @@
 #include "graph_builder/graph/json.hpp"
 #include "graph_builder/graph/node.hpp"
 #include "graph_builder/graph/scan.hpp"
-#include "graph_builder/symbols/dispatch.hpp"
-#include "graph_builder/symbols/extractors.hpp"
-#include "graph_builder/symbols/symbol.hpp"
+#include "graph_builder/symbols/symbols.hpp"
 #include "graph_builder/text/identifiers.hpp"
 #include "graph_builder/text/keywords.hpp"
 #include "graph_builder/text/summary.hpp"

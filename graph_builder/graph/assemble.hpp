@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "graph_builder/graph/node.hpp"
+#include "graph_builder/symbols/symbols.hpp"
 
 namespace graph_builder::graph {
 
@@ -17,5 +18,12 @@ namespace graph_builder::graph {
 // its case kept. Touches the file system only to resolve `path` for its id.
 std::vector<Edge> parse_relations(const std::filesystem::path& path, std::string_view text,
                                   const std::filesystem::path& root);
+
+// Appends one symbol node and then its "contains" edge (from `file_id` to the
+// symbol's id) per symbol, in order; a symbol node's "size" is its number of
+// lines. Changes nothing for an empty list.
+void append_symbol_nodes(std::vector<Node>& nodes, std::vector<Edge>& edges,
+                         std::vector<symbols::Symbol> syms, std::string_view file_id,
+                         std::string_view ext);
 
 }  // namespace graph_builder::graph

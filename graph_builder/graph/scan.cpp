@@ -6,15 +6,13 @@
 #include <memory>
 #include <unordered_set>
 
-#include "graph_builder/check.hpp"
 #include "graph_builder/discovery/walk_internal.hpp"
 #include "graph_builder/graph/assemble_internal.hpp"
 #include "graph_builder/graph/index_table.hpp"
 #include "graph_builder/platform/fd.hpp"
 #include "graph_builder/platform/read_file.hpp"
 #include "graph_builder/relations/relations.hpp"
-#include "graph_builder/symbols/body_hashes.hpp"
-#include "graph_builder/symbols/dispatch.hpp"
+#include "graph_builder/symbols/find_symbols.hpp"
 #include "graph_builder/text/keywords.hpp"
 #include "graph_builder/text/short_hash.hpp"
 #include "graph_builder/text/summary.hpp"
@@ -166,8 +164,13 @@ Graph scan_impl(const std::string& root, PriorNodes* prior, bool take_values) {
   // Symbol bodies too are hashed together, those of a whole chunk at once:
   // a file's own bodies are few and one (the class around the rest) often
   // as long as all the others.
-  symbols::BodyHashDeferral deferred_bodies;
-  std::vector<std::size_t> symbol_nodes;
+  struct PendingBody {
+    std::size_t node = 0;
+    const std::string* content = nullptr;
+    symbols::SymbolBody body;
+  };
+  std::vector<PendingBody> pending_bodies;
+  std::vector<std::string_view> body_texts;
   std::unordered_set<std::string> seen_ids;
   seen_ids.reserve(files.size());
   bool id_met_twice = false;
@@ -238,13 +241,15 @@ Graph scan_impl(const std::string& root, PriorNodes* prior, bool take_values) {
       const std::size_t file_edges = edges.size();
       std::vector<relations::Relation> found = relations::find_relations(content, relations_profile);
       append_relation_edges(edges, file_id, found);
-      if (symbols::is_symbol_ext(ext)) {
-        std::size_t before = g.nodes.size();
-        symbols::append_symbol_nodes(g.nodes, edges,
-                                      symbols::extract_symbols_for_file(content, file_id, ext),
-                                      file_id, ext);
+      if (profile.has_symbols()) {
+        std::vector<symbols::SymbolRecord> records = symbols::find_symbols(content, profile);
+        const std::size_t before = g.nodes.size();
+        for (std::size_t i = 0; i < records.size(); ++i) {
+          pending_bodies.push_back({before + i, &content, std::move(records[i].body)});
+        }
+        std::vector<std::string> unhashed(records.size());
+        append_symbol_records(g.nodes, edges, records, unhashed, file_id, ext);
         g.symbol_count += g.nodes.size() - before;
-        for (std::size_t i = before; i < g.nodes.size(); ++i) symbol_nodes.push_back(i);
       }
       // Every edge of a file starts at its id, so edges of different files
       // never repeat each other, unless one id is met twice (a directory
@@ -253,12 +258,13 @@ Graph scan_impl(const std::string& root, PriorNodes* prior, bool take_values) {
       dedupe_range(edges, file_edges);
       if (!seen_ids.insert(file_id).second) id_met_twice = true;
     }
-    std::vector<std::string> body_hashes = deferred_bodies.take_hashes();
-    GB_CHECK(body_hashes.size() == symbol_nodes.size());
-    for (std::size_t i = 0; i < symbol_nodes.size(); ++i) {
-      g.nodes[symbol_nodes[i]].body_hash = std::move(body_hashes[i]);
+    body_texts.clear();
+    for (const PendingBody& p : pending_bodies) body_texts.push_back(p.body.in(*p.content));
+    std::vector<std::string> body_hashes = text::short_hashes(body_texts);
+    for (std::size_t i = 0; i < pending_bodies.size(); ++i) {
+      g.nodes[pending_bodies[i].node].body_hash = std::move(body_hashes[i]);
     }
-    symbol_nodes.clear();
+    pending_bodies.clear();
     // A slot keeps its buffer for the next chunk, unless it grew large.
     for (std::size_t k = 0; k < loaded; ++k) {
       if (chunk[k].content.capacity() > kKeptBuffer) std::string().swap(chunk[k].content);

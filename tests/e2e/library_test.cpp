@@ -67,8 +67,8 @@ std::vector<graph::Edge> first_of_each_edge(const std::string& root) {
     graph::append_relation_edges(all, id, found);
     const std::string ext = text::to_lower(raw_ext);
     std::vector<graph::Node> nodes;
-    symbols::append_symbol_nodes(nodes, all, symbols::extract_symbols_for_file(text, id, ext),
-                                  id, ext);
+    graph::append_symbol_nodes(nodes, all, symbols::extract_symbols_for_file(text, id, ext),
+                               id, ext);
   }
   std::set<std::tuple<std::string, std::string, std::string>> seen;
   std::vector<graph::Edge> firsts;

@@ -11,7 +11,7 @@
 
 #include "graph_builder/languages/languages.hpp"
 #include "graph_builder/relations/relations.hpp"
-#include "graph_builder/symbols/dispatch.hpp"
+#include "graph_builder/symbols/symbols.hpp"
 #include "graph_builder/text/keywords.hpp"
 #include "graph_builder/text/summary.hpp"
 #include "graph_builder/text/unicode.hpp"
