@@ -15,6 +15,7 @@
 #include "support/conformance.hpp"
 #include "support/run_cli.hpp"
 #include "support/temp_tree.hpp"
+#include "graph_builder/text/short_hash.hpp"
 #include "graph_builder/text/unicode.hpp"
 
 namespace graph_builder::testing {
@@ -94,6 +95,60 @@ TEST(Library, EachEdgeKeptWhereItFirstOccurs) {
     EXPECT_GT(want.size(), 25U);
     EXPECT_EQ(g.edges, want) << (linked ? "with" : "without") << " a linked directory";
   }
+}
+
+std::size_t occurrences(std::string_view text, std::string_view part) {
+  std::size_t n = 0;
+  for (std::size_t at = text.find(part); at != std::string_view::npos; at = text.find(part, at + 1)) {
+    ++n;
+  }
+  return n;
+}
+
+// A previous graph is reused alike whether the scan reads it or takes it
+// over: an unchanged file keeps its stored values (of a member named twice,
+// the last), also where its id is met twice through a linked directory; a
+// node without stored content gets the current text; a changed file is
+// analysed afresh. Reading it leaves it as it was.
+TEST(Library, PreviousNodesReusedAlikeByCopyAndByMove) {
+  using graph::JsonValue;
+  TempTree t;
+  const std::string a = "def run():\n    pass\n";
+  const std::string b = "export function go() {}\n";
+  t.write("p/real/a.py", a);
+  t.write("p/b.ts", b);
+  t.write("p/c.md", "# C\nnew text\n");
+  t.symlink("real", "p/alias");
+  const std::string root = t.path("p").string();
+  auto str = [](std::string v) { return JsonValue::string(std::move(v)); };
+  graph::PriorNodes prior;
+  prior["real/a.py"] = JsonValue::object({{"id", str("real/a.py")},
+                                          {"kind", str("file")},
+                                          {"file_hash", str(text::short_hash(a))},
+                                          {"summary", str("first stored")},
+                                          {"summary", str("last stored")},
+                                          {"keywords", JsonValue::array({str("kept")})},
+                                          {"size", JsonValue::integer(1)},
+                                          {"content", str("stored text")}});
+  prior["b.ts"] = JsonValue::object(
+      {{"id", str("b.ts")}, {"file_hash", str(text::short_hash(b))}, {"summary", str("b stored")}});
+  prior["c.md"] = JsonValue::object(
+      {{"id", str("c.md")}, {"file_hash", str("00000000")}, {"summary", str("stale")}});
+  const graph::PriorNodes before = prior;
+
+  const std::string by_copy = cli::graph_document(graph::scan(root, &prior));
+  EXPECT_EQ(prior, before);
+  const std::string by_move = cli::graph_document(graph::scan(root, std::move(prior)));
+  EXPECT_EQ(by_copy, by_move);
+  EXPECT_EQ(occurrences(by_move, "\"summary\": \"last stored\""), 2U);
+  EXPECT_EQ(occurrences(by_move, "\"content\": \"stored text\""), 2U);
+  EXPECT_EQ(occurrences(by_move, "first stored"), 0U);
+  EXPECT_EQ(occurrences(by_move, "\"summary\": \"b stored\""), 1U);
+  EXPECT_EQ(occurrences(by_move, "\"content\": \"export function go() {}\\n\""), 1U);
+  EXPECT_EQ(occurrences(by_move, "stale"), 0U);
+  EXPECT_EQ(occurrences(by_move, "\"content\": \"# C\\nnew text\\n\""), 1U);
+  // The symbols of reused files are found afresh.
+  EXPECT_EQ(occurrences(by_move, "\"id\": \"real/a.py::run\""), 2U);
 }
 
 TEST(Library, SymbolIndexLeadsBackToTheSymbolLines) {
