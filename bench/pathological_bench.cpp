@@ -10,8 +10,9 @@
 #include <string>
 #include <string_view>
 
+#include "graph_builder/languages/languages.hpp"
 #include "graph_builder/relations/relations.hpp"
-#include "graph_builder/symbols/dispatch.hpp"
+#include "graph_builder/symbols/symbols.hpp"
 #include "graph_builder/text/keywords.hpp"
 #include "graph_builder/text/short_hash.hpp"
 #include "graph_builder/text/summary.hpp"
@@ -63,7 +64,9 @@ int main(int argc, char** argv) {
       });
       timed(phase[1], [&] { (void)graph_builder::text::make_summary(text, id, ext); });
       timed(phase[2], [&] { (void)graph_builder::text::extract_keywords(text, ext); });
-      timed(phase[3], [&] { (void)graph_builder::relations::parse_relations_for_id(id, id, text); });
+      timed(phase[3], [&] {
+        (void)graph_builder::relations::find_relations(text, graph_builder::languages::profile(ext));
+      });
       timed(phase[4], [&] { (void)graph_builder::symbols::extract_symbols_for_file(text, id, ext); });
       const double s = phase[0] + phase[1] + phase[2] + phase[3] + phase[4];
       if (s > 0.25) {

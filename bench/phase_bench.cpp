@@ -14,12 +14,12 @@
 #include <vector>
 
 #include "graph_builder/languages/languages.hpp"
-#include "graph_builder/discovery/file_id.hpp"
-#include "graph_builder/discovery/skip_rules.hpp"
 #include "graph_builder/discovery/walk.hpp"
+#include "graph_builder/discovery/walk_internal.hpp"
 #include "graph_builder/graph/scan.hpp"
+#include "graph_builder/platform/read_file.hpp"
 #include "graph_builder/relations/relations.hpp"
-#include "graph_builder/symbols/dispatch.hpp"
+#include "graph_builder/symbols/symbols.hpp"
 #include "graph_builder/text/keywords.hpp"
 #include "graph_builder/text/short_hash.hpp"
 #include "graph_builder/text/summary.hpp"
@@ -83,7 +83,9 @@ int main(int argc, char** argv) {
       timed(s[1], [&] { (void)gb::text::make_summary(text, id, ext); });
       timed(s[2], [&] { (void)gb::text::extract_keywords(text, ext); });
       timed(s[3], [&] {
-        (void)gb::relations::parse_relations_for_id(id, gb::languages::base_name(path), text);
+        const std::string_view raw_ext =
+            gb::languages::extension_of(gb::languages::base_name(path));
+        (void)gb::relations::find_relations(text, gb::languages::profile(raw_ext));
       });
       timed(s[4], [&] { (void)gb::symbols::extract_symbols_for_file(text, id, ext); });
       for (Totals* t : {&by_ext[ext], &all}) {

@@ -3,7 +3,7 @@
 //   relations_bench FILE...      (or a list of paths on stdin when none given)
 //
 // Files over 300000 bytes are skipped, as the scan does. Reports MB/s for the
-// whole of parse_relations_for_id, for the file-mention scanner alone, and for
+// whole of find_relations, for the file-mention scanner alone, and for
 // the single-pattern form of the same rule, on the given files and on two
 // synthetic 300000-byte worst cases.
 
@@ -16,7 +16,6 @@
 #include <vector>
 
 #include "graph_builder/languages/languages.hpp"
-#include "graph_builder/discovery/skip_rules.hpp"
 #include "graph_builder/regex/regex.hpp"
 #include "graph_builder/relations/references.hpp"
 #include "graph_builder/relations/relations.hpp"
@@ -52,9 +51,11 @@ void report(const char* label, const std::vector<Input>& inputs, int reps) {
   std::size_t total = 0;
   for (const Input& in : inputs) total += in.text.size();
   std::printf("%s: %zu files, %.2f MB\n", label, inputs.size(), static_cast<double>(total) / 1e6);
-  std::printf("  parse_relations_for_id  %8.1f MB/s\n",
+  std::printf("  find_relations          %8.1f MB/s\n",
               mb_per_s(inputs, reps, [](const Input& in) {
-                return gb::relations::parse_relations_for_id("f", in.name, in.text).size();
+                const gb::languages::Profile& profile =
+                    gb::languages::profile(gb::languages::extension_of(in.name));
+                return gb::relations::find_relations(in.text, profile).size();
               }));
   std::printf("  file-mention scanner    %8.1f MB/s\n",
               mb_per_s(inputs, reps, [](const Input& in) {

@@ -7,8 +7,9 @@
 #include <string_view>
 
 #include "graph_builder/check.hpp"
+#include "graph_builder/languages/languages.hpp"
 #include "graph_builder/relations/relations.hpp"
-#include "graph_builder/symbols/dispatch.hpp"
+#include "graph_builder/symbols/symbols.hpp"
 #include "graph_builder/text/keywords.hpp"
 #include "graph_builder/text/summary.hpp"
 #include "graph_builder/text/unicode.hpp"
@@ -32,7 +33,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     (void)graph_builder::text::make_summary(text, id, ext);
     auto kws = graph_builder::text::extract_keywords(text, ext);
     GB_CHECK(kws.size() <= 80);
-    (void)graph_builder::relations::parse_relations_for_id(id, name, text);
+    for (const auto& r : graph_builder::relations::find_relations(
+             text, graph_builder::languages::profile(ext))) {
+      GB_CHECK(!r.target.empty());
+    }
     for (const auto& s : graph_builder::symbols::extract_symbols_for_file(text, id, ext)) {
       GB_CHECK(!s.name.empty());
       GB_CHECK(s.line_start >= 0 && s.line_end >= s.line_start);

@@ -13,7 +13,7 @@
 #include "graph_builder/cli/documents.hpp"
 #include "graph_builder/cli/options.hpp"
 #include "graph_builder/cli/previous_graph.hpp"
-#include "graph_builder/discovery/file_id.hpp"
+#include "graph_builder/discovery/walk.hpp"
 #include "graph_builder/error.hpp"
 #include "graph_builder/graph/scan.hpp"
 

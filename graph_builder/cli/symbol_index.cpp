@@ -4,7 +4,7 @@
 
 #include "graph_builder/graph/scan.hpp"
 #include "graph_builder/platform/read_file.hpp"
-#include "graph_builder/symbols/symbol.hpp"
+#include "graph_builder/symbols/symbols.hpp"
 #include "graph_builder/text/unicode.hpp"
 
 namespace graph_builder::cli {

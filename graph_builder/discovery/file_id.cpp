@@ -1,4 +1,5 @@
-#include "graph_builder/discovery/file_id.hpp"
+#include "graph_builder/discovery/walk.hpp"
+#include "graph_builder/discovery/walk_internal.hpp"
 
 #include <cstdlib>
 #include <memory>

@@ -1,4 +1,4 @@
-#include "graph_builder/discovery/skip_rules.hpp"
+#include "graph_builder/discovery/walk.hpp"
 
 #include "graph_builder/languages/languages.hpp"
 #include "graph_builder/text/unicode.hpp"

@@ -8,8 +8,7 @@
 #include <cstdlib>
 #include <utility>
 
-#include "graph_builder/discovery/file_id.hpp"
-#include "graph_builder/discovery/skip_rules.hpp"
+#include "graph_builder/discovery/walk_internal.hpp"
 
 namespace graph_builder::discovery {
 namespace {

@@ -1,12 +1,37 @@
 #pragma once
-// The directory walk: which files of a project are analysed, in the order the
-// operating system lists them (nothing is sorted).
+// File discovery: which files of a project are analysed, in the order the
+// operating system lists them (nothing is sorted), and the stable id of each.
+// Reads no file contents and builds no graph records.
+//
+// The skip rules, in the order they apply (the first decisive one wins):
+//   directories: 1. name in SKIP_DIRS -> pruned;
+//                2. name in CONDITIONAL_SKIP and holding an artifact-marker
+//                   sub-directory -> pruned;
+//                3. a symbolic link resolving outside the root (or not
+//                   resolvable) -> pruned;
+//                4. otherwise walked; a directory already on the current walk
+//                   path (same device and inode) is not entered again.
+//   files:       1. path containing "/venv/" or "/.venv/" -> not scanned;
+//                2. lower-cased extension scanned by the language table
+//                   -> scanned, when it is a regular file (following links).
+// All comparisons of names are exact and case-sensitive.
 
+#include <array>
+#include <filesystem>
 #include <string>
 #include <string_view>
 #include <vector>
 
 namespace graph_builder::discovery {
+
+// Directory names that are never entered, wherever they stand.
+inline constexpr std::array<std::string_view, 17> SKIP_DIRS{
+    ".git",   ".beads", ".beads-hooks", "node_modules", "vendor",       "dist",
+    ".next",  ".idea",  ".vscode",      "__pycache__",  "venv",         ".venv",
+    ".mirelane", "Intermediate", "Binaries", "DerivedDataCache", "Saved"};
+// Directory names that are not entered when they hold build artifacts (a
+// sub-directory named "classes", "libs", "generated", "tmp" or "reports").
+inline constexpr std::array<std::string_view, 1> CONDITIONAL_SKIP{"build"};
 
 // Every file under `root` that passes should_scan() and is a regular file
 // (following links), as `<directory>/<name>` paths built from `root` as given.
@@ -18,17 +43,16 @@ namespace graph_builder::discovery {
 // yields an empty list. Never throws.
 std::vector<std::string> walk_files(const std::string& root);
 
-// A listed file with its path resolved (absolute, links resolved), which the
-// walk gets almost for free: a directory is resolved once for all its files.
-struct WalkedFile {
-  std::string path;
-  std::string resolved;
-};
-// walk_files() with each file's resolved path. Never throws.
-std::vector<WalkedFile> walk_files_resolved(const std::string& root);
+// True when the file at `path` is of a kind that is analysed. Pure text test.
+bool should_scan(std::string_view path);
 
-// Whether the sub-directory `d` of `base` is walked (see skip_rules.hpp).
-// `root_resolved` is the resolved project root.
-bool keep_dir(std::string_view base, std::string_view d, std::string_view root_resolved);
+// `path` made absolute with every symbolic link resolved and "." and ".."
+// removed; a missing tail is kept lexically. Never throws.
+std::string resolve_path(const std::filesystem::path& path);
+
+// The file id of `path` relative to `root`: the components below the resolved
+// root joined by "/", or, for a file living outside the root (reached through
+// a link), the lexical relative path with ".." components. Never throws.
+std::string rel(const std::filesystem::path& path, const std::filesystem::path& root);
 
 }  // namespace graph_builder::discovery

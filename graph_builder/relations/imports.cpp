@@ -1,6 +1,7 @@
 #include "graph_builder/relations/imports.hpp"
 
 #include <array>
+#include <optional>
 #include <utility>
 
 #include "graph_builder/regex/find.hpp"
@@ -12,6 +13,7 @@
 namespace graph_builder::relations {
 namespace {
 
+using languages::ImportRows;
 using regex::Flags;
 using regex::Regex;
 
@@ -37,15 +39,15 @@ struct AtLiteralForm {
   Regex anchored;
 };
 
-// One statement rule. Group 1 of each match is the edge target.
+// One statement rule. Group 1 of each match is the relation target.
 struct Row {
   Regex re;
-  // Extensions the row applies to, compared exactly (case kept); none = every file.
-  std::array<std::string_view, 4> exts;
+  // The language whose files the row applies to; unset: every file.
+  std::optional<ImportRows> language;
   // Text every match contains: a file without it cannot match, and a plain
   // find is cheaper than a regex pass.
   std::string_view literal;
-  std::string_view kind;
+  RelationKind kind;
   Matches matches;
   // Set for a "^\s*KEYWORD" row: the same matches, found without a search
   // from every line start.
@@ -54,13 +56,7 @@ struct Row {
   // matches, found from each occurrence of the literal.
   const AtLiteralForm* at_literal = nullptr;
 
-  bool applies_to(std::string_view ext) const {
-    if (exts[0].empty()) return true;
-    for (std::string_view e : exts) {
-      if (!e.empty() && e == ext) return true;
-    }
-    return false;
-  }
+  bool applies_to(ImportRows file_rows) const { return !language || *language == file_rows; }
 };
 
 const LineStartForm& import_form() {
@@ -86,64 +82,65 @@ const AtLiteralForm& import_line_form() {
   return kForm;
 }
 
-// Rows run in this order and their edges come out in this order. The first
+// Rows run in this order and their relations come out in this order. The first
 // five run on every file whatever its language, so a Java import is found by
 // both the generic and the Java row.
 constexpr std::size_t kRowCount = 14;
 
 const std::array<Row, kRowCount>& rows() {
+  using I = ImportRows;
+  using K = RelationKind;
   static const std::array<Row, kRowCount> kRows{{
       // matches: "import \"fmt\"" and the first entry of "import (\n\t\"fmt\""
-      {Regex(R"(import\s+\(?\s*\"([^\"]+)\")"), {}, "import", "imports", Matches::all, nullptr,
+      {Regex(R"(import\s+\(?\s*\"([^\"]+)\")"), {}, "import", K::import, Matches::all, nullptr,
        &import_quoted_form()},
       // matches: "import React from 'react'"; the lazy part stays on its line. Searched
       // plainly: run from each "import", the lazy part would read to the line end
       // every time, and a long line of imports without "from" costs their count
       // times its length.
-      {Regex(R"(import\s+.*?\s+from\s+[\'\"]([^\'\"]+)[\'\"])"), {}, "import", "imports",
+      {Regex(R"(import\s+.*?\s+from\s+[\'\"]([^\'\"]+)[\'\"])"), {}, "import", K::import,
        Matches::all},
       // matches: "const db = require('./db')"
-      {Regex(R"(require\([\'\"]([^\'\"]+)[\'\"]\))"), {}, "require(", "requires", Matches::all},
+      {Regex(R"(require\([\'\"]([^\'\"]+)[\'\"]\))"), {}, "require(", K::require, Matches::all},
       // matches: "import os, sys" and "    import json"
-      {Regex(R"(^\s*import\s+([a-zA-Z0-9_\.]+))", Flags::multiline), {}, "import", "imports",
+      {Regex(R"(^\s*import\s+([a-zA-Z0-9_\.]+))", Flags::multiline), {}, "import", K::import,
        Matches::all, &import_form()},
       // matches: "from .models import User"
       {Regex(R"(^\s*from\s+([a-zA-Z0-9_\.]+)\s+import\s+)", Flags::multiline), {}, "import",
-       "imports", Matches::all, &from_import_form()},
+       K::import, Matches::all, &from_import_form()},
       // matches: "import Foundation"
-      {Regex(R"(^import\s+([A-Za-z_]\w*))", Flags::multiline), {".swift"}, "import", "imports",
+      {Regex(R"(^import\s+([A-Za-z_]\w*))", Flags::multiline), I::swift, "import", K::import,
        Matches::all},
       // matches: "use std::collections::HashMap;" and "use crate::{a, b};" (gives "crate::")
-      {Regex(R"(^use\s+([\w:]+))", Flags::multiline), {".rs"}, "use", "imports", Matches::all},
+      {Regex(R"(^use\s+([\w:]+))", Flags::multiline), I::rust, "use", K::import, Matches::all},
       // matches: "mod tests;"
-      {Regex(R"(^mod\s+([A-Za-z_]\w*))", Flags::multiline), {".rs"}, "mod", "imports",
+      {Regex(R"(^mod\s+([A-Za-z_]\w*))", Flags::multiline), I::rust, "mod", K::import,
        Matches::all},
       // matches: "import java.util.List;" and "import foo.bar.*;" (gives "foo.bar.")
-      {Regex(R"(^import\s+([\w.]+))", Flags::multiline), {".java", ".kt", ".kts", ".scala"},
-       "import", "imports", Matches::all, nullptr, &import_line_form()},
+      {Regex(R"(^import\s+([\w.]+))", Flags::multiline), I::java, "import", K::import,
+       Matches::all, nullptr, &import_line_form()},
       // matches: "using System.Linq;"
-      {Regex(R"(^using\s+([\w.]+))", Flags::multiline), {".cs"}, "using", "imports",
+      {Regex(R"(^using\s+([\w.]+))", Flags::multiline), I::csharp, "using", K::import,
        Matches::all},
       // matches: "<Window x:Class=\"App.MainWindow\"" (first one only)
-      {Regex(R"(x:Class=\"([\w.]+)\")"), {".xaml"}, "x:Class=\"", "references",
+      {Regex(R"(x:Class=\"([\w.]+)\")"), I::xaml, "x:Class=\"", K::reference,
        Matches::first_only},
       // matches: "require 'json'" and "require_relative 'lib/loader'"
-      {Regex(R"((?:require|require_relative)\s+['\"]([^'\"]+)['\"])"), {".rb"}, "require",
-       "requires", Matches::all},
+      {Regex(R"((?:require|require_relative)\s+['\"]([^'\"]+)['\"])"), I::ruby, "require",
+       K::require, Matches::all},
       // matches: "use App\Models\User;"
-      {Regex(R"(^use\s+([\w\\]+))", Flags::multiline), {".php"}, "use", "imports",
-       Matches::all},
+      {Regex(R"(^use\s+([\w\\]+))", Flags::multiline), I::php, "use", K::import, Matches::all},
       // matches: "#include \"util.h\"" in the first column, not "#include <stdio.h>"
-      {Regex(R"(^#include\s+\"([^\"]+)\")", Flags::multiline), {".c", ".cpp", ".h", ".hpp"},
-       "#include", "includes", Matches::all},
+      {Regex(R"(^#include\s+\"([^\"]+)\")", Flags::multiline), I::c, "#include", K::include,
+       Matches::all},
   }};
   return kRows;
 }
 
 }  // namespace
 
-void append_statement_edges(const std::string& file_id, std::string_view ext,
-                            std::string_view text, std::vector<graph::Edge>& out) {
+void append_statement_relations(std::string_view text, ImportRows language,
+                                std::vector<Relation>& out) {
   // Several rows need the same literal: look for each one once per text.
   std::array<std::pair<std::string_view, bool>, kRowCount> present{};
   std::size_t known = 0;
@@ -156,9 +153,9 @@ void append_statement_edges(const std::string& file_id, std::string_view ext,
     return found;
   };
   for (const Row& row : rows()) {
-    if (!row.applies_to(ext) || !contains(row.literal)) continue;
+    if (!row.applies_to(language) || !contains(row.literal)) continue;
     auto add = [&](const regex::Match& m) {
-      out.push_back({file_id, std::string(m.group(1)), std::string(row.kind)});
+      out.push_back({std::string(m.group(1)), row.kind});
       return row.matches == Matches::all;
     };
     if (row.line_start != nullptr) {

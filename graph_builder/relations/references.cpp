@@ -83,11 +83,10 @@ std::vector<FileMention> find_file_mentions(std::string_view text) {
   return out;
 }
 
-void append_reference_edges(const std::string& file_id, std::string_view text,
-                            std::vector<graph::Edge>& out) {
+void append_reference_relations(std::string_view text, std::vector<Relation>& out) {
   for_each_mention(text, [&](const FileMention& m) {
     if (m.text.find('/') != std::string_view::npos) {
-      out.push_back({file_id, std::string(m.text), "references"});
+      out.push_back({std::string(m.text), RelationKind::reference});
     }
   });
 }

@@ -3,11 +3,10 @@
 // followed by "." and a source, data or document extension. Pure text work.
 
 #include <cstddef>
-#include <string>
 #include <string_view>
 #include <vector>
 
-#include "graph_builder/graph/node.hpp"
+#include "graph_builder/relations/relations.hpp"
 
 namespace graph_builder::relations {
 
@@ -29,8 +28,7 @@ std::vector<FileMention> find_file_mentions(std::string_view text);
 inline constexpr std::string_view kFileMentionPattern =
     R"([A-Za-z0-9_/-]+\.(?:swift|scala|java|json|yaml|tsx|jsx|kts|cpp|hpp|php|yml|go|py|ts|js|rs|cs|rb|kt|md|c|h))";
 
-// Appends a "references" edge from `file_id` for each mention holding a "/".
-void append_reference_edges(const std::string& file_id, std::string_view text,
-                            std::vector<graph::Edge>& out);
+// Appends a reference relation for each mention holding a "/", in order.
+void append_reference_relations(std::string_view text, std::vector<Relation>& out);
 
 }  // namespace graph_builder::relations

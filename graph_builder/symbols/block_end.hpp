@@ -1,8 +1,9 @@
 #pragma once
-// Block-end rules shared by extractors: brace counting for the C-like
-// families (TS/JS, PHP) and indentation tracking for Python. Both take the
-// extractor's LF-only line list and a 0-based declaration line, and return a
-// 0-based line index; neither fails.
+// The searched block-end rules the recorder applies when a profile names
+// them: brace counting (BlockRule::braces: TS/JS, PHP) and indentation
+// tracking (BlockRule::indentation: Python); a fixed window needs no search.
+// Both take the extractor's LF-only line list and a 0-based declaration line,
+// and return a 0-based line index; neither fails.
 
 #include <cstdint>
 #include <string_view>

@@ -1,4 +1,4 @@
-#include "graph_builder/symbols/extractors.hpp"
+#include "graph_builder/symbols/families_internal.hpp"
 #include "graph_builder/symbols/recorder.hpp"
 
 #include "graph_builder/regex/find.hpp"
@@ -37,9 +37,6 @@ inline CodePoint classify(std::string_view t, std::size_t pos) {
   return {1, space, word};
 }
 
-
-// C and C++ symbols extend a fixed number of lines past their first line.
-constexpr std::int64_t kWindow = 50;
 
 // Keywords the function patterns capture in the name position ("if (x) {")
 // that never name a function.
@@ -395,18 +392,16 @@ std::vector<std::array<std::size_t, 4>> type_matches(std::string_view t) {
 
 }  // namespace c_cpp_internal
 
-std::vector<Symbol> extract_symbols_c_cpp(std::string_view content, std::string_view file_path) {
-  SymbolRecorder rec(content, file_path);
-  auto window = [&rec](const std::vector<std::string_view>&, std::int64_t line_no) {
-    return rec.window_end(line_no, kWindow);
-  };
+std::vector<SymbolRecord> find_symbols_c_cpp(std::string_view content,
+                                             const languages::Profile& profile) {
+  SymbolRecorder rec(content, profile);
 
   // Unreal types: every match begins at a line that begins with "U".
   const std::vector<std::size_t> u_lines = c_cpp_internal::lines_starting_with(content, 'U');
   for (auto scan : {c_cpp_internal::unreal_type_matches, c_cpp_internal::unreal_enum_matches}) {
     for (const auto& [start, name_begin, name_end, end] : scan(content, u_lines)) {
       rec.add_sym(content.substr(name_begin, name_end - name_begin), rec.line_of(start), "model",
-                  "high", true, window);
+                  "high", true);
     }
   }
   // Unreal functions: "\tUFUNCTION(BlueprintCallable)\n\tvoid Fire(int32 Shots);",
@@ -415,14 +410,14 @@ std::vector<Symbol> extract_symbols_c_cpp(std::string_view content, std::string_
        c_cpp_internal::unreal_function_matches(content)) {
     const std::string_view name = content.substr(name_begin, name_end - name_begin);
     if (is_skip_word(name)) continue;
-    rec.add_sym(name, rec.line_of(start), "use_case", "high", true, window);
+    rec.add_sym(name, rec.line_of(start), "use_case", "high", true);
   }
   // Types: "namespace app", "  struct stat st;", "enum class Color : int".
   for (const auto& [start, name_begin, name_end, keyword] : c_cpp_internal::type_matches(content)) {
     // The keyword is the match's first word: "namespace" makes a utility.
     const bool is_namespace = content.substr(keyword).starts_with("namespace");
     rec.add_sym(content.substr(name_begin, name_end - name_begin), rec.line_of(start),
-                is_namespace ? "utility" : "model", "high", true, window);
+                is_namespace ? "utility" : "model", "high", true);
   }
   // Function definitions with their opening brace: "int main(int argc, char **argv) {",
   // and "static int\nparse(a,\n  b)\n{" recorded at the "static int" line.
@@ -430,7 +425,7 @@ std::vector<Symbol> extract_symbols_c_cpp(std::string_view content, std::string_
        c_cpp_internal::function_definition_matches(content)) {
     const std::string_view name = content.substr(name_begin, name_end - name_begin);
     if (is_skip_word(name)) continue;
-    rec.add_sym(name, rec.line_of(start), "use_case", "high", true, window);
+    rec.add_sym(name, rec.line_of(start), "use_case", "high", true);
   }
   return rec.take();
 }

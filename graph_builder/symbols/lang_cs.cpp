@@ -1,15 +1,12 @@
 #include <array>
 
 #include "graph_builder/regex/regex.hpp"
-#include "graph_builder/symbols/extractors.hpp"
+#include "graph_builder/symbols/families_internal.hpp"
 #include "graph_builder/symbols/recorder.hpp"
 #include "graph_builder/text/unicode.hpp"
 
 namespace graph_builder::symbols {
 namespace {
-
-// Lines after its first line that a C# symbol is taken to extend.
-constexpr std::int64_t kWindow = 60;
 
 // Statement keywords the method pattern can capture in its name slot; such a
 // match is not a method declaration.
@@ -17,7 +14,8 @@ constexpr std::array<std::string_view, 6> kNotNames{"if", "for", "while", "retur
 
 }  // namespace
 
-std::vector<Symbol> extract_symbols_cs(std::string_view content, std::string_view file_path) {
+std::vector<SymbolRecord> find_symbols_cs(std::string_view content,
+                                          const languages::Profile& profile) {
   // matches: "public sealed partial class OrderService" and "internal record Line"
   static const regex::Regex kType(
       R"((?:public|internal|private|protected)\s+(?:(?:static|abstract|sealed|partial|new|override|virtual|extern|unsafe)\s+)*(?:class|interface|enum|struct|record)\s+([A-Za-z_]\w*))");
@@ -25,13 +23,10 @@ std::vector<Symbol> extract_symbols_cs(std::string_view content, std::string_vie
   static const regex::Regex kMethod(
       R"((?:public|private|protected|internal)\s+(?:static\s+)?(?:async\s+)?(?:virtual\s+|override\s+)?(?!class\b|if\b|for\b|while\b|return\b|new\b)[\w<>\[\]?]+\s+([A-Za-z_]\w*)\s*\()");
 
-  SymbolRecorder rec(content, file_path);
-  auto window = [&rec](const auto&, std::int64_t line_no) {
-    return rec.window_end(line_no, kWindow);
-  };
+  SymbolRecorder rec(content, profile);
   kType.for_each(content, [&](const regex::Match& m) {
     rec.add_sym(m.group(1), rec.line_of(m.start()), "model", "high",
-                public_within(content, m.start(), 20), window);
+                public_within(content, m.start(), 20));
     return true;
   });
   kMethod.for_each(content, [&](const regex::Match& m) {
@@ -40,7 +35,7 @@ std::vector<Symbol> extract_symbols_cs(std::string_view content, std::string_vie
       if (name == word) return true;
     }
     rec.add_sym(name, rec.line_of(m.start()), "use_case", "high",
-                public_within(content, m.start(), 30), window);
+                public_within(content, m.start(), 30));
     return true;
   });
   return rec.take();

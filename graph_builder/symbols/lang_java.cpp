@@ -10,19 +10,12 @@
 #include "graph_builder/regex/find.hpp"
 #include "graph_builder/regex/regex.hpp"
 #include "graph_builder/regex/runs.hpp"
-#include "graph_builder/symbols/extractors.hpp"
+#include "graph_builder/symbols/families_internal.hpp"
 #include "graph_builder/symbols/recorder.hpp"
 #include "graph_builder/text/code_points.hpp"
 #include "graph_builder/text/unicode.hpp"
 
 namespace graph_builder::symbols {
-namespace {
-
-// Lines after its first line that a Java, Kotlin or Scala symbol is taken to
-// extend.
-constexpr std::int64_t kWindow = 60;
-
-}  // namespace
 
 namespace java_internal {
 
@@ -185,7 +178,8 @@ std::size_t type_word_end(std::string_view t, std::size_t at) {
 
 }  // namespace
 
-std::vector<Symbol> extract_symbols_java(std::string_view content, std::string_view file_path) {
+std::vector<SymbolRecord> find_symbols_java(std::string_view content,
+                                            const languages::Profile& profile) {
   // matches: "\npublic final class Account" (from the space before "class"),
   // "\n\ndata class Entry" and "\nsealed class Event"
   static const regex::Regex kType(
@@ -208,14 +202,11 @@ std::vector<Symbol> extract_symbols_java(std::string_view content, std::string_v
   static const regex::Regex kIndentTail(
       R"(\G(?!public|private|protected|static|final|default|class|if|for|while|return|new|@)([A-Za-z]\w*(?:<[^;{]*?>)?(?:\[\])?)\s+([a-z]\w*)\s*\()");
 
-  SymbolRecorder rec(content, file_path);
+  SymbolRecorder rec(content, profile);
   const CommentFreeText stripped(content);
   const std::string_view text = stripped.text();
   auto line_of = [&](const regex::Match& m) {
     return rec.line_of(stripped.content_offset(m.start()));
-  };
-  auto window = [&rec](const auto&, std::int64_t line_no) {
-    return rec.window_end(line_no, kWindow);
   };
 
   regex::for_each_by_found_keywords(
@@ -223,8 +214,7 @@ std::vector<Symbol> extract_symbols_java(std::string_view content, std::string_v
       [&](std::size_t from) { return kTypeWords.find(text, from); },
       [&](std::size_t at) { return kTypeTail.search(text, at).has_value(); }, kType,
       [&](const regex::Match& m) {
-        rec.add_sym(m.group(1), line_of(m), "model", "high", public_within(text, m.start(), 20),
-                    window);
+        rec.add_sym(m.group(1), line_of(m), "model", "high", public_within(text, m.start(), 20));
         return true;
       });
   // Both method patterns end in "(": nothing after the last one can be part of a
@@ -237,7 +227,7 @@ std::vector<Symbol> extract_symbols_java(std::string_view content, std::string_v
     std::string_view name = m.group(1);
     // Only a name that starts with a lower-case letter is taken as a method.
     if (name.empty() || name.front() < 'a' || name.front() > 'z') return true;
-    rec.add_sym(name, line_of(m), "use_case", "high", public_within(text, m.start(), 30), window);
+    rec.add_sym(name, line_of(m), "use_case", "high", public_within(text, m.start(), 30));
     return true;
   });
   // The leading runs are those of "^\s+" (multi-line).
@@ -257,7 +247,7 @@ std::vector<Symbol> extract_symbols_java(std::string_view content, std::string_v
         return kIndentTail.search(upto_paren, at).has_value();
       },
       kIndentedMethod, [&](const regex::Match& m) {
-        rec.add_sym(m.group(2), line_of(m), "use_case", "high", true, window);
+        rec.add_sym(m.group(2), line_of(m), "use_case", "high", true);
         return true;
       });
   return rec.take();

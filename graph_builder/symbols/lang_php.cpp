@@ -1,10 +1,9 @@
-#include "graph_builder/symbols/extractors.hpp"
+#include "graph_builder/symbols/families_internal.hpp"
 #include "graph_builder/symbols/recorder.hpp"
 
 #include "graph_builder/regex/find.hpp"
 #include "graph_builder/regex/regex.hpp"
 #include "graph_builder/regex/runs.hpp"
-#include "graph_builder/symbols/block_end.hpp"
 #include "graph_builder/symbols/lang_php_internal.hpp"
 #include "graph_builder/text/code_points.hpp"
 #include "graph_builder/text/unicode.hpp"
@@ -155,19 +154,18 @@ void for_each_type(std::string_view t, const std::function<bool(const regex::Mat
 
 }  // namespace php_internal
 
-std::vector<Symbol> extract_symbols_php(std::string_view content, std::string_view file_path) {
-
-  SymbolRecorder rec(content, file_path);
+std::vector<SymbolRecord> find_symbols_php(std::string_view content,
+                                           const languages::Profile& profile) {
+  SymbolRecorder rec(content, profile);
   // Functions: "\nfunction first_segment(" (from the line break above), "    public
   // static function routes(" and "// the function that formats" (name "that").
   for (const auto& [start, name_begin, name_end, keyword] :
        php_internal::function_matches(content)) {
     rec.add_sym(content.substr(name_begin, name_end - name_begin), rec.line_of(start), "use_case",
-                "high", php_function_exported(content, keyword), _find_block_end_ts);
+                "high", php_function_exported(content, keyword));
   }
   php_internal::for_each_type(content, [&](const regex::Match& m) {
-    rec.add_sym(m.group(1), rec.line_of(m.start()), "model", "high", true,
-                _find_block_end_ts);
+    rec.add_sym(m.group(1), rec.line_of(m.start()), "model", "high", true);
     return true;
   });
   return rec.take();

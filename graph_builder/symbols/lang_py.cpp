@@ -1,8 +1,7 @@
-#include "graph_builder/symbols/extractors.hpp"
+#include "graph_builder/symbols/families_internal.hpp"
 #include "graph_builder/symbols/recorder.hpp"
 
 #include "graph_builder/regex/regex.hpp"
-#include "graph_builder/symbols/block_end.hpp"
 #include "graph_builder/symbols/lang_py_internal.hpp"
 #include "graph_builder/symbols/line_starts_internal.hpp"
 
@@ -41,7 +40,8 @@ void for_each_class(std::string_view t, const std::vector<std::size_t>& lines,
 
 }  // namespace py_internal
 
-std::vector<Symbol> extract_symbols_py(std::string_view content, std::string_view file_path) {
+std::vector<SymbolRecord> find_symbols_py(std::string_view content,
+                                          const languages::Profile& profile) {
   using regex::Flags;
   using regex::Match;
   using regex::Regex;
@@ -59,10 +59,10 @@ std::vector<Symbol> extract_symbols_py(std::string_view content, std::string_vie
     return true;
   });
 
-  SymbolRecorder rec(content, file_path);
+  SymbolRecorder rec(content, profile);
   auto add_sym = [&](std::string_view name, std::size_t match_start, std::string_view sym_type) {
     const bool exported = !name.starts_with('_');
-    rec.add_sym(name, rec.line_of(match_start), sym_type, "high", exported, _find_block_end_py);
+    rec.add_sym(name, rec.line_of(match_start), sym_type, "high", exported);
   };
 
   const std::vector<std::size_t> lines = letter_lines(content);

@@ -1,4 +1,4 @@
-#include "graph_builder/symbols/extractors.hpp"
+#include "graph_builder/symbols/families_internal.hpp"
 #include "graph_builder/symbols/recorder.hpp"
 
 #include "graph_builder/regex/regex.hpp"
@@ -13,12 +13,6 @@
 #include <vector>
 
 namespace graph_builder::symbols {
-namespace {
-
-// Ruby symbols extend a fixed number of lines past their first line.
-constexpr std::int64_t kWindow = 40;
-
-}  // namespace
 
 namespace rb_internal {
 
@@ -46,17 +40,15 @@ void for_each_type(std::string_view t, const std::function<bool(const regex::Mat
 
 }  // namespace rb_internal
 
-std::vector<Symbol> extract_symbols_rb(std::string_view content, std::string_view file_path) {
-  SymbolRecorder rec(content, file_path);
-  auto window = [&rec](const std::vector<std::string_view>&, std::int64_t line_no) {
-    return rec.window_end(line_no, kWindow);
-  };
+std::vector<SymbolRecord> find_symbols_rb(std::string_view content,
+                                          const languages::Profile& profile) {
+  SymbolRecorder rec(content, profile);
   auto add = [&](const regex::Match& m, std::string_view sym_type) {
     std::string_view name = m.group(1);
     // Private-by-convention names ("_debug_dump") are not symbols, and do not
     // block a later public declaration of the same name either.
     if (!name.empty() && name.front() == '_') return true;
-    rec.add_sym(name, rec.line_of(m.start()), sym_type, "high", true, window);
+    rec.add_sym(name, rec.line_of(m.start()), sym_type, "high", true);
     return true;
   };
   rb_internal::for_each_method(content, [&](const regex::Match& m) { return add(m, "use_case"); });

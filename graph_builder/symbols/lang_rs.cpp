@@ -1,4 +1,4 @@
-#include "graph_builder/symbols/extractors.hpp"
+#include "graph_builder/symbols/families_internal.hpp"
 #include "graph_builder/symbols/recorder.hpp"
 
 #include "graph_builder/regex/regex.hpp"
@@ -13,12 +13,6 @@
 #include <vector>
 
 namespace graph_builder::symbols {
-namespace {
-
-// Lines after its first line that a Rust symbol is taken to extend.
-constexpr std::int64_t kWindow = 50;
-
-}  // namespace
 
 namespace rs_internal {
 
@@ -50,18 +44,16 @@ void for_each_pub_function(std::string_view t, const std::vector<std::size_t>& l
 
 }  // namespace rs_internal
 
-std::vector<Symbol> extract_symbols_rs(std::string_view content, std::string_view file_path) {
+std::vector<SymbolRecord> find_symbols_rs(std::string_view content,
+                                          const languages::Profile& profile) {
   const std::vector<std::size_t> lines = letter_lines(content);
-  SymbolRecorder rec(content, file_path);
-  auto window = [&rec](const auto&, std::int64_t line_no) {
-    return rec.window_end(line_no, kWindow);
-  };
+  SymbolRecorder rec(content, profile);
   rs_internal::for_each_pub_function(content, lines, [&](const regex::Match& m) {
-    rec.add_sym(m.group(1), rec.line_of(m.start()), "use_case", "high", true, window);
+    rec.add_sym(m.group(1), rec.line_of(m.start()), "use_case", "high", true);
     return true;
   });
   rs_internal::for_each_type(content, lines, [&](const regex::Match& m) {
-    rec.add_sym(m.group(2), rec.line_of(m.start()), "model", "high", m.has("pub"), window);
+    rec.add_sym(m.group(2), rec.line_of(m.start()), "model", "high", m.has("pub"));
     return true;
   });
   return rec.take();

@@ -1,8 +1,7 @@
 #include "graph_builder/symbols/lang_ts.hpp"
 
 #include "graph_builder/regex/regex.hpp"
-#include "graph_builder/symbols/block_end.hpp"
-#include "graph_builder/symbols/extractors.hpp"
+#include "graph_builder/symbols/families_internal.hpp"
 #include "graph_builder/symbols/lang_ts_internal.hpp"
 #include "graph_builder/symbols/line_starts_internal.hpp"
 #include "graph_builder/symbols/recorder.hpp"
@@ -106,18 +105,18 @@ void for_each_const_function(std::string_view t, const std::vector<std::size_t>&
 
 }  // namespace ts_internal
 
-std::vector<Symbol> extract_symbols_ts(std::string_view content, std::string_view file_path) {
+std::vector<SymbolRecord> find_symbols_ts(std::string_view content,
+                                          const languages::Profile& profile) {
   using ts_internal::Declaration;
   const std::vector<std::size_t> lines = letter_lines(content);
   auto for_each = [&](Declaration d, const std::function<bool(const Match&)>& fn) {
     ts_internal::for_each_declaration(content, lines, d, fn);
   };
 
-  SymbolRecorder rec(content, file_path);
+  SymbolRecorder rec(content, profile);
   auto add_sym = [&](std::string_view name, std::size_t match_start, std::string_view sym_type,
                      std::string_view confidence, bool exported) {
-    rec.add_sym(name, rec.line_of(match_start), sym_type, confidence, exported,
-                _find_block_end_ts);
+    rec.add_sym(name, rec.line_of(match_start), sym_type, confidence, exported);
   };
 
   for_each(Declaration::route, [&](const Match& m) {

@@ -1,6 +1,6 @@
 #pragma once
 // Name-based classification of TS/JS declarations, used by
-// `extract_symbols_ts` (declared in extractors.hpp).
+// the TS/JS extractor (families_internal.hpp).
 
 #include <string_view>
 

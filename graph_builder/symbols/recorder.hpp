@@ -1,65 +1,50 @@
 #pragma once
 // The recording step every extractor shares (internal to the extractors).
 
-#include <algorithm>
 #include <cstdint>
 #include <string>
 #include <string_view>
 #include <unordered_set>
 #include <vector>
 
-#include "graph_builder/symbols/body_hashes.hpp"
-#include "graph_builder/symbols/symbol.hpp"
+#include "graph_builder/languages/languages.hpp"
+#include "graph_builder/symbols/find_symbols.hpp"
 
 namespace graph_builder::symbols {
 
 // Per-call state of one extractor: the text's lines (split at LF only, so
-// that line indexes, ranges and body hashes always refer to the same lines),
-// the names already recorded, and the records. `add_sym` is the shared
-// recording step: first recording of a name wins.
+// that line indexes, ranges and bodies always refer to the same lines), the
+// block rule of the file's profile, the names already recorded, and the
+// records. `add_sym` is the shared recording step: first recording of a name
+// wins, and its body ends where the profile's block rule says.
 class SymbolRecorder {
  public:
-  SymbolRecorder(std::string_view content, std::string_view file_path);
+  // `profile` must name a block rule (every profile with an extractor does).
+  SymbolRecorder(std::string_view content, const languages::Profile& profile);
 
   const std::vector<std::string_view>& lines() const { return lines_; }
   // Number of LF characters in the content before byte `offset`.
   std::int64_t line_of(std::size_t offset) const;
-  // Last valid line index (-1 for an empty text).
-  std::int64_t last_line() const { return static_cast<std::int64_t>(lines_.size()) - 1; }
-  // min(line_no + window, last line): the fixed-window block end.
-  std::int64_t window_end(std::int64_t line_no, std::int64_t window) const {
-    return std::min(line_no + window, last_line());
-  }
-  bool seen(std::string_view name) const { return seen_.count(std::string(name)) != 0; }
 
-  // Records `name` unless it is empty or already seen. `end_rule(lines,
-  // line_no)` gives the block end. Returns true when a record was added.
-  template <class EndRule>
+  // Records `name` at line `line_no` unless it is empty or already recorded.
+  // Returns true when a record was added.
   bool add_sym(std::string_view name, std::int64_t line_no, std::string_view sym_type,
-               std::string_view confidence, bool exported, EndRule&& end_rule) {
-    if (name.empty() || seen(name)) return false;
-    seen_.insert(std::string(name));
-    record(name, line_no, end_rule(lines_, line_no), sym_type, confidence, exported);
-    return true;
-  }
-  // Marks `name` as recorded without a record.
-  void mark_seen(std::string_view name) { seen_.insert(std::string(name)); }
-  // Appends a record with a known end (callers that compute the end before
-  // the duplicate test).
-  void record(std::string_view name, std::int64_t line_no, std::int64_t end,
-              std::string_view sym_type, std::string_view confidence, bool exported);
+               std::string_view confidence, bool exported);
 
-  // The records, with their body hashes (computed together here, or left
-  // empty and handed to the thread's BodyHashDeferral).
-  std::vector<Symbol> take();
+  // The records, in recording order.
+  std::vector<SymbolRecord> take() { return std::move(records_); }
 
  private:
-  std::string file_path_;
+  // The last line of the body declared on line `line_no`, by the block rule.
+  std::int64_t block_end(std::int64_t line_no) const;
+
+  std::string_view content_;
+  languages::BlockRule block_;
+  std::int64_t window_;
   std::vector<std::string_view> lines_;
   std::vector<std::size_t> lf_offsets_;
   std::unordered_set<std::string> seen_;
-  std::vector<Symbol> symbols_;
-  PendingBodies bodies_;  // one per record
+  std::vector<SymbolRecord> records_;
 };
 
 // The bytes body_hash(lines, start, end) hashes: a slice of the text the

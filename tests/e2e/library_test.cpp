@@ -8,11 +8,14 @@
 #include <tuple>
 #include <vector>
 
-#include "graph_builder/languages/languages.hpp"
 #include "graph_builder/graph_builder.hpp"
+#include "graph_builder/discovery/walk_internal.hpp"
+#include "graph_builder/graph/assemble_internal.hpp"
+#include "graph_builder/languages/languages.hpp"
 #include "support/conformance.hpp"
 #include "support/run_cli.hpp"
 #include "support/temp_tree.hpp"
+#include "graph_builder/text/short_hash.hpp"
 #include "graph_builder/text/unicode.hpp"
 
 namespace graph_builder::testing {
@@ -59,12 +62,14 @@ std::vector<graph::Edge> first_of_each_edge(const std::string& root) {
     std::string text;
     text::decode_text(read_file(f.path), text);
     const std::string id = discovery::relative_id(f.resolved, resolved_root);
-    const std::string_view name = languages::base_name(f.path);
-    for (graph::Edge& e : relations::parse_relations_for_id(id, name, text)) all.push_back(e);
-    const std::string ext = text::to_lower(languages::extension_of(name));
+    const std::string_view raw_ext = languages::extension_of(languages::base_name(f.path));
+    std::vector<relations::Relation> found =
+        relations::find_relations(text, languages::profile(raw_ext));
+    graph::append_relation_edges(all, id, found);
+    const std::string ext = text::to_lower(raw_ext);
     std::vector<graph::Node> nodes;
-    symbols::append_symbol_nodes(nodes, all, symbols::extract_symbols_for_file(text, id, ext),
-                                  id, ext);
+    graph::append_symbol_nodes(nodes, all, symbols::extract_symbols_for_file(text, id, ext),
+                               id, ext);
   }
   std::set<std::tuple<std::string, std::string, std::string>> seen;
   std::vector<graph::Edge> firsts;
@@ -90,6 +95,60 @@ TEST(Library, EachEdgeKeptWhereItFirstOccurs) {
     EXPECT_GT(want.size(), 25U);
     EXPECT_EQ(g.edges, want) << (linked ? "with" : "without") << " a linked directory";
   }
+}
+
+std::size_t occurrences(std::string_view text, std::string_view part) {
+  std::size_t n = 0;
+  for (std::size_t at = text.find(part); at != std::string_view::npos; at = text.find(part, at + 1)) {
+    ++n;
+  }
+  return n;
+}
+
+// A previous graph is reused alike whether the scan reads it or takes it
+// over: an unchanged file keeps its stored values (of a member named twice,
+// the last), also where its id is met twice through a linked directory; a
+// node without stored content gets the current text; a changed file is
+// analysed afresh. Reading it leaves it as it was.
+TEST(Library, PreviousNodesReusedAlikeByCopyAndByMove) {
+  using graph::JsonValue;
+  TempTree t;
+  const std::string a = "def run():\n    pass\n";
+  const std::string b = "export function go() {}\n";
+  t.write("p/real/a.py", a);
+  t.write("p/b.ts", b);
+  t.write("p/c.md", "# C\nnew text\n");
+  t.symlink("real", "p/alias");
+  const std::string root = t.path("p").string();
+  auto str = [](std::string v) { return JsonValue::string(std::move(v)); };
+  graph::PriorNodes prior;
+  prior["real/a.py"] = JsonValue::object({{"id", str("real/a.py")},
+                                          {"kind", str("file")},
+                                          {"file_hash", str(text::short_hash(a))},
+                                          {"summary", str("first stored")},
+                                          {"summary", str("last stored")},
+                                          {"keywords", JsonValue::array({str("kept")})},
+                                          {"size", JsonValue::integer(1)},
+                                          {"content", str("stored text")}});
+  prior["b.ts"] = JsonValue::object(
+      {{"id", str("b.ts")}, {"file_hash", str(text::short_hash(b))}, {"summary", str("b stored")}});
+  prior["c.md"] = JsonValue::object(
+      {{"id", str("c.md")}, {"file_hash", str("00000000")}, {"summary", str("stale")}});
+  const graph::PriorNodes before = prior;
+
+  const std::string by_copy = cli::graph_document(graph::scan(root, &prior));
+  EXPECT_EQ(prior, before);
+  const std::string by_move = cli::graph_document(graph::scan(root, std::move(prior)));
+  EXPECT_EQ(by_copy, by_move);
+  EXPECT_EQ(occurrences(by_move, "\"summary\": \"last stored\""), 2U);
+  EXPECT_EQ(occurrences(by_move, "\"content\": \"stored text\""), 2U);
+  EXPECT_EQ(occurrences(by_move, "first stored"), 0U);
+  EXPECT_EQ(occurrences(by_move, "\"summary\": \"b stored\""), 1U);
+  EXPECT_EQ(occurrences(by_move, "\"content\": \"export function go() {}\\n\""), 1U);
+  EXPECT_EQ(occurrences(by_move, "stale"), 0U);
+  EXPECT_EQ(occurrences(by_move, "\"content\": \"# C\\nnew text\\n\""), 1U);
+  // The symbols of reused files are found afresh.
+  EXPECT_EQ(occurrences(by_move, "\"id\": \"real/a.py::run\""), 2U);
 }
 
 TEST(Library, SymbolIndexLeadsBackToTheSymbolLines) {

@@ -9,8 +9,9 @@
 #include <string>
 #include <string_view>
 
+#include "graph_builder/languages/languages.hpp"
 #include "graph_builder/relations/relations.hpp"
-#include "graph_builder/symbols/dispatch.hpp"
+#include "graph_builder/symbols/symbols.hpp"
 #include "graph_builder/text/keywords.hpp"
 #include "graph_builder/text/summary.hpp"
 #include "graph_builder/text/unicode.hpp"
@@ -38,8 +39,8 @@ TEST(Pathological, EveryAnalysisStaysWithinItsBounds) {
       std::string summary = text::make_summary(text, id, ext);
       EXPECT_LE(text::length(summary), 250U) << name << ext;
       EXPECT_LE(text::extract_keywords(text, ext).size(), 80U) << name << ext;
-      for (const graph::Edge& e : relations::parse_relations_for_id(id, "file" + std::string(ext), text)) {
-        EXPECT_FALSE(e.to.empty()) << name << ext;
+      for (const relations::Relation& r : relations::find_relations(text, languages::profile(ext))) {
+        EXPECT_FALSE(r.target.empty()) << name << ext;
       }
       for (const symbols::Symbol& s : symbols::extract_symbols_for_file(text, id, ext)) {
         EXPECT_FALSE(s.name.empty()) << name << ext;

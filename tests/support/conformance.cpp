@@ -5,7 +5,6 @@
 #include <fstream>
 
 #include "graph_builder/languages/languages.hpp"
-#include "graph_builder/discovery/skip_rules.hpp"
 #include "graph_builder/text/unicode.hpp"
 #include "support/temp_tree.hpp"
 

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "graph_builder/symbols/symbol.hpp"
+#include "graph_builder/symbols/symbols.hpp"
 
 namespace graph_builder::symbols::test_support {
 

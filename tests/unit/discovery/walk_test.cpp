@@ -9,8 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "graph_builder/discovery/file_id.hpp"
-#include "graph_builder/discovery/skip_rules.hpp"
+#include "graph_builder/discovery/walk_internal.hpp"
 #include "support/temp_tree.hpp"
 
 namespace graph_builder::discovery {

@@ -17,39 +17,42 @@
 namespace graph_builder::relations {
 namespace {
 
+using languages::ImportRows;
 using regex::Flags;
 using regex::Regex;
 
 struct PlainRow {
   const Regex& re;
   std::string_view literal;
-  std::string_view kind;
+  RelationKind kind;
 };
 
-// The rows that apply to a Go file (every extension) and the extra row of a
-// Java file, as plain patterns searched from every position.
-std::vector<PlainRow> plain_rows(std::string_view ext) {
+// The rows that apply to every file and the extra row of a Java-family file,
+// as plain patterns searched from every position.
+std::vector<PlainRow> plain_rows(ImportRows language) {
   static const Regex kImportQuoted(R"(import\s+\(?\s*\"([^\"]+)\")");
   static const Regex kImportFrom(R"(import\s+.*?\s+from\s+[\'\"]([^\'\"]+)[\'\"])");
   static const Regex kRequireCall(R"(require\([\'\"]([^\'\"]+)[\'\"]\))");
   static const Regex kImportLine(R"(^\s*import\s+([a-zA-Z0-9_\.]+))", Flags::multiline);
   static const Regex kFromImport(R"(^\s*from\s+([a-zA-Z0-9_\.]+)\s+import\s+)", Flags::multiline);
   static const Regex kJavaImport(R"(^import\s+([\w.]+))", Flags::multiline);
-  std::vector<PlainRow> rows{{kImportQuoted, "import", "imports"},
-                             {kImportFrom, "import", "imports"},
-                             {kRequireCall, "require(", "requires"},
-                             {kImportLine, "import", "imports"},
-                             {kFromImport, "import", "imports"}};
-  if (ext == ".java") rows.push_back({kJavaImport, "import", "imports"});
+  std::vector<PlainRow> rows{{kImportQuoted, "import", RelationKind::import},
+                             {kImportFrom, "import", RelationKind::import},
+                             {kRequireCall, "require(", RelationKind::require},
+                             {kImportLine, "import", RelationKind::import},
+                             {kFromImport, "import", RelationKind::import}};
+  if (language == ImportRows::java) {
+    rows.push_back({kJavaImport, "import", RelationKind::import});
+  }
   return rows;
 }
 
-std::vector<graph::Edge> plain_edges(std::string_view ext, std::string_view text) {
-  std::vector<graph::Edge> out;
-  for (const PlainRow& row : plain_rows(ext)) {
+std::vector<Relation> plain_relations(ImportRows language, std::string_view text) {
+  std::vector<Relation> out;
+  for (const PlainRow& row : plain_rows(language)) {
     if (text.find(row.literal) == std::string_view::npos) continue;
     row.re.for_each(text, [&](const regex::Match& m) {
-      out.push_back({"f", std::string(m.group(1)), std::string(row.kind)});
+      out.push_back({std::string(m.group(1)), row.kind});
       return true;
     });
   }
@@ -88,12 +91,13 @@ TEST(StatementRows, ImportRowsAgreeWithThePlainPatternsOnRandomInputs) {
   for (int i = 0; i < 60000; ++i) {
     std::string text;
     for (int n = length(rng); n > 0; --n) text += pieces[pick(rng)];
-    for (std::string_view ext : {".go", ".java"}) {
-      const std::vector<graph::Edge> expected = plain_edges(ext, text);
+    for (ImportRows language : {ImportRows::none, ImportRows::java}) {
+      const std::vector<Relation> expected = plain_relations(language, text);
       if (!expected.empty()) ++with_edges;
-      std::vector<graph::Edge> got;
-      append_statement_edges("f", ext, text, got);
-      ASSERT_EQ(got, expected) << ext << " input: \"" << escaped(text) << "\"";
+      std::vector<Relation> got;
+      append_statement_relations(text, language, got);
+      ASSERT_EQ(got, expected) << (language == ImportRows::java ? "java" : "any")
+                               << " input: \"" << escaped(text) << "\"";
     }
   }
   // The generator must produce statements for the comparison to mean much.

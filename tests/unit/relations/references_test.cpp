@@ -58,10 +58,11 @@ TEST(FileMentions, StartsLeftmostAndTakesTheLongestExtension) {
 }
 
 TEST(FileMentions, ReferencesNeedASlash) {
-  std::vector<graph::Edge> edges;
-  append_reference_edges("f", "a.go b/c.go util.h /d.rs", edges);
-  EXPECT_EQ(edges, (std::vector<graph::Edge>{{"f", "b/c.go", "references"},
-                                              {"f", "/d.rs", "references"}}));
+  std::vector<Relation> found{{"kept", RelationKind::import}};
+  append_reference_relations("a.go b/c.go util.h /d.rs", found);
+  EXPECT_EQ(found, (std::vector<Relation>{{"kept", RelationKind::import},
+                                          {"b/c.go", RelationKind::reference},
+                                          {"/d.rs", RelationKind::reference}}));
 }
 
 // The hand-written scanner and the single pattern agree on random texts made

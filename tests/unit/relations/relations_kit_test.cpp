@@ -4,7 +4,7 @@
 #include <vector>
 
 #include "graph_builder/languages/languages.hpp"
-#include "graph_builder/discovery/skip_rules.hpp"
+#include "graph_builder/graph/assemble_internal.hpp"
 #include "graph_builder/graph/scan.hpp"
 #include "graph_builder/relations/relations.hpp"
 #include "support/conformance.hpp"
@@ -18,8 +18,8 @@ std::string show(const std::vector<graph::Edge>& edges) {
   return out;
 }
 
-// Every kit file's relation edges, de-duplicated as the scan does, equal the
-// non-"contains" edges of its expected fragment, in order.
+// Every kit file's relations, made edges from its id and de-duplicated as the
+// scan does, equal the non-"contains" edges of its expected fragment, in order.
 TEST(RelationsKit, EveryCaseMatchesItsFragment) {
   if (!testing::conformance_dir()) GTEST_SKIP() << "conformance kit not found";
   const auto cases = testing::kit_cases();
@@ -33,9 +33,12 @@ TEST(RelationsKit, EveryCaseMatchesItsFragment) {
       expected.push_back({e["from"].get<std::string>(), e["to"].get<std::string>(),
                           e["rel"].get<std::string>()});
     }
-    const std::string name(languages::base_name(c.file_id));
-    const auto actual =
-        graph::dedupe_edges(parse_relations_for_id(c.file_id, name, testing::decoded_input(c)));
+    const std::string_view ext = languages::extension_of(languages::base_name(c.file_id));
+    std::vector<Relation> found =
+        find_relations(testing::decoded_input(c), languages::profile(ext));
+    std::vector<graph::Edge> edges;
+    graph::append_relation_edges(edges, c.file_id, found);
+    const auto actual = graph::dedupe_edges(std::move(edges));
     if (actual == expected) {
       ++matched;
     } else {

@@ -7,20 +7,24 @@
 #include <utility>
 #include <vector>
 
+#include "graph_builder/graph/assemble.hpp"
+#include "graph_builder/languages/languages.hpp"
 #include "graph_builder/relations/imports.hpp"
 #include "support/temp_tree.hpp"
 
 namespace graph_builder::relations {
 namespace {
 
-// (rel, to) pairs; "from" is checked separately.
+// (rel, to) pairs.
 using Found = std::vector<std::pair<std::string, std::string>>;
 
+// The relations of `text` in a file named `file_name`, whose profile is
+// chosen by its extension with the case kept, as the scan does.
 Found found(std::string_view file_name, std::string_view text) {
   Found out;
-  for (const auto& e : parse_relations_for_id("f", file_name, text)) {
-    EXPECT_EQ(e.from, "f");
-    out.emplace_back(e.rel, e.to);
+  const languages::Profile& profile = languages::profile(languages::extension_of(file_name));
+  for (const Relation& r : find_relations(text, profile)) {
+    out.emplace_back(rel_name(r.kind), r.target);
   }
   return out;
 }
@@ -112,16 +116,74 @@ const Case kCases[] = {
 
 INSTANTIATE_TEST_SUITE_P(Steps, RelationsTable, ::testing::ValuesIn(kCases));
 
-TEST(Relations, FromIsTheFileIdUnderTheRoot) {
+TEST(Relations, EdgesStartAtTheFileIdUnderTheRoot) {
   testing::TempTree tree;
-  auto path = tree.write("src/main.rs", "mod a;\nmod a;\n");
-  auto edges = parse_relations(path, "mod a;\nmod a;\n", tree.root());
+  const std::string text = "mod a;\nmod a;\nsee docs/x.md\n";
+  auto path = tree.write("src/main.rs", text);
+  auto edges = graph::parse_relations(path, text, tree.root());
   const graph::Edge a{"src/main.rs", "a", "imports"};
-  EXPECT_EQ(edges, (std::vector<graph::Edge>{a, a}));
+  const graph::Edge doc{"src/main.rs", "docs/x.md", "references"};
+  EXPECT_EQ(edges, (std::vector<graph::Edge>{a, a, doc}));
+  // The statement rows follow the name's extension with its case kept.
+  auto upper = tree.write("src/MAIN.RS", text);
+  EXPECT_EQ(graph::parse_relations(upper, text, tree.root()),
+            (std::vector<graph::Edge>{{"src/MAIN.RS", "docs/x.md", "references"}}));
 }
 
-TEST(Relations, EmptyTextHasNoEdges) {
-  EXPECT_TRUE(parse_relations_for_id("f", "a.rs", "").empty());
+TEST(Relations, EmptyTextHasNoRelations) {
+  EXPECT_TRUE(find_relations("", languages::profile(".rs")).empty());
+}
+
+TEST(Relations, KindsNameTheirEdges) {
+  EXPECT_EQ(rel_name(RelationKind::import), "imports");
+  EXPECT_EQ(rel_name(RelationKind::require), "requires");
+  EXPECT_EQ(rel_name(RelationKind::include), "includes");
+  EXPECT_EQ(rel_name(RelationKind::reference), "references");
+}
+
+// Each language's rows, and no other language's, run for every row of the
+// language table: on a text holding one statement of every language (and no
+// file mention), a profile yields the rows every file gets, then exactly
+// those its ImportRows names.
+TEST(Relations, LanguageRowsFollowTheProfile) {
+  using languages::ImportRows;
+  const std::string text =
+      "import Foundation\nuse std::io;\nmod m;\nimport a.B;\nusing S.L;\n"
+      "<W x:Class=\"X.Y\"/>\nrequire 'r'\nuse A\\B;\n#include \"u.h\"\n";
+  const Found every_file{{"imports", "Foundation"}, {"imports", "a.B"}};
+  auto language_rows = [](ImportRows rows) -> Found {
+    switch (rows) {
+      case ImportRows::none:
+        return {};
+      case ImportRows::swift:
+        return {{"imports", "Foundation"}, {"imports", "a"}};
+      case ImportRows::rust:
+        return {{"imports", "std::io"}, {"imports", "A"}, {"imports", "m"}};
+      case ImportRows::java:
+        return {{"imports", "Foundation"}, {"imports", "a.B"}};
+      case ImportRows::csharp:
+        return {{"imports", "S.L"}};
+      case ImportRows::xaml:
+        return {{"references", "X.Y"}};
+      case ImportRows::ruby:
+        return {{"requires", "r"}};
+      case ImportRows::php:
+        return {{"imports", "std"}, {"imports", "A\\B"}};
+      case ImportRows::c:
+        return {{"includes", "u.h"}};
+    }
+    return {};
+  };
+  std::vector<languages::Profile> profiles(languages::all_profiles().begin(),
+                                           languages::all_profiles().end());
+  profiles.push_back(languages::kNotScanned);
+  for (const languages::Profile& p : profiles) {
+    Found want = every_file;
+    for (auto& r : language_rows(p.imports)) want.push_back(r);
+    Found got;
+    for (const Relation& r : find_relations(text, p)) got.emplace_back(rel_name(r.kind), r.target);
+    EXPECT_EQ(got, want) << "profile of \"" << p.ext << "\"";
+  }
 }
 
 TEST(Relations, EveryStatementRowIsBuilt) {

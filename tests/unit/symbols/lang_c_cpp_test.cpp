@@ -1,4 +1,4 @@
-#include "graph_builder/symbols/extractors.hpp"
+#include "graph_builder/symbols/symbols.hpp"
 
 #include "graph_builder/regex/regex.hpp"
 #include "graph_builder/symbols/lang_c_cpp_internal.hpp"

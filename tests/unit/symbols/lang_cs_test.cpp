@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "graph_builder/symbols/extractors.hpp"
+#include "graph_builder/symbols/symbols.hpp"
 #include "graph_builder/text/short_hash.hpp"
 #include "support/symbol_rows.hpp"
 

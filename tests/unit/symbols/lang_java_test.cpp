@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "graph_builder/regex/regex.hpp"
-#include "graph_builder/symbols/extractors.hpp"
+#include "graph_builder/symbols/symbols.hpp"
 #include "graph_builder/symbols/lang_java_internal.hpp"
 #include "graph_builder/text/short_hash.hpp"
 #include "graph_builder/text/unicode.hpp"

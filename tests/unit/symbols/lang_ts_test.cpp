@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "graph_builder/regex/regex.hpp"
-#include "graph_builder/symbols/extractors.hpp"
+#include "graph_builder/symbols/symbols.hpp"
 #include "graph_builder/symbols/lang_ts_internal.hpp"
 #include "graph_builder/symbols/line_starts_internal.hpp"
 #include "graph_builder/text/short_hash.hpp"

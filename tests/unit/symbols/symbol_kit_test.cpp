@@ -12,9 +12,11 @@
 
 #include <nlohmann/json.hpp>
 
+#include "graph_builder/graph/assemble.hpp"
 #include "graph_builder/graph/json.hpp"
 #include "graph_builder/graph/node.hpp"
-#include "graph_builder/symbols/dispatch.hpp"
+#include "graph_builder/languages/languages.hpp"
+#include "graph_builder/symbols/symbols.hpp"
 #include "support/conformance.hpp"
 
 namespace graph_builder::symbols {
@@ -54,16 +56,16 @@ TEST(SymbolKit, EverySymbolNodeAndContainsEdgeMatches) {
   std::size_t symbols = 0;
   for (const KitCase& c : testing::kit_cases()) {
     const std::string ext = testing::case_ext(c);
-    if (!is_symbol_ext(ext)) continue;
+    if (!languages::profile(ext).has_symbols()) continue;
     ++cases;
     SCOPED_TRACE(c.file_id);
     const ordered_json fragment = testing::load_fragment(c);
 
     std::vector<graph::Node> nodes;
     std::vector<graph::Edge> edges;
-    append_symbol_nodes(nodes, edges,
-                         extract_symbols_for_file(testing::decoded_input(c), c.file_id, ext),
-                         c.file_id, ext);
+    graph::append_symbol_nodes(nodes, edges,
+                               extract_symbols_for_file(testing::decoded_input(c), c.file_id, ext),
+                               c.file_id, ext);
 
     const auto& want_nodes = fragment.at("nodes");
     const std::size_t want_symbols = want_nodes.size() - 1;

@@ -1,4 +1,4 @@
-#include "graph_builder/symbols/symbol.hpp"
+#include "graph_builder/symbols/symbols.hpp"
 
 #include <gtest/gtest.h>
 
@@ -9,6 +9,7 @@
 #include <string_view>
 #include <vector>
 
+#include "graph_builder/languages/languages.hpp"
 #include "graph_builder/symbols/recorder.hpp"
 #include "graph_builder/text/short_hash.hpp"
 #include "graph_builder/text/unicode.hpp"
@@ -78,7 +79,7 @@ TEST(SymbolRecorder, LinesAndLineIndexesFollowTheLfSplit) {
     texts.push_back(t);
   }
   for (const std::string& t : texts) {
-    const SymbolRecorder rec(t, "f");
+    const SymbolRecorder rec(t, languages::profile(".py"));
     EXPECT_EQ(rec.lines(), text::split_lines_lf(t)) << "text \"" << t << "\"";
     for (std::size_t offset = 0; offset <= t.size(); ++offset) {
       const auto lfs = std::count(t.begin(), t.begin() + static_cast<std::ptrdiff_t>(offset), '\n');
