@@ -13,6 +13,8 @@
 // backtracking on hostile input) or its stack is treated as "no further match"
 // for that subject. It never throws, never aborts, and never runs unbounded.
 
+#include "graph_builder/regex/span.hpp"
+
 #include <array>
 #include <cstddef>
 #include <cstdint>
@@ -51,6 +53,10 @@ class Match {
   // The text of group `g`; empty when it did not take part.
   std::string_view group(int g) const;
   std::size_t group_start(int g) const { return ov_[2 * static_cast<std::size_t>(g)]; }
+  // Group `g` (0 for the whole match) as offsets; absent when it took no part.
+  Span span(int g) const;
+  // The whole match and groups 1 to kSpanGroups.
+  Spans spans() const;
   // Named groups, resolved through the pattern's name table.
   bool has(std::string_view name) const;
   std::string_view group(std::string_view name) const;

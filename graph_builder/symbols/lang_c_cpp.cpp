@@ -3,6 +3,7 @@
 
 #include "graph_builder/regex/find.hpp"
 #include "graph_builder/regex/regex.hpp"
+#include "graph_builder/regex/span.hpp"
 #include "graph_builder/symbols/lang_c_cpp_internal.hpp"
 #include "graph_builder/text/code_points.hpp"
 
@@ -25,6 +26,8 @@ namespace {
 using text::CodePoint;
 using text::next_line_start;
 using text::previous_start;
+using regex::Span;
+using regex::Spans;
 
 // text::classify with its ASCII answer inlined: the scans below classify
 // nearly every character they pass, almost all of them ASCII.
@@ -190,7 +193,7 @@ std::size_t macro_paren(std::string_view t, std::size_t s,
 
 // Every successive match of a multi-line Unreal macro pattern
 // "^(?:W1|W2|...)\s*\([^)]*\)TAIL" (the words `macros`, all beginning with
-// "U"), as {match start, group 1 start, group 1 end, match end}. `lines` are
+// "U"), with its group 1. `lines` are
 // the line starts that begin with "U", in text order; `anchored` is the
 // pattern preceded by "(*NO_START_OPT)\G". The plain search tries every line
 // start; this one only the given lines, never before the end of the previous
@@ -202,11 +205,10 @@ std::size_t macro_paren(std::string_view t, std::size_t s,
 // lines with one ")" at the end would otherwise read the run once per line),
 // and without a ")" ahead no line can match. "(*NO_START_OPT)" keeps the
 // engine from looking ahead for the ")" again at every line.
-std::vector<std::array<std::size_t, 4>> macro_matches(std::string_view t,
-                                                      const std::vector<std::size_t>& lines,
-                                                      std::span<const std::string_view> macros,
-                                                      const regex::Regex& anchored) {
-  std::vector<std::array<std::size_t, 4>> out;
+std::vector<Spans> macro_matches(std::string_view t, const std::vector<std::size_t>& lines,
+                                 std::span<const std::string_view> macros,
+                                 const regex::Regex& anchored) {
+  std::vector<Spans> out;
   FindCache next_close(t, ')', ')');
   std::size_t pos = 0;             // where the plain search would go on
   std::size_t failed_close = kNone;  // a ")" from which the pattern failed
@@ -218,8 +220,7 @@ std::vector<std::array<std::size_t, 4>> macro_matches(std::string_view t,
     if (close == t.size()) break;
     if (close == failed_close) continue;
     if (std::optional<regex::Match> m = anchored.search(t, s)) {
-      const std::size_t g = m->group_start(1);
-      out.push_back({m->start(), g, g + m->group(1).size(), m->end()});
+      out.push_back({m->span(0), {m->span(1)}});
       pos = m->end();
     } else {
       failed_close = close;
@@ -236,7 +237,7 @@ namespace c_cpp_internal {
 
 // Every successive match of the function-definition pattern
 //   "^[\w:*&<>\s]+?\s+([A-Za-z_]\w*)\s*\([^;{]*\{"  (multi-line)
-// as {match start, group 1 start, group 1 end, match end}, in linear time.
+// with its group 1, in linear time.
 // The pattern itself backtracks quadratically: every line start of a long
 // run re-scans the run, and every "(" scans on to the next ";" or "{" (a
 // 300000-byte file of "a b(" lines with one ";" at the end takes seconds).
@@ -249,8 +250,8 @@ namespace c_cpp_internal {
 // needs one character" depends on s, and it holds for s when it holds for
 // any later line start of the same run, so the first line start of a run
 // decides for all of them, and the search resumes after g or after the match.
-std::vector<std::array<std::size_t, 4>> function_definition_matches(std::string_view t) {
-  std::vector<std::array<std::size_t, 4>> out;
+std::vector<Spans> function_definition_matches(std::string_view t) {
+  std::vector<Spans> out;
   FindCache next_stop(t, ';', '{');
   std::size_t p = 0;
   for (;;) {
@@ -265,7 +266,7 @@ std::vector<std::array<std::size_t, 4>> function_definition_matches(std::string_
     if (name_begin == kNone) continue;
     const std::size_t stop = next_stop(g + 1);
     if (stop == t.size() || t[stop] != '{') continue;
-    out.push_back({s, name_begin, name_end, stop + 1});
+    out.push_back({{s, stop + 1}, {Span{name_begin, name_end}}});
     p = stop + 1;
   }
   return out;
@@ -290,9 +291,9 @@ std::vector<std::array<std::size_t, 4>> function_definition_matches(std::string_
 // leaves the most room for the rest, which is the function-definition tail
 // starting after that line feed (the modifier group may as well match
 // nothing: the class run covers what it would). The match ends after g.
-std::vector<std::array<std::size_t, 4>> unreal_function_matches(std::string_view t) {
+std::vector<Spans> unreal_function_matches(std::string_view t) {
   static constexpr std::string_view kMacro = "UFUNCTION";
-  std::vector<std::array<std::size_t, 4>> out;
+  std::vector<Spans> out;
   FindCache next_close(t, ')', ')');
   std::size_t p = 0;
   for (;;) {
@@ -313,7 +314,7 @@ std::vector<std::array<std::size_t, 4>> unreal_function_matches(std::string_view
     if (g == t.size() || t[g] != '(') continue;
     const auto [name_begin, name_end] = name_before_paren(t, lf + 1, g);
     if (name_begin == kNone) continue;
-    out.push_back({s, name_begin, name_end, g + 1});
+    out.push_back({{s, g + 1}, {Span{name_begin, name_end}}});
     p = g + 1;
   }
   return out;
@@ -331,8 +332,8 @@ std::vector<std::size_t> lines_starting_with(std::string_view t, char first) {
   return out;
 }
 
-std::vector<std::array<std::size_t, 4>> unreal_type_matches(
-    std::string_view t, const std::vector<std::size_t>& u_lines) {
+std::vector<Spans> unreal_type_matches(std::string_view t,
+                                       const std::vector<std::size_t>& u_lines) {
   // matches: "UCLASS(Blueprintable)\nclass MYGAME_API AWeapon : public AActor"
   // (the macro at column 0). Written as
   //   "^(?:UCLASS|USTRUCT|UINTERFACE)\s*\([^)]*\)\s*\n\s*(?:class|struct)\s+..."
@@ -348,8 +349,8 @@ std::vector<std::array<std::size_t, 4>> unreal_type_matches(
   return macro_matches(t, u_lines, kMacros, kUnrealType);
 }
 
-std::vector<std::array<std::size_t, 4>> unreal_enum_matches(
-    std::string_view t, const std::vector<std::size_t>& u_lines) {
+std::vector<Spans> unreal_enum_matches(std::string_view t,
+                                       const std::vector<std::size_t>& u_lines) {
   // matches: "UENUM(BlueprintType)\nenum class EFireMode : uint8"; "\s*\n\s*"
   // rewritten as for the class pattern.
   static const regex::Regex kUnrealEnum(
@@ -365,13 +366,13 @@ std::vector<std::array<std::size_t, 4>> unreal_enum_matches(
 // decides alone, and only where one of the keywords stands.
 // When it fails, it fails for every line start of the white space before it
 // too (blank lines included), so the search goes on after it.
-std::vector<std::array<std::size_t, 4>> type_matches(std::string_view t) {
+std::vector<Spans> type_matches(std::string_view t) {
   // The type pattern after its "^\s*".
   static const regex::Regex kTypeTail(
       R"((*NO_START_OPT)\G(?:(?:class|struct|union|namespace)\s+(?:\w+_API\s+)?([A-Za-z_]\w*)|enum\s+(?:class\s+)?(?:\w+_API\s+)?([A-Za-z_]\w*)))");
   static constexpr std::array<std::string_view, 5> kKeywords{"class", "struct", "union",
                                                               "namespace", "enum"};
-  std::vector<std::array<std::size_t, 4>> out;
+  std::vector<Spans> out;
   std::size_t p = 0;
   for (;;) {
     const std::size_t s = next_line_start(t, p);
@@ -380,14 +381,12 @@ std::vector<std::array<std::size_t, 4>> type_matches(std::string_view t) {
     if (u == t.size()) break;
     p = u + 1;
     const std::string_view rest = t.substr(u);
-    if (std::none_of(kKeywords.begin(), kKeywords.end(),
-                     [&rest](std::string_view w) { return rest.starts_with(w); })) {
-      continue;
-    }
+    const auto keyword = std::find_if(kKeywords.begin(), kKeywords.end(),
+                                      [&rest](std::string_view w) { return rest.starts_with(w); });
+    if (keyword == kKeywords.end()) continue;
     const std::optional<regex::Match> m = kTypeTail.search(t, u);
     if (!m) continue;
-    const int g = m->has(1) ? 1 : 2;
-    out.push_back({s, m->group_start(g), m->group_start(g) + m->group(g).size(), u});
+    out.push_back({{s, m->end()}, {m->span(1), m->span(2), Span{u, u + keyword->size()}}});
     p = m->end();
   }
   return out;
@@ -404,33 +403,32 @@ std::vector<Symbol> extract_symbols_c_cpp(std::string_view content, std::string_
   // Unreal types: every match begins at a line that begins with "U".
   const std::vector<std::size_t> u_lines = c_cpp_internal::lines_starting_with(content, 'U');
   for (auto scan : {c_cpp_internal::unreal_type_matches, c_cpp_internal::unreal_enum_matches}) {
-    for (const auto& [start, name_begin, name_end, end] : scan(content, u_lines)) {
-      rec.add_sym(content.substr(name_begin, name_end - name_begin), rec.line_of(start), "model",
-                  "high", true, window);
+    for (const Spans& m : scan(content, u_lines)) {
+      rec.add_sym(m.group(1).in(content), rec.line_of(m.whole.begin), "model", "high", true,
+                  window);
     }
   }
   // Unreal functions: "\tUFUNCTION(BlueprintCallable)\n\tvoid Fire(int32 Shots);",
   // with any blank lines above the macro line.
-  for (const auto& [start, name_begin, name_end, end] :
-       c_cpp_internal::unreal_function_matches(content)) {
-    const std::string_view name = content.substr(name_begin, name_end - name_begin);
+  for (const Spans& m : c_cpp_internal::unreal_function_matches(content)) {
+    const std::string_view name = m.group(1).in(content);
     if (is_skip_word(name)) continue;
-    rec.add_sym(name, rec.line_of(start), "use_case", "high", true, window);
+    rec.add_sym(name, rec.line_of(m.whole.begin), "use_case", "high", true, window);
   }
   // Types: "namespace app", "  struct stat st;", "enum class Color : int".
-  for (const auto& [start, name_begin, name_end, keyword] : c_cpp_internal::type_matches(content)) {
+  for (const Spans& m : c_cpp_internal::type_matches(content)) {
+    const Span name = m.group(1).present() ? m.group(1) : m.group(2);
     // The keyword is the match's first word: "namespace" makes a utility.
-    const bool is_namespace = content.substr(keyword).starts_with("namespace");
-    rec.add_sym(content.substr(name_begin, name_end - name_begin), rec.line_of(start),
-                is_namespace ? "utility" : "model", "high", true, window);
+    const bool is_namespace = m.group(3).in(content) == "namespace";
+    rec.add_sym(name.in(content), rec.line_of(m.whole.begin), is_namespace ? "utility" : "model",
+                "high", true, window);
   }
   // Function definitions with their opening brace: "int main(int argc, char **argv) {",
   // and "static int\nparse(a,\n  b)\n{" recorded at the "static int" line.
-  for (const auto& [start, name_begin, name_end, end] :
-       c_cpp_internal::function_definition_matches(content)) {
-    const std::string_view name = content.substr(name_begin, name_end - name_begin);
+  for (const Spans& m : c_cpp_internal::function_definition_matches(content)) {
+    const std::string_view name = m.group(1).in(content);
     if (is_skip_word(name)) continue;
-    rec.add_sym(name, rec.line_of(start), "use_case", "high", true, window);
+    rec.add_sym(name, rec.line_of(m.whole.begin), "use_case", "high", true, window);
   }
   return rec.take();
 }

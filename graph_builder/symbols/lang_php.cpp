@@ -5,6 +5,7 @@
 #include "graph_builder/regex/regex.hpp"
 #include "graph_builder/regex/runs.hpp"
 #include "graph_builder/symbols/block_end.hpp"
+#include "graph_builder/regex/span.hpp"
 #include "graph_builder/symbols/lang_php_internal.hpp"
 #include "graph_builder/text/code_points.hpp"
 #include "graph_builder/text/unicode.hpp"
@@ -97,10 +98,10 @@ namespace php_internal {
 // inside the previous match (a plain search moves on from the match end).
 // "function" cannot overlap those words, so the keywords come in the order
 // of their matches. The name part is the same for both starts.
-std::vector<std::array<std::size_t, 4>> function_matches(std::string_view t) {
+std::vector<regex::Spans> function_matches(std::string_view t) {
   static constexpr std::string_view kKeyword = "function";
   static constexpr std::string_view kStatic = "static";
-  std::vector<std::array<std::size_t, 4>> out;
+  std::vector<regex::Spans> out;
   std::size_t pos = 0;  // where the plain search would go on
   for (std::size_t f = regex::find_literal(t, kKeyword); f != kNone;
        f = regex::find_literal(t, kKeyword, std::max(f + 1, pos))) {
@@ -130,7 +131,8 @@ std::vector<std::array<std::size_t, 4>> function_matches(std::string_view t) {
       if (!c.word) break;
       name_end += c.size;
     }
-    out.push_back({start, name_begin, name_end, f});
+    out.push_back({{start, name_end},
+                   {regex::Span{name_begin, name_end}, regex::Span{f, f + kKeyword.size()}}});
     pos = name_end;
   }
   return out;
@@ -160,10 +162,9 @@ std::vector<Symbol> extract_symbols_php(std::string_view content, std::string_vi
   SymbolRecorder rec(content, file_path);
   // Functions: "\nfunction first_segment(" (from the line break above), "    public
   // static function routes(" and "// the function that formats" (name "that").
-  for (const auto& [start, name_begin, name_end, keyword] :
-       php_internal::function_matches(content)) {
-    rec.add_sym(content.substr(name_begin, name_end - name_begin), rec.line_of(start), "use_case",
-                "high", php_function_exported(content, keyword), _find_block_end_ts);
+  for (const regex::Spans& m : php_internal::function_matches(content)) {
+    rec.add_sym(m.group(1).in(content), rec.line_of(m.whole.begin), "use_case", "high",
+                php_function_exported(content, m.group(2).begin), _find_block_end_ts);
   }
   php_internal::for_each_type(content, [&](const regex::Match& m) {
     rec.add_sym(m.group(1), rec.line_of(m.start()), "model", "high", true,
