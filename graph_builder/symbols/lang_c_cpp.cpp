@@ -1,11 +1,12 @@
 #include "graph_builder/symbols/extractors.hpp"
 #include "graph_builder/symbols/recorder.hpp"
 
+#include "graph_builder/regex/char_class.hpp"
 #include "graph_builder/regex/find.hpp"
 #include "graph_builder/regex/regex.hpp"
+#include "graph_builder/regex/scan_steps.hpp"
 #include "graph_builder/regex/span.hpp"
 #include "graph_builder/symbols/lang_c_cpp_internal.hpp"
-#include "graph_builder/text/code_points.hpp"
 
 #include <algorithm>
 #include <array>
@@ -16,30 +17,14 @@
 #include <string_view>
 #include <vector>
 
-#ifdef __SSE2__
-#include <emmintrin.h>
-#endif
-
 namespace graph_builder::symbols {
 namespace {
 
-using text::CodePoint;
-using text::next_line_start;
-using text::previous_start;
+using regex::end_of_declarator_run;
+using regex::next_line_start;
+using regex::skip_spaces;
 using regex::Span;
 using regex::Spans;
-
-// text::classify with its ASCII answer inlined: the scans below classify
-// nearly every character they pass, almost all of them ASCII.
-inline CodePoint classify(std::string_view t, std::size_t pos) {
-  const auto c = static_cast<unsigned char>(t[pos]);
-  if (c >= 0x80) return text::classify(t, pos);
-  const bool space = (c >= 0x09 && c <= 0x0D) || (c >= 0x1C && c <= 0x20);
-  const bool word =
-      (c >= '0' && c <= '9') || (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || c == '_';
-  return {1, space, word};
-}
-
 
 // C and C++ symbols extend a fixed number of lines past their first line.
 constexpr std::int64_t kWindow = 50;
@@ -56,105 +41,6 @@ bool is_skip_word(std::string_view name) {
 }
 
 constexpr std::size_t kNone = std::string_view::npos;
-
-// The ASCII members of the return-type class [\w:*&<>\s], by byte.
-constexpr std::array<bool, 128> kTypeRunAscii = [] {
-  std::array<bool, 128> in{};
-  for (int c = 0; c < 128; ++c) {
-    in[static_cast<std::size_t>(c)] = (c >= '0' && c <= '9') || (c >= 'A' && c <= 'Z') ||
-                                      (c >= 'a' && c <= 'z') || c == '_' || c == ':' ||
-                                      c == '*' || c == '&' || c == '<' || c == '>' ||
-                                      (c >= 0x09 && c <= 0x0D) || (c >= 0x1C && c <= 0x20);
-  }
-  return in;
-}();
-
-#ifdef __SSE2__
-// Bit i set when byte i of the sixteen at `p` is not an ASCII member of the
-// return-type class (non-ASCII bytes included: those need a classification).
-inline unsigned outside_type_run_ascii(const char* p) {
-  const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
-  // Signed compares: bytes of 0x80 and above are negative, below every range.
-  auto in_range = [](__m128i x, char lo, char hi) {
-    return _mm_and_si128(_mm_cmpgt_epi8(x, _mm_set1_epi8(static_cast<char>(lo - 1))),
-                         _mm_cmplt_epi8(x, _mm_set1_epi8(static_cast<char>(hi + 1))));
-  };
-  auto eq = [&v](char c) { return _mm_cmpeq_epi8(v, _mm_set1_epi8(c)); };
-  // Digits, ':', '<' and '>' lie in '0'..'>' with ';' and '=' the only others.
-  const __m128i digits_colon_angles =
-      _mm_andnot_si128(_mm_or_si128(eq(';'), eq('=')), in_range(v, '0', '>'));
-  const __m128i letters = in_range(_mm_or_si128(v, _mm_set1_epi8(0x20)), 'a', 'z');
-  const __m128i space = _mm_or_si128(in_range(v, 0x09, 0x0D), in_range(v, 0x1C, 0x20));
-  const __m128i other = _mm_or_si128(_mm_or_si128(eq('_'), eq('*')), eq('&'));
-  const __m128i in =
-      _mm_or_si128(_mm_or_si128(digits_colon_angles, letters), _mm_or_si128(space, other));
-  return ~static_cast<unsigned>(_mm_movemask_epi8(in)) & 0xFFFFU;
-}
-#endif
-
-// First offset at or after `pos` outside the return-type class [\w:*&<>\s].
-// Most of a C file is in the class (every run crosses names, spaces and line
-// feeds), so ASCII bytes are tested sixteen at a time or by one table lookup,
-// and only the rest get a full classification.
-std::size_t end_of_type_run(std::string_view t, std::size_t pos) {
-  const std::size_t n = t.size();
-  while (pos < n) {
-#ifdef __SSE2__
-    for (; pos + 16 <= n; pos += 16) {
-      const unsigned out = outside_type_run_ascii(t.data() + pos);
-      if (out != 0) {
-        pos += static_cast<std::size_t>(__builtin_ctz(out));
-        break;
-      }
-    }
-    if (pos == n) break;
-#endif
-    const auto b = static_cast<unsigned char>(t[pos]);
-    if (b < 0x80) {
-      if (!kTypeRunAscii[b]) break;
-      ++pos;
-      continue;
-    }
-    const CodePoint c = classify(t, pos);
-    if (!c.space && !c.word) break;
-    pos += c.size;
-  }
-  return pos;
-}
-
-std::size_t skip_space(std::string_view t, std::size_t pos) {
-  while (pos < t.size()) {
-    const CodePoint c = classify(t, pos);
-    if (!c.space) break;
-    pos += c.size;
-  }
-  return pos;
-}
-
-// The name of "[\w:*&<>\s]+?\s+([A-Za-z_]\w*)\s*\(" for a class run that
-// starts at `lo` and ends at the "(" at `paren`: the "(" is the first
-// character outside the class, so the greedy name can only be the whole word
-// before the white space in front of the "(", \s+ must end right at it, and
-// the lazy run needs one character before that white space. Returns
-// {begin, end}, or {kNone, kNone} when the run has no such name.
-std::array<std::size_t, 2> name_before_paren(std::string_view t, std::size_t lo,
-                                             std::size_t paren) {
-  constexpr std::array<std::size_t, 2> kNoName{kNone, kNone};
-  std::size_t end = paren;
-  while (end > lo && classify(t, previous_start(t, end)).space) end = previous_start(t, end);
-  std::size_t begin = end;
-  while (begin > lo && classify(t, previous_start(t, begin)).word) {
-    begin = previous_start(t, begin);
-  }
-  if (begin == end || begin == lo) return kNoName;
-  const char first = t[begin];
-  if (!((first >= 'A' && first <= 'Z') || (first >= 'a' && first <= 'z') || first == '_')) {
-    return kNoName;
-  }
-  const std::size_t space_before = previous_start(t, begin);
-  if (space_before == lo || !classify(t, space_before).space) return kNoName;
-  return {begin, end};
-}
 
 // First offset at or after `from` holding `a` or `b`, or the text size.
 // Remembers its last answer, which also holds for any later `from` up to it;
@@ -185,7 +71,7 @@ std::size_t macro_paren(std::string_view t, std::size_t s,
                         std::span<const std::string_view> macros) {
   for (std::string_view w : macros) {
     if (t.substr(s, w.size()) != w) continue;
-    const std::size_t open = skip_space(t, s + w.size());
+    const std::size_t open = skip_spaces(t, s + w.size());
     return open < t.size() && t[open] == '(' ? open : kNone;
   }
   return kNone;
@@ -245,7 +131,7 @@ namespace c_cpp_internal {
 // Why one pass gives exactly the pattern's matches: from a line start s the
 // class run cannot contain "(", so the "(" must be the first character g
 // outside the class at or after s, and the name is fixed by
-// `name_before_paren`. "[^;{]*\{" then succeeds exactly when the first ";" or
+// `regex::declarator_name_before`. "[^;{]*\{" then succeeds exactly when the first ";" or
 // "{" after g is "{", and the match ends right after it. Only "the lazy run
 // needs one character" depends on s, and it holds for s when it holds for
 // any later line start of the same run, so the first line start of a run
@@ -257,16 +143,16 @@ std::vector<Spans> function_definition_matches(std::string_view t) {
   for (;;) {
     const std::size_t s = next_line_start(t, p);
     if (s == kNone || s >= t.size()) break;
-    const std::size_t g = end_of_type_run(t, s);
+    const std::size_t g = end_of_declarator_run(t, s);
     // Every later line start lies in the same run and also reaches the end.
     if (g == t.size()) break;
     p = g + 1;
     if (t[g] != '(') continue;
-    const auto [name_begin, name_end] = name_before_paren(t, s, g);
-    if (name_begin == kNone) continue;
+    const Span name = regex::declarator_name_before(t, s, g);
+    if (!name.present()) continue;
     const std::size_t stop = next_stop(g + 1);
     if (stop == t.size() || t[stop] != '{') continue;
-    out.push_back({{s, stop + 1}, {Span{name_begin, name_end}}});
+    out.push_back({{s, stop + 1}, {name}});
     p = stop + 1;
   }
   return out;
@@ -299,22 +185,22 @@ std::vector<Spans> unreal_function_matches(std::string_view t) {
   for (;;) {
     const std::size_t s = next_line_start(t, p);
     if (s == kNone || s >= t.size()) break;
-    const std::size_t u = skip_space(t, s);
+    const std::size_t u = skip_spaces(t, s);
     if (u == t.size()) break;
     p = u + 1;
     if (t.substr(u, kMacro.size()) != kMacro) continue;
-    const std::size_t open = skip_space(t, u + kMacro.size());
+    const std::size_t open = skip_spaces(t, u + kMacro.size());
     if (open == t.size() || t[open] != '(') continue;
     const std::size_t close = next_close(open + 1);
     if (close == t.size()) continue;
-    const std::size_t after_close = skip_space(t, close + 1);
+    const std::size_t after_close = skip_spaces(t, close + 1);
     const std::size_t lf = t.substr(0, after_close).find('\n', close + 1);
     if (lf == kNone) continue;
-    const std::size_t g = end_of_type_run(t, after_close);
+    const std::size_t g = end_of_declarator_run(t, after_close);
     if (g == t.size() || t[g] != '(') continue;
-    const auto [name_begin, name_end] = name_before_paren(t, lf + 1, g);
-    if (name_begin == kNone) continue;
-    out.push_back({{s, g + 1}, {Span{name_begin, name_end}}});
+    const Span name = regex::declarator_name_before(t, lf + 1, g);
+    if (!name.present()) continue;
+    out.push_back({{s, g + 1}, {name}});
     p = g + 1;
   }
   return out;
@@ -377,7 +263,7 @@ std::vector<Spans> type_matches(std::string_view t) {
   for (;;) {
     const std::size_t s = next_line_start(t, p);
     if (s == kNone || s >= t.size()) break;
-    const std::size_t u = skip_space(t, s);
+    const std::size_t u = skip_spaces(t, s);
     if (u == t.size()) break;
     p = u + 1;
     const std::string_view rest = t.substr(u);

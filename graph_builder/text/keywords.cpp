@@ -15,7 +15,7 @@
 #include "graph_builder/regex/literals.hpp"
 #include "graph_builder/regex/regex.hpp"
 #include "graph_builder/regex/runs.hpp"
-#include "graph_builder/text/code_points.hpp"
+#include "graph_builder/regex/char_class.hpp"
 #include "graph_builder/text/identifiers.hpp"
 #include "graph_builder/text/keywords_internal.hpp"
 #include "graph_builder/text/unicode.hpp"
@@ -23,8 +23,12 @@
 namespace graph_builder::text {
 namespace {
 
+using regex::classify;
+using regex::CodePoint;
 using regex::Flags;
 using regex::Match;
+using regex::next_line_start;
+using regex::previous_start;
 using regex::Regex;
 
 using keywords_internal::ScanMatch;
