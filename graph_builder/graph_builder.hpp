@@ -28,6 +28,5 @@
 #include "graph_builder/symbols/dispatch.hpp"
 #include "graph_builder/symbols/extractors.hpp"
 #include "graph_builder/symbols/symbol.hpp"
-#include "graph_builder/text/identifiers.hpp"
 #include "graph_builder/text/keywords.hpp"
 #include "graph_builder/text/summary.hpp"

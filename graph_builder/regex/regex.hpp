@@ -18,6 +18,7 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -69,6 +70,10 @@ class Match {
   std::array<std::size_t, 2 * (kMaxGroups + 1)> ov_{};
   int pairs_;
 };
+
+// Receives each match of a search that visits matches in turn; returns false
+// to stop it.
+using MatchVisitor = std::function<bool(const Match&)>;
 
 // A compiled pattern. Compile once (e.g. as a function-local static) and share:
 // a Regex is immutable after construction and safe to use from many threads.

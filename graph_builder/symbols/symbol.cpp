@@ -5,7 +5,7 @@
 
 #include "graph_builder/regex/find.hpp"
 
-#include "graph_builder/text/identifiers.hpp"
+#include "graph_builder/text/keywords.hpp"
 #include "graph_builder/text/short_hash.hpp"
 #include "graph_builder/text/unicode.hpp"
 

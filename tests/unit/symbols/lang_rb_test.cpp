@@ -2,7 +2,7 @@
 
 #include "graph_builder/regex/regex.hpp"
 #include "graph_builder/symbols/lang_rb_internal.hpp"
-#include "graph_builder/text/identifiers.hpp"
+#include "graph_builder/text/keywords.hpp"
 #include "graph_builder/text/unicode.hpp"
 
 #include <gtest/gtest.h>
