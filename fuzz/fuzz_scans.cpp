@@ -67,9 +67,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   std::string text;
   graph_builder::text::decode_text(
       std::string_view(reinterpret_cast<const char*>(data), size), text);
-  namespace kw = graph_builder::text::keywords_internal;
-  for (const kw::ScanAndPattern& s : kw::scans_and_patterns()) {
-    GB_CHECK(s.scan(text) == kw::plain_matches(s.pattern(), text));
+  namespace support = graph_builder::testing;
+  for (const support::ScanAndPattern& s : support::scans_and_patterns()) {
+    GB_CHECK(s.scan(text) == support::plain_matches(s.pattern(), text));
   }
   check_block_comments(text);
   check_literal_search(text);

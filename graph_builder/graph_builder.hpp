@@ -24,6 +24,5 @@
 #include "graph_builder/graph/node.hpp"
 #include "graph_builder/graph/scan.hpp"
 #include "graph_builder/symbols/symbols.hpp"
-#include "graph_builder/text/identifiers.hpp"
 #include "graph_builder/text/keywords.hpp"
 #include "graph_builder/text/summary.hpp"

@@ -19,9 +19,8 @@
 #include "graph_builder/platform/read_file.hpp"
 #include "graph_builder/relations/relations.hpp"
 #include "graph_builder/symbols/find_symbols.hpp"
-#include "graph_builder/text/keywords.hpp"
+#include "graph_builder/text/passes.hpp"
 #include "graph_builder/text/short_hash.hpp"
-#include "graph_builder/text/summary.hpp"
 #include "graph_builder/text/unicode.hpp"
 
 // A scan runs in four steps per chunk of files, each its own function below:
@@ -205,8 +204,8 @@ FileAnalysis analyse_file(const LoadedFile& f, std::string_view root_resolved,
     }
   }
   if (a.previous == nullptr) {
-    a.summary = text::make_summary(f.content, a.file_id, a.ext);
-    a.keywords = text::extract_keywords(f.content, a.ext);
+    a.summary = text::summary_for(f.content, a.file_id, profile);
+    a.keywords = text::keywords_for(f.content, profile);
   }
   a.relations = relations::find_relations(f.content, relations_profile);
   a.symbols = symbols::find_symbols(f.content, profile);

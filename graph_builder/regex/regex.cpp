@@ -165,6 +165,17 @@ std::string_view Match::group(int g) const {
   return subject_.substr(s, e - s);
 }
 
+Span Match::span(int g) const {
+  if (!has(g)) return {};
+  return {ov_[2 * static_cast<std::size_t>(g)], ov_[2 * static_cast<std::size_t>(g) + 1]};
+}
+
+Spans Match::spans() const {
+  Spans out{span(0), {}};
+  for (int g = 1; g <= kSpanGroups; ++g) out.groups[static_cast<std::size_t>(g - 1)] = span(g);
+  return out;
+}
+
 bool Match::has(std::string_view name) const { return has(re_->group_number(name)); }
 std::string_view Match::group(std::string_view name) const {
   return group(re_->group_number(name));

@@ -13,9 +13,12 @@
 // backtracking on hostile input) or its stack is treated as "no further match"
 // for that subject. It never throws, never aborts, and never runs unbounded.
 
+#include "graph_builder/regex/span.hpp"
+
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -51,6 +54,10 @@ class Match {
   // The text of group `g`; empty when it did not take part.
   std::string_view group(int g) const;
   std::size_t group_start(int g) const { return ov_[2 * static_cast<std::size_t>(g)]; }
+  // Group `g` (0 for the whole match) as offsets; absent when it took no part.
+  Span span(int g) const;
+  // The whole match and groups 1 to kSpanGroups.
+  Spans spans() const;
   // Named groups, resolved through the pattern's name table.
   bool has(std::string_view name) const;
   std::string_view group(std::string_view name) const;
@@ -63,6 +70,10 @@ class Match {
   std::array<std::size_t, 2 * (kMaxGroups + 1)> ov_{};
   int pairs_;
 };
+
+// Receives each match of a search that visits matches in turn; returns false
+// to stop it.
+using MatchVisitor = std::function<bool(const Match&)>;
 
 // A compiled pattern. Compile once (e.g. as a function-local static) and share:
 // a Regex is immutable after construction and safe to use from many threads.

@@ -16,6 +16,11 @@
 // `tail` must start with "\G" (anchored where the search starts; unlike an
 // anchored-at-match-time search it keeps the compiled machine code).
 
+#include "graph_builder/regex/char_class.hpp"
+#include "graph_builder/regex/find.hpp"
+#include "graph_builder/regex/regex.hpp"
+#include "graph_builder/regex/scan_steps.hpp"
+
 #include <algorithm>
 #include <array>
 #include <bit>
@@ -25,29 +30,11 @@
 #include <string_view>
 #include <utility>
 
-#include "graph_builder/regex/find.hpp"
-#include "graph_builder/regex/regex.hpp"
-
 #ifdef __SSE2__
 #include <emmintrin.h>
 #endif
 
 namespace graph_builder::regex {
-
-// The code point that starts at byte `at` of valid UTF-8 text and its length
-// in bytes. Code points above U+FFFF come back as U+10000: no white space
-// lies there, and callers only ask about white space.
-inline std::pair<char32_t, std::size_t> code_point_at(std::string_view text, std::size_t at) {
-  const auto b0 = static_cast<unsigned char>(text[at]);
-  if (b0 < 0x80) return {b0, 1};
-  const auto b1 = static_cast<unsigned char>(text[at + 1]) & 0x3FU;
-  if (b0 < 0xE0) return {((b0 & 0x1FU) << 6) | b1, 2};
-  if (b0 < 0xF0) {
-    return {((b0 & 0x0FU) << 12) | (b1 << 6) | (static_cast<unsigned char>(text[at + 2]) & 0x3FU),
-            3};
-  }
-  return {0x10000, 4};
-}
 
 // The search described above, with RUN and TAIL given as code: `find_run(pos)`
 // returns [start, end) of the leftmost match of RUN at or after `pos` (the
@@ -133,26 +120,7 @@ void for_each_by_found_keywords(std::string_view text,
     if (e == std::string_view::npos) return;
     from = e + 1;
     // Read the run backwards from e, never past pos.
-    std::size_t s = e;
-    while (s > pos) {
-      std::size_t cp_start = s - 1;
-      while (cp_start > pos && (static_cast<unsigned char>(text[cp_start]) & 0xC0) == 0x80) {
-        --cp_start;
-      }
-      if (is_space(code_point_at(text, cp_start).first)) {
-        s = cp_start;
-        continue;
-      }
-      bool took = false;
-      for (std::string_view w : words) {
-        if (s >= pos + w.size() && text.substr(s - w.size(), w.size()) == w) {
-          s -= w.size();
-          took = true;
-          break;
-        }
-      }
-      if (!took) break;
-    }
+    const std::size_t s = spaces_and_words_back(text, e, pos, words, is_space);
     if (s == e || !tail_at(e)) continue;
     std::optional<Match> m = full.search(text, s);
     if (!m) return;
@@ -204,8 +172,8 @@ void for_each_from_line_start_found(std::string_view text, FindKeyword&& find_ke
     for (std::size_t p = k; p > pos;) {
       std::size_t at = p - 1;
       while (at > pos && (static_cast<unsigned char>(text[at]) & 0xC0) == 0x80) --at;
-      const char32_t cp = code_point_at(text, at).first;
-      if (!is_space(cp)) break;
+      std::size_t after = at;
+      if (!is_space(next_code_point(text, after))) break;
       p = at;
       if (line_start(p)) start = p;
     }
@@ -246,9 +214,9 @@ std::optional<std::pair<std::size_t, std::size_t>> find_line_start_space_run(
     }
     std::size_t end = p;
     while (end < text.size()) {
-      const auto [cp, len] = code_point_at(text, end);
-      if (!is_space(cp)) break;
-      end += len;
+      std::size_t next = end;
+      if (!is_space(next_code_point(text, next))) break;
+      end = next;
     }
     if (end > p) return std::pair{p, end};
     ++p;  // the line starts with something else: go to the next line

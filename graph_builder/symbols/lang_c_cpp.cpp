@@ -1,10 +1,12 @@
 #include "graph_builder/symbols/families_internal.hpp"
 #include "graph_builder/symbols/recorder.hpp"
 
+#include "graph_builder/regex/char_class.hpp"
 #include "graph_builder/regex/find.hpp"
 #include "graph_builder/regex/regex.hpp"
+#include "graph_builder/regex/scan_steps.hpp"
+#include "graph_builder/regex/span.hpp"
 #include "graph_builder/symbols/lang_c_cpp_internal.hpp"
-#include "graph_builder/text/code_points.hpp"
 
 #include <algorithm>
 #include <array>
@@ -15,28 +17,14 @@
 #include <string_view>
 #include <vector>
 
-#ifdef __SSE2__
-#include <emmintrin.h>
-#endif
-
 namespace graph_builder::symbols {
 namespace {
 
-using text::CodePoint;
-using text::next_line_start;
-using text::previous_start;
-
-// text::classify with its ASCII answer inlined: the scans below classify
-// nearly every character they pass, almost all of them ASCII.
-inline CodePoint classify(std::string_view t, std::size_t pos) {
-  const auto c = static_cast<unsigned char>(t[pos]);
-  if (c >= 0x80) return text::classify(t, pos);
-  const bool space = (c >= 0x09 && c <= 0x0D) || (c >= 0x1C && c <= 0x20);
-  const bool word =
-      (c >= '0' && c <= '9') || (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || c == '_';
-  return {1, space, word};
-}
-
+using regex::end_of_declarator_run;
+using regex::next_line_start;
+using regex::skip_spaces;
+using regex::Span;
+using regex::Spans;
 
 // Keywords the function patterns capture in the name position ("if (x) {")
 // that never name a function.
@@ -50,105 +38,6 @@ bool is_skip_word(std::string_view name) {
 }
 
 constexpr std::size_t kNone = std::string_view::npos;
-
-// The ASCII members of the return-type class [\w:*&<>\s], by byte.
-constexpr std::array<bool, 128> kTypeRunAscii = [] {
-  std::array<bool, 128> in{};
-  for (int c = 0; c < 128; ++c) {
-    in[static_cast<std::size_t>(c)] = (c >= '0' && c <= '9') || (c >= 'A' && c <= 'Z') ||
-                                      (c >= 'a' && c <= 'z') || c == '_' || c == ':' ||
-                                      c == '*' || c == '&' || c == '<' || c == '>' ||
-                                      (c >= 0x09 && c <= 0x0D) || (c >= 0x1C && c <= 0x20);
-  }
-  return in;
-}();
-
-#ifdef __SSE2__
-// Bit i set when byte i of the sixteen at `p` is not an ASCII member of the
-// return-type class (non-ASCII bytes included: those need a classification).
-inline unsigned outside_type_run_ascii(const char* p) {
-  const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
-  // Signed compares: bytes of 0x80 and above are negative, below every range.
-  auto in_range = [](__m128i x, char lo, char hi) {
-    return _mm_and_si128(_mm_cmpgt_epi8(x, _mm_set1_epi8(static_cast<char>(lo - 1))),
-                         _mm_cmplt_epi8(x, _mm_set1_epi8(static_cast<char>(hi + 1))));
-  };
-  auto eq = [&v](char c) { return _mm_cmpeq_epi8(v, _mm_set1_epi8(c)); };
-  // Digits, ':', '<' and '>' lie in '0'..'>' with ';' and '=' the only others.
-  const __m128i digits_colon_angles =
-      _mm_andnot_si128(_mm_or_si128(eq(';'), eq('=')), in_range(v, '0', '>'));
-  const __m128i letters = in_range(_mm_or_si128(v, _mm_set1_epi8(0x20)), 'a', 'z');
-  const __m128i space = _mm_or_si128(in_range(v, 0x09, 0x0D), in_range(v, 0x1C, 0x20));
-  const __m128i other = _mm_or_si128(_mm_or_si128(eq('_'), eq('*')), eq('&'));
-  const __m128i in =
-      _mm_or_si128(_mm_or_si128(digits_colon_angles, letters), _mm_or_si128(space, other));
-  return ~static_cast<unsigned>(_mm_movemask_epi8(in)) & 0xFFFFU;
-}
-#endif
-
-// First offset at or after `pos` outside the return-type class [\w:*&<>\s].
-// Most of a C file is in the class (every run crosses names, spaces and line
-// feeds), so ASCII bytes are tested sixteen at a time or by one table lookup,
-// and only the rest get a full classification.
-std::size_t end_of_type_run(std::string_view t, std::size_t pos) {
-  const std::size_t n = t.size();
-  while (pos < n) {
-#ifdef __SSE2__
-    for (; pos + 16 <= n; pos += 16) {
-      const unsigned out = outside_type_run_ascii(t.data() + pos);
-      if (out != 0) {
-        pos += static_cast<std::size_t>(__builtin_ctz(out));
-        break;
-      }
-    }
-    if (pos == n) break;
-#endif
-    const auto b = static_cast<unsigned char>(t[pos]);
-    if (b < 0x80) {
-      if (!kTypeRunAscii[b]) break;
-      ++pos;
-      continue;
-    }
-    const CodePoint c = classify(t, pos);
-    if (!c.space && !c.word) break;
-    pos += c.size;
-  }
-  return pos;
-}
-
-std::size_t skip_space(std::string_view t, std::size_t pos) {
-  while (pos < t.size()) {
-    const CodePoint c = classify(t, pos);
-    if (!c.space) break;
-    pos += c.size;
-  }
-  return pos;
-}
-
-// The name of "[\w:*&<>\s]+?\s+([A-Za-z_]\w*)\s*\(" for a class run that
-// starts at `lo` and ends at the "(" at `paren`: the "(" is the first
-// character outside the class, so the greedy name can only be the whole word
-// before the white space in front of the "(", \s+ must end right at it, and
-// the lazy run needs one character before that white space. Returns
-// {begin, end}, or {kNone, kNone} when the run has no such name.
-std::array<std::size_t, 2> name_before_paren(std::string_view t, std::size_t lo,
-                                             std::size_t paren) {
-  constexpr std::array<std::size_t, 2> kNoName{kNone, kNone};
-  std::size_t end = paren;
-  while (end > lo && classify(t, previous_start(t, end)).space) end = previous_start(t, end);
-  std::size_t begin = end;
-  while (begin > lo && classify(t, previous_start(t, begin)).word) {
-    begin = previous_start(t, begin);
-  }
-  if (begin == end || begin == lo) return kNoName;
-  const char first = t[begin];
-  if (!((first >= 'A' && first <= 'Z') || (first >= 'a' && first <= 'z') || first == '_')) {
-    return kNoName;
-  }
-  const std::size_t space_before = previous_start(t, begin);
-  if (space_before == lo || !classify(t, space_before).space) return kNoName;
-  return {begin, end};
-}
 
 // First offset at or after `from` holding `a` or `b`, or the text size.
 // Remembers its last answer, which also holds for any later `from` up to it;
@@ -179,7 +68,7 @@ std::size_t macro_paren(std::string_view t, std::size_t s,
                         std::span<const std::string_view> macros) {
   for (std::string_view w : macros) {
     if (t.substr(s, w.size()) != w) continue;
-    const std::size_t open = skip_space(t, s + w.size());
+    const std::size_t open = skip_spaces(t, s + w.size());
     return open < t.size() && t[open] == '(' ? open : kNone;
   }
   return kNone;
@@ -187,7 +76,7 @@ std::size_t macro_paren(std::string_view t, std::size_t s,
 
 // Every successive match of a multi-line Unreal macro pattern
 // "^(?:W1|W2|...)\s*\([^)]*\)TAIL" (the words `macros`, all beginning with
-// "U"), as {match start, group 1 start, group 1 end, match end}. `lines` are
+// "U"), with its group 1. `lines` are
 // the line starts that begin with "U", in text order; `anchored` is the
 // pattern preceded by "(*NO_START_OPT)\G". The plain search tries every line
 // start; this one only the given lines, never before the end of the previous
@@ -199,11 +88,10 @@ std::size_t macro_paren(std::string_view t, std::size_t s,
 // lines with one ")" at the end would otherwise read the run once per line),
 // and without a ")" ahead no line can match. "(*NO_START_OPT)" keeps the
 // engine from looking ahead for the ")" again at every line.
-std::vector<std::array<std::size_t, 4>> macro_matches(std::string_view t,
-                                                      const std::vector<std::size_t>& lines,
-                                                      std::span<const std::string_view> macros,
-                                                      const regex::Regex& anchored) {
-  std::vector<std::array<std::size_t, 4>> out;
+std::vector<Spans> macro_matches(std::string_view t, const std::vector<std::size_t>& lines,
+                                 std::span<const std::string_view> macros,
+                                 const regex::Regex& anchored) {
+  std::vector<Spans> out;
   FindCache next_close(t, ')', ')');
   std::size_t pos = 0;             // where the plain search would go on
   std::size_t failed_close = kNone;  // a ")" from which the pattern failed
@@ -215,8 +103,7 @@ std::vector<std::array<std::size_t, 4>> macro_matches(std::string_view t,
     if (close == t.size()) break;
     if (close == failed_close) continue;
     if (std::optional<regex::Match> m = anchored.search(t, s)) {
-      const std::size_t g = m->group_start(1);
-      out.push_back({m->start(), g, g + m->group(1).size(), m->end()});
+      out.push_back({m->span(0), {m->span(1)}});
       pos = m->end();
     } else {
       failed_close = close;
@@ -233,7 +120,7 @@ namespace c_cpp_internal {
 
 // Every successive match of the function-definition pattern
 //   "^[\w:*&<>\s]+?\s+([A-Za-z_]\w*)\s*\([^;{]*\{"  (multi-line)
-// as {match start, group 1 start, group 1 end, match end}, in linear time.
+// with its group 1, in linear time.
 // The pattern itself backtracks quadratically: every line start of a long
 // run re-scans the run, and every "(" scans on to the next ";" or "{" (a
 // 300000-byte file of "a b(" lines with one ";" at the end takes seconds).
@@ -241,28 +128,28 @@ namespace c_cpp_internal {
 // Why one pass gives exactly the pattern's matches: from a line start s the
 // class run cannot contain "(", so the "(" must be the first character g
 // outside the class at or after s, and the name is fixed by
-// `name_before_paren`. "[^;{]*\{" then succeeds exactly when the first ";" or
+// `regex::declarator_name_before`. "[^;{]*\{" then succeeds exactly when the first ";" or
 // "{" after g is "{", and the match ends right after it. Only "the lazy run
 // needs one character" depends on s, and it holds for s when it holds for
 // any later line start of the same run, so the first line start of a run
 // decides for all of them, and the search resumes after g or after the match.
-std::vector<std::array<std::size_t, 4>> function_definition_matches(std::string_view t) {
-  std::vector<std::array<std::size_t, 4>> out;
+std::vector<Spans> function_definition_matches(std::string_view t) {
+  std::vector<Spans> out;
   FindCache next_stop(t, ';', '{');
   std::size_t p = 0;
   for (;;) {
     const std::size_t s = next_line_start(t, p);
     if (s == kNone || s >= t.size()) break;
-    const std::size_t g = end_of_type_run(t, s);
+    const std::size_t g = end_of_declarator_run(t, s);
     // Every later line start lies in the same run and also reaches the end.
     if (g == t.size()) break;
     p = g + 1;
     if (t[g] != '(') continue;
-    const auto [name_begin, name_end] = name_before_paren(t, s, g);
-    if (name_begin == kNone) continue;
+    const Span name = regex::declarator_name_before(t, s, g);
+    if (!name.present()) continue;
     const std::size_t stop = next_stop(g + 1);
     if (stop == t.size() || t[stop] != '{') continue;
-    out.push_back({s, name_begin, name_end, stop + 1});
+    out.push_back({{s, stop + 1}, {name}});
     p = stop + 1;
   }
   return out;
@@ -287,30 +174,30 @@ std::vector<std::array<std::size_t, 4>> function_definition_matches(std::string_
 // leaves the most room for the rest, which is the function-definition tail
 // starting after that line feed (the modifier group may as well match
 // nothing: the class run covers what it would). The match ends after g.
-std::vector<std::array<std::size_t, 4>> unreal_function_matches(std::string_view t) {
+std::vector<Spans> unreal_function_matches(std::string_view t) {
   static constexpr std::string_view kMacro = "UFUNCTION";
-  std::vector<std::array<std::size_t, 4>> out;
+  std::vector<Spans> out;
   FindCache next_close(t, ')', ')');
   std::size_t p = 0;
   for (;;) {
     const std::size_t s = next_line_start(t, p);
     if (s == kNone || s >= t.size()) break;
-    const std::size_t u = skip_space(t, s);
+    const std::size_t u = skip_spaces(t, s);
     if (u == t.size()) break;
     p = u + 1;
     if (t.substr(u, kMacro.size()) != kMacro) continue;
-    const std::size_t open = skip_space(t, u + kMacro.size());
+    const std::size_t open = skip_spaces(t, u + kMacro.size());
     if (open == t.size() || t[open] != '(') continue;
     const std::size_t close = next_close(open + 1);
     if (close == t.size()) continue;
-    const std::size_t after_close = skip_space(t, close + 1);
+    const std::size_t after_close = skip_spaces(t, close + 1);
     const std::size_t lf = t.substr(0, after_close).find('\n', close + 1);
     if (lf == kNone) continue;
-    const std::size_t g = end_of_type_run(t, after_close);
+    const std::size_t g = end_of_declarator_run(t, after_close);
     if (g == t.size() || t[g] != '(') continue;
-    const auto [name_begin, name_end] = name_before_paren(t, lf + 1, g);
-    if (name_begin == kNone) continue;
-    out.push_back({s, name_begin, name_end, g + 1});
+    const Span name = regex::declarator_name_before(t, lf + 1, g);
+    if (!name.present()) continue;
+    out.push_back({{s, g + 1}, {name}});
     p = g + 1;
   }
   return out;
@@ -328,8 +215,8 @@ std::vector<std::size_t> lines_starting_with(std::string_view t, char first) {
   return out;
 }
 
-std::vector<std::array<std::size_t, 4>> unreal_type_matches(
-    std::string_view t, const std::vector<std::size_t>& u_lines) {
+std::vector<Spans> unreal_type_matches(std::string_view t,
+                                       const std::vector<std::size_t>& u_lines) {
   // matches: "UCLASS(Blueprintable)\nclass MYGAME_API AWeapon : public AActor"
   // (the macro at column 0). Written as
   //   "^(?:UCLASS|USTRUCT|UINTERFACE)\s*\([^)]*\)\s*\n\s*(?:class|struct)\s+..."
@@ -345,8 +232,8 @@ std::vector<std::array<std::size_t, 4>> unreal_type_matches(
   return macro_matches(t, u_lines, kMacros, kUnrealType);
 }
 
-std::vector<std::array<std::size_t, 4>> unreal_enum_matches(
-    std::string_view t, const std::vector<std::size_t>& u_lines) {
+std::vector<Spans> unreal_enum_matches(std::string_view t,
+                                       const std::vector<std::size_t>& u_lines) {
   // matches: "UENUM(BlueprintType)\nenum class EFireMode : uint8"; "\s*\n\s*"
   // rewritten as for the class pattern.
   static const regex::Regex kUnrealEnum(
@@ -362,29 +249,27 @@ std::vector<std::array<std::size_t, 4>> unreal_enum_matches(
 // decides alone, and only where one of the keywords stands.
 // When it fails, it fails for every line start of the white space before it
 // too (blank lines included), so the search goes on after it.
-std::vector<std::array<std::size_t, 4>> type_matches(std::string_view t) {
+std::vector<Spans> type_matches(std::string_view t) {
   // The type pattern after its "^\s*".
   static const regex::Regex kTypeTail(
       R"((*NO_START_OPT)\G(?:(?:class|struct|union|namespace)\s+(?:\w+_API\s+)?([A-Za-z_]\w*)|enum\s+(?:class\s+)?(?:\w+_API\s+)?([A-Za-z_]\w*)))");
   static constexpr std::array<std::string_view, 5> kKeywords{"class", "struct", "union",
                                                               "namespace", "enum"};
-  std::vector<std::array<std::size_t, 4>> out;
+  std::vector<Spans> out;
   std::size_t p = 0;
   for (;;) {
     const std::size_t s = next_line_start(t, p);
     if (s == kNone || s >= t.size()) break;
-    const std::size_t u = skip_space(t, s);
+    const std::size_t u = skip_spaces(t, s);
     if (u == t.size()) break;
     p = u + 1;
     const std::string_view rest = t.substr(u);
-    if (std::none_of(kKeywords.begin(), kKeywords.end(),
-                     [&rest](std::string_view w) { return rest.starts_with(w); })) {
-      continue;
-    }
+    const auto keyword = std::find_if(kKeywords.begin(), kKeywords.end(),
+                                      [&rest](std::string_view w) { return rest.starts_with(w); });
+    if (keyword == kKeywords.end()) continue;
     const std::optional<regex::Match> m = kTypeTail.search(t, u);
     if (!m) continue;
-    const int g = m->has(1) ? 1 : 2;
-    out.push_back({s, m->group_start(g), m->group_start(g) + m->group(g).size(), u});
+    out.push_back({{s, m->end()}, {m->span(1), m->span(2), Span{u, u + keyword->size()}}});
     p = m->end();
   }
   return out;
@@ -399,33 +284,31 @@ std::vector<SymbolRecord> find_symbols_c_cpp(std::string_view content,
   // Unreal types: every match begins at a line that begins with "U".
   const std::vector<std::size_t> u_lines = c_cpp_internal::lines_starting_with(content, 'U');
   for (auto scan : {c_cpp_internal::unreal_type_matches, c_cpp_internal::unreal_enum_matches}) {
-    for (const auto& [start, name_begin, name_end, end] : scan(content, u_lines)) {
-      rec.add_sym(content.substr(name_begin, name_end - name_begin), rec.line_of(start), "model",
-                  "high", true);
+    for (const Spans& m : scan(content, u_lines)) {
+      rec.add_sym(m.group(1).in(content), rec.line_of(m.whole.begin), "model", "high", true);
     }
   }
   // Unreal functions: "\tUFUNCTION(BlueprintCallable)\n\tvoid Fire(int32 Shots);",
   // with any blank lines above the macro line.
-  for (const auto& [start, name_begin, name_end, end] :
-       c_cpp_internal::unreal_function_matches(content)) {
-    const std::string_view name = content.substr(name_begin, name_end - name_begin);
+  for (const Spans& m : c_cpp_internal::unreal_function_matches(content)) {
+    const std::string_view name = m.group(1).in(content);
     if (is_skip_word(name)) continue;
-    rec.add_sym(name, rec.line_of(start), "use_case", "high", true);
+    rec.add_sym(name, rec.line_of(m.whole.begin), "use_case", "high", true);
   }
   // Types: "namespace app", "  struct stat st;", "enum class Color : int".
-  for (const auto& [start, name_begin, name_end, keyword] : c_cpp_internal::type_matches(content)) {
+  for (const Spans& m : c_cpp_internal::type_matches(content)) {
+    const Span name = m.group(1).present() ? m.group(1) : m.group(2);
     // The keyword is the match's first word: "namespace" makes a utility.
-    const bool is_namespace = content.substr(keyword).starts_with("namespace");
-    rec.add_sym(content.substr(name_begin, name_end - name_begin), rec.line_of(start),
-                is_namespace ? "utility" : "model", "high", true);
+    const bool is_namespace = m.group(3).in(content) == "namespace";
+    rec.add_sym(name.in(content), rec.line_of(m.whole.begin), is_namespace ? "utility" : "model",
+                "high", true);
   }
   // Function definitions with their opening brace: "int main(int argc, char **argv) {",
   // and "static int\nparse(a,\n  b)\n{" recorded at the "static int" line.
-  for (const auto& [start, name_begin, name_end, end] :
-       c_cpp_internal::function_definition_matches(content)) {
-    const std::string_view name = content.substr(name_begin, name_end - name_begin);
+  for (const Spans& m : c_cpp_internal::function_definition_matches(content)) {
+    const std::string_view name = m.group(1).in(content);
     if (is_skip_word(name)) continue;
-    rec.add_sym(name, rec.line_of(start), "use_case", "high", true);
+    rec.add_sym(name, rec.line_of(m.whole.begin), "use_case", "high", true);
   }
   return rec.take();
 }

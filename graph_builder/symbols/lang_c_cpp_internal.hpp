@@ -3,32 +3,33 @@
 // exposed only so that differential tests can compare them with the plain
 // patterns. Not part of the installed interface.
 
-#include <array>
+#include "graph_builder/regex/span.hpp"
+
 #include <cstddef>
 #include <string_view>
 #include <vector>
 
 namespace graph_builder::symbols::c_cpp_internal {
 
-// Every successive match of the function-definition pattern, as {match start,
-// name start, name end, match end}.
-std::vector<std::array<std::size_t, 4>> function_definition_matches(std::string_view t);
+// Every successive match of the function-definition pattern, with its group 1
+// (the name).
+std::vector<regex::Spans> function_definition_matches(std::string_view t);
 // Every successive match of the UFUNCTION pattern, in the same form.
-std::vector<std::array<std::size_t, 4>> unreal_function_matches(std::string_view t);
+std::vector<regex::Spans> unreal_function_matches(std::string_view t);
 // Every successive match of the type pattern
 //   "^\s*(?:class|struct|union|namespace)\s+(?:\w+_API\s+)?([A-Za-z_]\w*)|
 //    ^\s*enum\s+(?:class\s+)?(?:\w+_API\s+)?([A-Za-z_]\w*)"  (multi-line)
-// as {match start, name start, name end, keyword start}, the name being the
-// group that took part; the match ends with the name.
-std::vector<std::array<std::size_t, 4>> type_matches(std::string_view t);
+// with its groups 1 and 2 (the name, in the branch that took part), and the
+// keyword the match begins with ("class", ..., "enum") as group 3.
+std::vector<regex::Spans> type_matches(std::string_view t);
 // Offsets of the line starts ("^" in multi-line mode) whose first byte is
 // `first`, in order, found by one search for the two bytes LF and `first`.
 std::vector<std::size_t> lines_starting_with(std::string_view t, char first);
 // Every successive match of the UCLASS/USTRUCT/UINTERFACE pattern, and of the
 // UENUM pattern, in the same form; `u_lines` is lines_starting_with(t, 'U').
-std::vector<std::array<std::size_t, 4>> unreal_type_matches(
-    std::string_view t, const std::vector<std::size_t>& u_lines);
-std::vector<std::array<std::size_t, 4>> unreal_enum_matches(
-    std::string_view t, const std::vector<std::size_t>& u_lines);
+std::vector<regex::Spans> unreal_type_matches(std::string_view t,
+                                              const std::vector<std::size_t>& u_lines);
+std::vector<regex::Spans> unreal_enum_matches(std::string_view t,
+                                              const std::vector<std::size_t>& u_lines);
 
 }  // namespace graph_builder::symbols::c_cpp_internal

@@ -7,12 +7,13 @@
 #include <utility>
 #include <vector>
 
+#include "graph_builder/regex/char_class.hpp"
 #include "graph_builder/regex/find.hpp"
 #include "graph_builder/regex/regex.hpp"
 #include "graph_builder/regex/runs.hpp"
+#include "graph_builder/regex/scan_steps.hpp"
 #include "graph_builder/symbols/families_internal.hpp"
 #include "graph_builder/symbols/recorder.hpp"
-#include "graph_builder/text/code_points.hpp"
 #include "graph_builder/text/unicode.hpp"
 
 namespace graph_builder::symbols {
@@ -78,9 +79,7 @@ class CommentFreeText {
   std::vector<std::pair<std::size_t, std::size_t>> removals_;
 };
 
-bool is_ascii_word(unsigned char c) {
-  return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || c == '_';
-}
+using regex::is_ascii_word;
 
 // False when the indented-method pattern after its leading white space,
 //   "(?!...)([A-Za-z]\w*(?:<[^;{]*?>)?(?:\[\])?)\s+([a-z]\w*)\s*\(",
@@ -98,7 +97,7 @@ bool may_begin_indented_method(std::string_view t, std::size_t at) {
     return i;
   };
   auto skip_space = [&](std::size_t i) {
-    while (i < n && byte(i) < 0x80 && text::is_space(byte(i))) ++i;
+    while (i < n && regex::is_ascii_space(byte(i))) ++i;
     return i;
   };
   if (at >= n) return false;
@@ -107,7 +106,7 @@ bool may_begin_indented_method(std::string_view t, std::size_t at) {
   std::size_t i = skip_word(at + 1);
   if (i == n) return false;
   if (byte(i) >= 0x80 || byte(i) == '<' || byte(i) == '[') return true;
-  if (!text::is_space(byte(i))) return false;
+  if (!regex::is_ascii_space(byte(i))) return false;
   i = skip_space(i);
   if (i == n) return false;
   if (byte(i) >= 0x80) return true;
@@ -166,15 +165,7 @@ class TypeArgumentCheck {
 
 // End of the type word "[A-Za-z]\w*" that begins at `at` (its first
 // character already known to be a letter).
-std::size_t type_word_end(std::string_view t, std::size_t at) {
-  std::size_t i = at;
-  while (i < t.size()) {
-    const text::CodePoint c = text::classify(t, i);
-    if (!c.word) break;
-    i += c.size;
-  }
-  return i;
-}
+std::size_t type_word_end(std::string_view t, std::size_t at) { return regex::skip_word(t, at); }
 
 }  // namespace
 

@@ -1,11 +1,13 @@
 #include "graph_builder/symbols/families_internal.hpp"
 #include "graph_builder/symbols/recorder.hpp"
 
+#include "graph_builder/regex/char_class.hpp"
 #include "graph_builder/regex/find.hpp"
 #include "graph_builder/regex/regex.hpp"
 #include "graph_builder/regex/runs.hpp"
+#include "graph_builder/regex/scan_steps.hpp"
+#include "graph_builder/regex/span.hpp"
 #include "graph_builder/symbols/lang_php_internal.hpp"
-#include "graph_builder/text/code_points.hpp"
 #include "graph_builder/text/unicode.hpp"
 
 #include <algorithm>
@@ -20,11 +22,10 @@
 namespace graph_builder::symbols {
 namespace {
 
-using text::previous_start;
+using regex::previous_start;
 
 bool word_char_before(std::string_view s, std::size_t pos) {
-  static const regex::Regex kWordChar(R"(\w)");
-  return pos > 0 && kWordChar.match_start(s.substr(previous_start(s, pos))).has_value();
+  return pos > 0 && regex::classify(s, previous_start(s, pos)).word;
 }
 
 // Whether the function whose keyword starts at `keyword` is public. PHP's
@@ -60,16 +61,6 @@ bool php_function_exported(std::string_view content, std::size_t keyword) {
 
 constexpr std::size_t kNone = std::string_view::npos;
 
-// First offset at or after `pos` that is not white space (\s), or the text size.
-std::size_t skip_space(std::string_view t, std::size_t pos) {
-  while (pos < t.size()) {
-    const text::CodePoint c = text::classify(t, pos);
-    if (!c.space) break;
-    pos += c.size;
-  }
-  return pos;
-}
-
 // Start of the visibility word or white-space character of the function
 // pattern's first group that ends at `end`, or kNone. The words and white
 // space begin with different characters, so at most one of them fits.
@@ -77,7 +68,7 @@ std::size_t prefix_ending_at(std::string_view t, std::size_t end) {
   static constexpr std::array<std::string_view, 3> kVisibility{"public", "private", "protected"};
   if (end == 0) return kNone;
   const std::size_t prev = previous_start(t, end);
-  if (text::classify(t, prev).space) return prev;
+  if (regex::classify(t, prev).space) return prev;
   for (std::string_view w : kVisibility) {
     if (end >= w.size() && t.substr(end - w.size(), w.size()) == w) return end - w.size();
   }
@@ -96,17 +87,17 @@ namespace php_internal {
 // inside the previous match (a plain search moves on from the match end).
 // "function" cannot overlap those words, so the keywords come in the order
 // of their matches. The name part is the same for both starts.
-std::vector<std::array<std::size_t, 4>> function_matches(std::string_view t) {
+std::vector<regex::Spans> function_matches(std::string_view t) {
   static constexpr std::string_view kKeyword = "function";
   static constexpr std::string_view kStatic = "static";
-  std::vector<std::array<std::size_t, 4>> out;
+  std::vector<regex::Spans> out;
   std::size_t pos = 0;  // where the plain search would go on
   for (std::size_t f = regex::find_literal(t, kKeyword); f != kNone;
        f = regex::find_literal(t, kKeyword, std::max(f + 1, pos))) {
     std::size_t start = kNone;
     // Through "static": the white space before f, never read back past pos.
     std::size_t b = f;
-    while (b > pos && text::classify(t, previous_start(t, b)).space) b = previous_start(t, b);
+    while (b > pos && regex::classify(t, previous_start(t, b)).space) b = previous_start(t, b);
     if (b < f && b >= pos + kStatic.size() &&
         t.substr(b - kStatic.size(), kStatic.size()) == kStatic) {
       const std::size_t s = prefix_ending_at(t, b - kStatic.size());
@@ -117,19 +108,12 @@ std::vector<std::array<std::size_t, 4>> function_matches(std::string_view t) {
       if (s == kNone || s < pos) continue;
       start = s;
     }
-    const std::size_t name_begin = skip_space(t, f + kKeyword.size());
+    const std::size_t name_begin = regex::skip_spaces(t, f + kKeyword.size());
     if (name_begin == f + kKeyword.size() || name_begin == t.size()) continue;
-    const char first = t[name_begin];
-    if (!((first >= 'A' && first <= 'Z') || (first >= 'a' && first <= 'z') || first == '_')) {
-      continue;
-    }
-    std::size_t name_end = name_begin + 1;
-    while (name_end < t.size()) {
-      const text::CodePoint c = text::classify(t, name_end);
-      if (!c.word) break;
-      name_end += c.size;
-    }
-    out.push_back({start, name_begin, name_end, f});
+    if (!regex::is_ascii_name_start(static_cast<unsigned char>(t[name_begin]))) continue;
+    const std::size_t name_end = regex::skip_word(t, name_begin + 1);
+    out.push_back({{start, name_end},
+                   {regex::Span{name_begin, name_end}, regex::Span{f, f + kKeyword.size()}}});
     pos = name_end;
   }
   return out;
@@ -159,10 +143,9 @@ std::vector<SymbolRecord> find_symbols_php(std::string_view content,
   SymbolRecorder rec(content, profile);
   // Functions: "\nfunction first_segment(" (from the line break above), "    public
   // static function routes(" and "// the function that formats" (name "that").
-  for (const auto& [start, name_begin, name_end, keyword] :
-       php_internal::function_matches(content)) {
-    rec.add_sym(content.substr(name_begin, name_end - name_begin), rec.line_of(start), "use_case",
-                "high", php_function_exported(content, keyword));
+  for (const regex::Spans& m : php_internal::function_matches(content)) {
+    rec.add_sym(m.group(1).in(content), rec.line_of(m.whole.begin), "use_case", "high",
+                php_function_exported(content, m.group(2).begin));
   }
   php_internal::for_each_type(content, [&](const regex::Match& m) {
     rec.add_sym(m.group(1), rec.line_of(m.start()), "model", "high", true);

@@ -3,21 +3,21 @@
 // differential tests can compare them with the plain patterns. Not part of the
 // installed interface.
 
-#include <array>
 #include <cstddef>
 #include <functional>
 #include <string_view>
 #include <vector>
 
 #include "graph_builder/regex/regex.hpp"
+#include "graph_builder/regex/span.hpp"
 
 namespace graph_builder::symbols::php_internal {
 
 // Every successive match of the function pattern
 //   "(?:public|private|protected|\s)(?:static\s+)?function\s+([A-Za-z_]\w*)"
-// as {match start, name start, name end, "function" keyword start}; the
-// match ends with the name.
-std::vector<std::array<std::size_t, 4>> function_matches(std::string_view t);
+// with its group 1 (the name, which ends the match), and the "function"
+// keyword of the match as group 2.
+std::vector<regex::Spans> function_matches(std::string_view t);
 
 // Calls fn(match) for every successive match of the type pattern
 //   "(?:class|interface|trait|enum)\s+([A-Za-z_]\w*)"

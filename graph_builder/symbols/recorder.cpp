@@ -6,7 +6,7 @@
 #include "graph_builder/check.hpp"
 #include "graph_builder/regex/find.hpp"
 #include "graph_builder/symbols/block_end.hpp"
-#include "graph_builder/text/identifiers.hpp"
+#include "graph_builder/text/keywords.hpp"
 #include "graph_builder/text/unicode.hpp"
 
 namespace graph_builder::symbols {

@@ -5,7 +5,6 @@
 #include <unicode/utypes.h>
 
 #include "graph_builder/check.hpp"
-#include "graph_builder/text/code_points.hpp"
 
 #include <cstdint>
 #include <cstring>
@@ -43,14 +42,7 @@ bool is_universal_break(char32_t cp) {
 
 std::string icu_map(std::string_view s, bool lower) {
   // ASCII fast path: most identifiers and keywords never leave it.
-  bool ascii = true;
-  for (char c : s) {
-    if (static_cast<unsigned char>(c) >= 0x80) {
-      ascii = false;
-      break;
-    }
-  }
-  if (ascii) {
+  if (regex::is_ascii(s)) {
     std::string out(s);
     for (char& c : out) {
       if (lower && c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
@@ -179,45 +171,6 @@ bool is_valid_utf8(std::string_view bytes) {
   return true;
 }
 
-char32_t next_code_point(std::string_view s, std::size_t& pos) {
-  auto b0 = static_cast<unsigned char>(s[pos]);
-  if (b0 < 0x80) {
-    ++pos;
-    return b0;
-  }
-  auto at = [&](std::size_t k) { return static_cast<char32_t>(static_cast<unsigned char>(s[pos + k]) & 0x3F); };
-  char32_t cp;
-  if (b0 < 0xE0) {
-    cp = (static_cast<char32_t>(b0 & 0x1F) << 6) | at(1);
-    pos += 2;
-  } else if (b0 < 0xF0) {
-    cp = (static_cast<char32_t>(b0 & 0x0F) << 12) | (at(1) << 6) | at(2);
-    pos += 3;
-  } else {
-    cp = (static_cast<char32_t>(b0 & 0x07) << 18) | (at(1) << 12) | (at(2) << 6) | at(3);
-    pos += 4;
-  }
-  return cp;
-}
-
-void append_utf8(std::string& out, char32_t cp) {
-  if (cp < 0x80) {
-    out.push_back(static_cast<char>(cp));
-  } else if (cp < 0x800) {
-    out.push_back(static_cast<char>(0xC0 | (cp >> 6)));
-    out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
-  } else if (cp < 0x10000) {
-    out.push_back(static_cast<char>(0xE0 | (cp >> 12)));
-    out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
-    out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
-  } else {
-    out.push_back(static_cast<char>(0xF0 | (cp >> 18)));
-    out.push_back(static_cast<char>(0x80 | ((cp >> 12) & 0x3F)));
-    out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
-    out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
-  }
-}
-
 std::size_t length(std::string_view s) {
   std::size_t n = 0;
   for (char c : s) n += (static_cast<unsigned char>(c) & 0xC0) != 0x80;
@@ -270,12 +223,6 @@ std::vector<std::string_view> split_lines_lf(std::string_view s) {
   return lines;
 }
 
-bool is_space(char32_t cp) {
-  if (cp < 0x80) return (cp >= 0x09 && cp <= 0x0D) || (cp >= 0x1C && cp <= 0x20);
-  return cp == 0x85 || cp == 0xA0 || cp == 0x1680 || (cp >= 0x2000 && cp <= 0x200A) ||
-         cp == 0x2028 || cp == 0x2029 || cp == 0x202F || cp == 0x205F || cp == 0x3000;
-}
-
 std::string_view lstrip(std::string_view s) {
   std::size_t pos = 0;
   while (pos < s.size()) {
@@ -288,7 +235,7 @@ std::string_view lstrip(std::string_view s) {
 std::string_view rstrip(std::string_view s) {
   std::size_t end = s.size();
   while (end > 0) {
-    std::size_t start = previous_start(s, end);
+    std::size_t start = regex::previous_start(s, end);
     std::size_t p = start;
     if (!is_space(next_code_point(s, p))) break;
     end = start;

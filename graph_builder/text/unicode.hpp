@@ -3,6 +3,8 @@
 // splitting, code-point lengths and cuts, Unicode case mapping and the
 // white-space set. Pure functions; nothing here touches the file system.
 
+#include "graph_builder/regex/char_class.hpp"
+
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -21,11 +23,10 @@ void decode_text(std::string_view bytes, std::string& out);
 // True when `bytes` is well-formed UTF-8 (strict: no surrogates or overlongs).
 bool is_valid_utf8(std::string_view bytes);
 
-// Decodes the code point at byte offset `pos` of valid UTF-8 and advances
-// `pos` past it.
-char32_t next_code_point(std::string_view s, std::size_t& pos);
-// Appends the UTF-8 encoding of `cp` to `out`.
-void append_utf8(std::string& out, char32_t cp);
+// Decoding and encoding one code point: the UTF-8 steps of the regex
+// layer's character classes (regex/char_class.hpp).
+using regex::append_utf8;
+using regex::next_code_point;
 
 // Number of code points in valid UTF-8.
 std::size_t length(std::string_view s);
@@ -42,9 +43,10 @@ std::vector<std::string_view> split_lines_universal(std::string_view s,
 // Same final-terminator rule as above.
 std::vector<std::string_view> split_lines_lf(std::string_view s);
 
-// The white-space set of strip/split: U+0009..U+000D, U+001C..U+0020, NEL,
-// NBSP, U+1680, U+2000..U+200A, U+2028, U+2029, U+202F, U+205F, U+3000.
-bool is_space(char32_t cp);
+// The white-space set of strip/split: the patterns' \s (U+0009..U+000D,
+// U+001C..U+0020, NEL, NBSP, U+1680, U+2000..U+200A, U+2028, U+2029, U+202F,
+// U+205F, U+3000), defined once by the regex layer.
+using regex::is_space;
 std::string_view strip(std::string_view s);
 std::string_view lstrip(std::string_view s);
 std::string_view rstrip(std::string_view s);

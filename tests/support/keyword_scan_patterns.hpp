@@ -1,25 +1,23 @@
 #pragma once
-// The plain patterns that the keyword passes' hand-written scans stand in
-// for, and their matches in the scans' form: shared by the differential tests
-// and the differential fuzzer.
+// The plain patterns that the keyword passes' hand-written scans (routes and
+// declarations) stand in for, and their matches in the scans' form: shared
+// by the differential tests and the differential fuzzer.
 
 #include <string_view>
 #include <vector>
 
 #include "graph_builder/regex/regex.hpp"
-#include "graph_builder/text/keywords_internal.hpp"
+#include "graph_builder/regex/span.hpp"
+#include "graph_builder/text/declarations.hpp"
+#include "graph_builder/text/routes.hpp"
 
-namespace graph_builder::text::keywords_internal {
+namespace graph_builder::testing {
 
-inline Span group_span(const regex::Match& m, int g) {
-  if (!m.has(g)) return {};
-  return {m.group_start(g), m.group_start(g) + m.group(g).size()};
-}
-
-inline std::vector<ScanMatch> plain_matches(const regex::Regex& re, std::string_view text) {
-  std::vector<ScanMatch> out;
+// Every match of `re` in `text`, as the scans give theirs.
+inline std::vector<regex::Spans> plain_matches(const regex::Regex& re, std::string_view text) {
+  std::vector<regex::Spans> out;
   re.for_each(text, [&](const regex::Match& m) {
-    out.push_back({{m.start(), m.end()}, group_span(m, 1), group_span(m, 2)});
+    out.push_back(m.spans());
     return true;
   });
   return out;
@@ -87,23 +85,23 @@ inline const regex::Regex& plain_swift_function() {
 // Each scan with the pattern it stands in for.
 struct ScanAndPattern {
   const char* name;
-  std::vector<ScanMatch> (*scan)(std::string_view);
+  std::vector<regex::Spans> (*scan)(std::string_view);
   const regex::Regex& (*pattern)();
 };
 
 inline const std::vector<ScanAndPattern>& scans_and_patterns() {
   static const std::vector<ScanAndPattern> kAll{
-      {"route", route_matches, plain_route},
-      {"http call", http_call_matches, plain_http_call},
-      {"java type", java_type_matches, plain_java_type},
-      {"java method", java_method_matches, plain_java_method},
-      {"c function", c_function_matches, plain_c_function},
-      {"c type", c_type_matches, plain_c_type},
-      {"kotlin declaration", kotlin_declaration_matches, plain_kotlin_declaration},
-      {"swift type", swift_type_matches, plain_swift_type},
-      {"swift function", swift_function_matches, plain_swift_function},
+      {"route", text::routes::route_matches, plain_route},
+      {"http call", text::routes::http_call_matches, plain_http_call},
+      {"java type", text::declarations::java_type_matches, plain_java_type},
+      {"java method", text::declarations::java_method_matches, plain_java_method},
+      {"c function", text::declarations::c_function_matches, plain_c_function},
+      {"c type", text::declarations::c_type_matches, plain_c_type},
+      {"kotlin declaration", text::declarations::kotlin_declaration_matches, plain_kotlin_declaration},
+      {"swift type", text::declarations::swift_type_matches, plain_swift_type},
+      {"swift function", text::declarations::swift_function_matches, plain_swift_function},
   };
   return kAll;
 }
 
-}  // namespace graph_builder::text::keywords_internal
+}  // namespace graph_builder::testing

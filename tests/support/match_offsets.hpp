@@ -1,33 +1,37 @@
 #pragma once
-// Helpers the differential tests of the symbol extractors share: a match as
-// comparable offsets, and a text made readable in a failure message.
+// Helpers the differential tests of the hand-written scans share: matches
+// (regex::Spans, the form scans and Match::spans() give) printed readably in
+// failure messages, and a text made readable too.
 
-#include <array>
-#include <cstddef>
+#include <ostream>
 #include <string>
 #include <string_view>
 
-#include "graph_builder/regex/regex.hpp"
+#include "graph_builder/regex/span.hpp"
+
+namespace graph_builder::regex {
+
+// "[begin,end)", or "-" for an absent group.
+inline void PrintTo(const Span& s, std::ostream* os) {
+  if (!s.present()) {
+    *os << '-';
+    return;
+  }
+  *os << '[' << s.begin << ',' << s.end << ')';
+}
+
+// "[start,end) g1 [b,e) g2 - ...".
+inline void PrintTo(const Spans& m, std::ostream* os) {
+  PrintTo(m.whole, os);
+  for (int g = 1; g <= kSpanGroups; ++g) {
+    *os << " g" << g << ' ';
+    PrintTo(m.group(g), os);
+  }
+}
+
+}  // namespace graph_builder::regex
 
 namespace graph_builder::testing {
-
-// A match's start and end, then the start and end of each of groups 1 to
-// `Groups` (npos for a group that did not take part).
-template <int Groups>
-using MatchOffsets = std::array<std::size_t, 2 + 2 * Groups>;
-
-template <int Groups>
-MatchOffsets<Groups> match_offsets(const regex::Match& m) {
-  MatchOffsets<Groups> o{};
-  o[0] = m.start();
-  o[1] = m.end();
-  for (int g = 1; g <= Groups; ++g) {
-    const auto i = static_cast<std::size_t>(2 * g);
-    o[i] = m.has(g) ? m.group_start(g) : std::string_view::npos;
-    o[i + 1] = m.has(g) ? m.group_start(g) + m.group(g).size() : std::string_view::npos;
-  }
-  return o;
-}
 
 // `s` with line feeds and tabs written as \n and \t.
 inline std::string escaped_lines(std::string_view s) {

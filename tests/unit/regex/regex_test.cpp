@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -60,6 +61,33 @@ TEST(Regex, AbsentGroupsDifferFromEmptyOnes) {
   EXPECT_EQ(m2->group("tail"), "c");
   EXPECT_EQ(m2->group_start(2), 1U);
   EXPECT_FALSE(m2->has(7));
+}
+
+TEST(Regex, SpansAreTheGroupsAsOffsets) {
+  // Group 1 absent, group 2 an empty capture, group 3 a capture; groups past
+  // the pattern's are absent too.
+  const Regex re("x(a)?(b*)(c)");
+  const std::optional<Match> m = re.search("..xc");
+  ASSERT_TRUE(m.has_value());
+  const Spans spans = m->spans();
+  EXPECT_EQ(spans.whole, (Span{2, 4}));
+  EXPECT_EQ(spans.whole, m->span(0));
+  EXPECT_FALSE(spans.group(1).present());
+  EXPECT_EQ(spans.group(1), Span{});
+  EXPECT_EQ(spans.group(2), (Span{3, 3}));
+  EXPECT_TRUE(spans.group(2).present());
+  EXPECT_EQ(spans.group(3), (Span{3, 4}));
+  EXPECT_EQ(spans.group(3), m->span(3));
+  EXPECT_FALSE(spans.group(4).present());
+  EXPECT_EQ(spans.group(3).in("..xc"), "c");
+  EXPECT_EQ(spans.group(1).in("..xc"), "");
+  EXPECT_EQ(spans.group(3).size(), 1U);
+  EXPECT_EQ(spans.group(1).size(), 0U);
+  // Two matches differing only in an absent or empty group differ as spans.
+  const Regex other("x(a)?(b*)(c)()");
+  const std::optional<Match> n = other.search("..xc");
+  ASSERT_TRUE(n.has_value());
+  EXPECT_NE(n->spans(), spans);
 }
 
 TEST(Regex, AnchoredAndFullMatches) {

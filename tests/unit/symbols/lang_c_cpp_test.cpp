@@ -118,22 +118,22 @@ TEST(LangCCpp, OnlyLineFeedsSeparateLines) {
 }
 
 // The hand-written scans must give exactly the matches of the plain patterns.
-std::vector<std::array<std::size_t, 4>> matches_of(const regex::Regex& re, std::string_view t) {
-  std::vector<std::array<std::size_t, 4>> out;
+std::vector<regex::Spans> matches_of(const regex::Regex& re, std::string_view t) {
+  std::vector<regex::Spans> out;
   re.for_each(t, [&](const regex::Match& m) {
-    out.push_back({m.start(), m.group_start(1), m.group_start(1) + m.group(1).size(), m.end()});
+    out.push_back(m.spans());
     return true;
   });
   return out;
 }
 
-std::vector<std::array<std::size_t, 4>> pattern_matches(std::string_view t) {
+std::vector<regex::Spans> pattern_matches(std::string_view t) {
   static const regex::Regex kFunction(R"(^[\w:*&<>\s]+?\s+([A-Za-z_]\w*)\s*\([^;{]*\{)",
                                       regex::Flags::multiline);
   return matches_of(kFunction, t);
 }
 
-std::vector<std::array<std::size_t, 4>> unreal_pattern_matches(std::string_view t) {
+std::vector<regex::Spans> unreal_pattern_matches(std::string_view t) {
   static const regex::Regex kUnrealFunction(
       R"(^\s*UFUNCTION\s*\([^)]*\)\s*\n\s*(?:virtual\s+|static\s+|FORCEINLINE\s+)*[\w:*&<>\s]+?\s+([A-Za-z_]\w*)\s*\()",
       regex::Flags::multiline);
@@ -332,14 +332,21 @@ TEST(LangCCpp, TypeScanAgreesWithThePlainPatternOnRandomInputs) {
         t += slot[std::uniform_int_distribution<std::size_t>(0, slot.size() - 1)(rng)];
       }
     }
-    std::vector<std::array<std::size_t, 4>> expected;
+    std::vector<regex::Spans> expected;
     kPlainType.for_each(t, [&](const regex::Match& m) {
       const int g = m.has(1) ? 1 : 2;
       const std::size_t name_end = m.group_start(g) + m.group(g).size();
       EXPECT_EQ(m.end(), name_end);
+      // The scan adds the keyword that begins the match as group 3.
       const std::string_view text = m.text();
       const std::size_t keyword = m.start() + (text.size() - text::lstrip(text).size());
-      expected.push_back({m.start(), m.group_start(g), name_end, keyword});
+      std::size_t keyword_size = 0;
+      for (std::string_view w : {"class", "struct", "union", "namespace", "enum"}) {
+        if (t.substr(keyword).starts_with(w)) keyword_size = w.size();
+      }
+      regex::Spans spans = m.spans();
+      spans.groups[2] = {keyword, keyword + keyword_size};
+      expected.push_back(spans);
       return true;
     });
     if (!expected.empty()) ++with_matches;

@@ -141,15 +141,19 @@ TEST(LangPhp, TopLevelFunctionRecordCarriesIdAndHash) {
 }
 
 // The hand-written function scan must give exactly the plain pattern's
-// matches: start, name, and the keyword (the first "function" of the match).
-std::vector<std::array<std::size_t, 4>> plain_function_matches(std::string_view t) {
+// matches: the match, the name, and the keyword (the first "function" of the
+// match) as group 2.
+std::vector<regex::Spans> plain_function_matches(std::string_view t) {
   static const regex::Regex kFunction(
       R"((?:public|private|protected|\s)(?:static\s+)?function\s+([A-Za-z_]\w*))");
-  std::vector<std::array<std::size_t, 4>> out;
+  std::vector<regex::Spans> out;
   kFunction.for_each(t, [&](const regex::Match& m) {
     const std::size_t name_end = m.group_start(1) + m.group(1).size();
     EXPECT_EQ(m.end(), name_end);
-    out.push_back({m.start(), m.group_start(1), name_end, m.start() + m.text().find("function")});
+    regex::Spans spans = m.spans();
+    const std::size_t keyword = m.start() + m.text().find("function");
+    spans.groups[1] = {keyword, keyword + 8};
+    out.push_back(spans);
     return true;
   });
   return out;
@@ -237,14 +241,14 @@ TEST(LangPhp, TypeSearchAgreesWithThePatternOnRandomInputs) {
     std::string t;
     const int n = length(rng);
     for (int i = 0; i < n; ++i) t += pieces[pick(rng)];
-    std::vector<std::array<std::size_t, 4>> expected;
+    std::vector<regex::Spans> expected;
     kPlainType.for_each(t, [&](const regex::Match& m) {
-      expected.push_back({m.start(), m.end(), m.group_start(1), m.group(1).size()});
+      expected.push_back(m.spans());
       return true;
     });
-    std::vector<std::array<std::size_t, 4>> got;
+    std::vector<regex::Spans> got;
     php_internal::for_each_type(t, [&](const regex::Match& m) {
-      got.push_back({m.start(), m.end(), m.group_start(1), m.group(1).size()});
+      got.push_back(m.spans());
       return true;
     });
     if (!expected.empty()) ++with_matches;

@@ -224,8 +224,8 @@ TEST(ExtractSymbolsPy, EmptyAndUnmatchedTextGiveNothing) {
   EXPECT_TRUE(extract_symbols_py("    def indented():\n        pass\n", "f.py").empty());
 }
 
-using Offsets = testing::MatchOffsets<1>;
-constexpr auto offsets_of = testing::match_offsets<1>;
+using Offsets = regex::Spans;
+Offsets offsets_of(const regex::Match& m) { return m.spans(); }
 
 
 TEST(ExtractSymbolsPy, FirstColumnSearchesAgreeWithThePlainPatternsOnRandomInputs) {

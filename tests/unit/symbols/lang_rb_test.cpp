@@ -2,7 +2,7 @@
 
 #include "graph_builder/regex/regex.hpp"
 #include "graph_builder/symbols/lang_rb_internal.hpp"
-#include "graph_builder/text/identifiers.hpp"
+#include "graph_builder/text/keywords.hpp"
 #include "graph_builder/text/unicode.hpp"
 
 #include <gtest/gtest.h>
@@ -79,8 +79,8 @@ TEST(LangRb, RecordCarriesIdHashKeywordsAndIsAlwaysExported) {
   EXPECT_NE(m.body_hash, body_hash(text::split_lines_lf(text), 0, 4));
 }
 
-using Offsets = testing::MatchOffsets<1>;
-constexpr auto offsets_of = testing::match_offsets<1>;
+using Offsets = regex::Spans;
+Offsets offsets_of(const regex::Match& m) { return m.spans(); }
 
 
 TEST(LangRb, KeywordSearchesAgreeWithThePlainPatternsOnRandomInputs) {

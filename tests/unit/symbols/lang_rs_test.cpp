@@ -91,8 +91,8 @@ TEST(LangRs, RecordCarriesIdHashAndKeywords) {
   EXPECT_EQ(syms[0].keywords, (std::vector<std::string>{"load_config", "load", "config"}));
 }
 
-using Offsets = testing::MatchOffsets<2>;
-constexpr auto offsets_of = testing::match_offsets<2>;
+using Offsets = regex::Spans;
+Offsets offsets_of(const regex::Match& m) { return m.spans(); }
 
 
 TEST(LangRs, TypeSearchAgreesWithThePlainPatternOnRandomInputs) {

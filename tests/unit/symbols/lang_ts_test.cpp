@@ -245,8 +245,8 @@ TEST(ExtractSymbolsTs, EmptyAndUnmatchedTextGiveNothing) {
   EXPECT_TRUE(extract_symbols_ts("\n\n  const x = 1;\n", "f.ts").empty());
 }
 
-using Offsets = testing::MatchOffsets<4>;
-constexpr auto offsets_of = testing::match_offsets<4>;
+using Offsets = regex::Spans;
+Offsets offsets_of(const regex::Match& m) { return m.spans(); }
 
 
 // Compares the declaration search with each plain pattern on `t`; counts in

@@ -4,48 +4,37 @@
 // on random texts made of the characters that decide a match.
 #include <gtest/gtest.h>
 
-#include <array>
 #include <cstdio>
-#include <ostream>
 #include <random>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "graph_builder/regex/regex.hpp"
-#include "graph_builder/text/keywords_internal.hpp"
+#include "graph_builder/regex/span.hpp"
+#include "graph_builder/text/declarations.hpp"
+#include "graph_builder/text/routes.hpp"
+#include "support/match_offsets.hpp"
 
-namespace graph_builder::text::keywords_internal {
+namespace graph_builder::text {
 namespace {
 
+using declarations::for_each_go_function;
+using declarations::for_each_php_declaration;
+using declarations::for_each_python_declaration;
+using declarations::for_each_ruby_declaration;
+using declarations::for_each_rust_declaration;
+using declarations::for_each_rust_function;
+using declarations::for_each_rust_type;
 using regex::Flags;
 using regex::Match;
 using regex::Regex;
+using routes::for_each_decorator_route;
 
-constexpr int kGroups = 4;
+// One match: the whole match and groups 1 to 4.
+using Found = regex::Spans;
 
-// One match: [start, end) and [begin, end) of groups 1 to 4 ({0, 0} when a
-// group did not take part).
-struct Found {
-  std::array<Span, kGroups + 1> spans{};
-  bool operator==(const Found&) const = default;
-};
-
-void PrintTo(const Found& f, std::ostream* os) {
-  for (const Span& s : f.spans) *os << '[' << s.begin << ',' << s.end << ')';
-}
-
-Found found(const Match& m) {
-  Found f;
-  f.spans[0] = {m.start(), m.end()};
-  for (int g = 1; g <= kGroups; ++g) {
-    if (m.has(g)) {
-      const std::size_t begin = m.group_start(g);
-      f.spans[static_cast<std::size_t>(g)] = {begin, begin + m.group(g).size()};
-    }
-  }
-  return f;
-}
+Found found(const Match& m) { return m.spans(); }
 
 // The matches a visitor sees before it asks to stop after `stop_after`
 // matches (0: never).
@@ -58,7 +47,7 @@ std::vector<Found> plain(const Regex& re, std::string_view text, std::size_t sto
   return out;
 }
 
-using Scan = void (*)(std::string_view, const MatchVisitor&);
+using Scan = void (*)(std::string_view, const regex::MatchVisitor&);
 
 std::vector<Found> scanned(Scan scan, std::string_view text, std::size_t stop_after) {
   std::vector<Found> out;
@@ -213,4 +202,4 @@ TEST(DeclarationScans, PhpDeclarationsAgreeWithThePattern) {
 }
 
 }  // namespace
-}  // namespace graph_builder
+}  // namespace graph_builder::text

@@ -4,25 +4,42 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
-#include <ostream>
 #include <random>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "graph_builder/regex/regex.hpp"
-#include "graph_builder/text/keywords_internal.hpp"
+#include "graph_builder/regex/span.hpp"
+#include "graph_builder/text/declarations.hpp"
+#include "graph_builder/text/routes.hpp"
 #include "support/keyword_scan_patterns.hpp"
+#include "support/match_offsets.hpp"
 
-namespace graph_builder::text::keywords_internal {
-
-// Readable failure messages: "[start,end) g1 [b,e) g2 [b,e)".
-void PrintTo(const ScanMatch& m, std::ostream* os) {
-  *os << '[' << m.whole.begin << ',' << m.whole.end << ") g1 [" << m.group1.begin << ','
-      << m.group1.end << ") g2 [" << m.group2.begin << ',' << m.group2.end << ')';
-}
-
+namespace graph_builder::text {
 namespace {
+
+using declarations::c_function_matches;
+using declarations::c_type_matches;
+using declarations::java_method_matches;
+using declarations::java_type_matches;
+using declarations::kotlin_declaration_matches;
+using declarations::swift_function_matches;
+using declarations::swift_type_matches;
+using regex::Span;
+using regex::Spans;
+using routes::http_call_matches;
+using routes::route_matches;
+using testing::plain_c_function;
+using testing::plain_c_type;
+using testing::plain_http_call;
+using testing::plain_java_method;
+using testing::plain_java_type;
+using testing::plain_kotlin_declaration;
+using testing::plain_matches;
+using testing::plain_route;
+using testing::plain_swift_function;
+using testing::plain_swift_type;
 
 using Pieces = std::vector<std::string>;
 using Slots = std::vector<Pieces>;
@@ -70,9 +87,9 @@ int count_agreeing(const regex::Regex& plain, int iterations, Make&& make, Scan&
   int with_matches = 0;
   for (int i = 0; i < iterations; ++i) {
     const std::string t = make();
-    const std::vector<ScanMatch> expected = plain_matches(plain, t);
+    const std::vector<Spans> expected = plain_matches(plain, t);
     if (!expected.empty()) ++with_matches;
-    const std::vector<ScanMatch> got = scan(t);
+    const std::vector<Spans> got = scan(t);
     EXPECT_EQ(got, expected) << "input: \"" << escaped(t) << "\"";
     if (got != expected) break;
   }
@@ -88,15 +105,18 @@ const char* const kIdeographicSpace = "\xE3\x80\x80";
 const char* const kLineSeparator = "\xE2\x80\xA8";
 const char* const kEAcute = "\xC3\xA9";
 
+// A match whose groups 1 and 2 are `g1` and `g2` (absent by default).
+Spans match(Span whole, Span g1, Span g2 = {}) { return {whole, {g1, g2}}; }
+
 TEST(KeywordScans, RouteScanFindsTheLeftmostReceiver) {
   const struct {
     const char* text;
-    std::vector<ScanMatch> want;
+    std::vector<Spans> want;
   } cases[] = {
       // "router" starts before the "r" that ends it.
-      {"router.get('/a')", {{{0, 14}, {7, 10}, {12, 14}}}},
-      {"x = customer .Post( \"/o/n\"", {{{11, 25}, {14, 18}, {21, 25}}}},
-      {"APP@handlefunc(/h)", {{{0, 17}, {4, 14}, {16, 17}}}},
+      {"router.get('/a')", {match({0, 14}, {7, 10}, {12, 14})}},
+      {"x = customer .Post( \"/o/n\"", {match({11, 25}, {14, 18}, {21, 25})}},
+      {"APP@handlefunc(/h)", {match({0, 17}, {4, 14}, {16, 17})}},
       {"app.get(`/x`)", {}},
       {"app.gets('/x')", {}},
       {"", {}},
@@ -151,13 +171,13 @@ TEST(KeywordScans, RouteScanAgreesWithThePatternOnNearMissRegistrations) {
 TEST(KeywordScans, HttpCallScanFindsTheCallee) {
   const struct {
     const char* text;
-    std::vector<ScanMatch> want;
+    std::vector<Spans> want;
   } cases[] = {
-      {"fetch('/a')", {{{0, 10}, {7, 9}, {}}}},
+      {"fetch('/a')", {match({0, 10}, {7, 9})}},
       // U+017F is a caseless "s" (two bytes).
-      {"x=reque\xC5\xBFts.GET (\"https://h/p\")", {{{2, 30}, {18, 29}, {}}}},
+      {"x=reque\xC5\xBFts.GET (\"https://h/p\")", {match({2, 30}, {18, 29})}},
       // The scheme matches in any case.
-      {"axios.post(`HTTP://x`)", {{{0, 21}, {12, 20}, {}}}},
+      {"axios.post(`HTTP://x`)", {match({0, 21}, {12, 20})}},
       {"axios.patch('/a')", {}},
       {"fetch(/a/)", {}},
   };
@@ -343,4 +363,4 @@ TEST(KeywordScans, SwiftScansAgreeWithThePatternsOnRandomInputs) {
 }
 
 }  // namespace
-}  // namespace graph_builder::text::keywords_internal
+}  // namespace graph_builder::text

@@ -5,6 +5,9 @@
 #include <string>
 #include <vector>
 
+#include "graph_builder/languages/languages.hpp"
+#include "graph_builder/text/passes.hpp"
+
 namespace graph_builder::text {
 namespace {
 
@@ -76,6 +79,20 @@ TEST(Keywords, DeclarationsByExtension) {
        "public sealed class OrderService {\n  public async Task<Order> PlaceOrder(int id) {}\n}\n",
        {"orderservice", "order", "service", "placeorder", "place"}},
   });
+}
+
+TEST(Keywords, DeclarationsFollowTheProfileNotTheExtension) {
+  const std::string content = "def load_user():\n    pass\n";
+  EXPECT_TRUE(keywords_for(content, languages::profile(".md")).empty());
+  // A profile that names the Python scan gets Python declarations whatever
+  // its extension.
+  languages::Profile profile = languages::profile(".md");
+  profile.keywords = languages::KeywordScan::py;
+  EXPECT_EQ(keywords_for(content, profile), (Words{"load_user", "load", "user"}));
+  // The extension entry point is that of the extension's profile.
+  for (const languages::Profile& p : languages::all_profiles()) {
+    EXPECT_EQ(extract_keywords(content, p.ext), keywords_for(content, p)) << p.ext;
+  }
 }
 
 TEST(Keywords, XamlNamesThenWholeElementNames) {

@@ -4,6 +4,8 @@
 
 #include <string>
 
+#include "graph_builder/languages/languages.hpp"
+#include "graph_builder/text/passes.hpp"
 #include "graph_builder/text/unicode.hpp"
 
 namespace graph_builder::text {
@@ -121,6 +123,22 @@ TEST(Summary, UnterminatedBlockCommentFallsBackToFirstLine) {
   // No "*/" anywhere: the lazy comment body must give up and the line rule applies.
   const std::string content = "/** Starts a comment that never ends\n" + repeat(" * more text\n", 2000);
   EXPECT_EQ(make_summary(content, "a/b.js", ".js"), "** Starts a comment that never ends.");
+}
+
+TEST(Summary, LeadAndNamesFollowTheProfileNotTheExtension) {
+  const std::string content = "\"\"\"Billing service here.\"\"\"\ndef create_invoice():\n";
+  EXPECT_EQ(summary_for(content, "a/b.md", languages::profile(".md")),
+            "\"\"\"Billing service here.\"\"\".");
+  // A profile that names the docstring lead and the Python scan gets both
+  // whatever its extension.
+  languages::Profile profile = languages::profile(".md");
+  profile.lead = languages::SummaryLead::docstring;
+  profile.summary = languages::SummaryScan::py;
+  EXPECT_EQ(summary_for(content, "a/b.md", profile),
+            "Billing service here. Contains 1 function: create_invoice.");
+  for (const languages::Profile& p : languages::all_profiles()) {
+    EXPECT_EQ(make_summary(content, "a/b", p.ext), summary_for(content, "a/b", p)) << p.ext;
+  }
 }
 
 }  // namespace
