@@ -12,7 +12,7 @@
 #include "graph_builder/check.hpp"
 #include "graph_builder/cli/previous_graph.hpp"
 #include "graph_builder/cli/previous_graph_internal.hpp"
-#include "graph_builder/graph/json.hpp"
+#include "graph_builder/graph/json_writer.hpp"
 #include "graph_builder/text/unicode.hpp"
 
 namespace {

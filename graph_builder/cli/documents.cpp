@@ -5,7 +5,6 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <charconv>
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
@@ -17,18 +16,14 @@
 #include "graph_builder/cli/options.hpp"
 #include "graph_builder/error.hpp"
 #include "graph_builder/graph/index_table.hpp"
+#include "graph_builder/graph/json_writer.hpp"
+#include "graph_builder/graph/node_writer.hpp"
 
 namespace graph_builder::cli {
 
 namespace {
 
 constexpr std::size_t kFlushBytes = 1U << 20;
-
-void append_integer(std::string& out, std::int64_t v) {
-  char buf[24];
-  const auto res = std::to_chars(buf, buf + sizeof buf, v);
-  out.append(buf, res.ptr);
-}
 
 // Records are written in list order, but the strings they hold lie
 // wherever they were allocated: their first bytes are fetched a few records
@@ -68,7 +63,7 @@ void write_graph_document(const graph::Graph& g, std::string& out,
     out += '"';
     out += key;
     out += "\": ";
-    append_integer(out, static_cast<std::int64_t>(v));
+    graph::append_integer(out, static_cast<std::int64_t>(v));
   };
   count("node_count", g.node_count());
   count("edge_count", g.edge_count());
@@ -172,9 +167,9 @@ void write_symbol_index_document(const graph::Graph& g, std::string& out,
     if (i > 0) out += ", ";
     graph::append_json_string(out, n.id);
     out += ": {\"line_start\": ";
-    append_integer(out, n.line_start);
+    graph::append_integer(out, n.line_start);
     out += ", \"line_end\": ";
-    append_integer(out, n.line_end);
+    graph::append_integer(out, n.line_end);
     out += ", \"body_hash\": ";
     graph::append_json_string(out, n.body_hash);
     out += ", \"confidence\": ";

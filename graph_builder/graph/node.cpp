@@ -1,6 +1,7 @@
 #include "graph_builder/graph/node.hpp"
 
-#include <charconv>
+#include "graph_builder/graph/json_writer.hpp"
+#include "graph_builder/graph/node_writer.hpp"
 
 namespace graph_builder::graph {
 namespace {
@@ -59,12 +60,6 @@ void member(std::string& out, const char* key, int level, bool first) {
   out += '"';
   out += key;
   out += "\": ";
-}
-
-void append_integer(std::string& out, std::int64_t v) {
-  char buf[24];
-  const auto res = std::to_chars(buf, buf + sizeof buf, v);
-  out.append(buf, res.ptr);
 }
 
 void string_member(std::string& out, const char* key, const std::string& v, int level) {

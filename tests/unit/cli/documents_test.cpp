@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "graph_builder/graph/json_writer.hpp"
 #include "support/temp_tree.hpp"
 
 namespace graph_builder::cli {

@@ -15,7 +15,7 @@
 #include "graph_builder/cli/documents.hpp"
 #include "graph_builder/cli/previous_graph.hpp"
 #include "graph_builder/cli/previous_graph_internal.hpp"
-#include "graph_builder/graph/json.hpp"
+#include "graph_builder/graph/json_writer.hpp"
 #include "support/temp_tree.hpp"
 
 namespace graph_builder::cli {

@@ -1,4 +1,4 @@
-#include "graph_builder/graph/json.hpp"
+#include "graph_builder/graph/json_writer.hpp"
 
 #include <gtest/gtest.h>
 
@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "graph_builder/graph/node.hpp"
+#include "graph_builder/graph/node_writer.hpp"
 
 namespace graph_builder::graph {
 namespace {

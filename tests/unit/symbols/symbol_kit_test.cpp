@@ -12,7 +12,7 @@
 
 #include <nlohmann/json.hpp>
 
-#include "graph_builder/graph/json.hpp"
+#include "graph_builder/graph/json_writer.hpp"
 #include "graph_builder/graph/node.hpp"
 #include "graph_builder/symbols/dispatch.hpp"
 #include "support/conformance.hpp"
