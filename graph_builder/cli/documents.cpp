@@ -79,8 +79,8 @@ void write_graph_document(const graph::Graph& g, std::string& out,
     for (std::size_t i = 0; i < g.nodes.size(); ++i) {
       if (i + kAhead < g.nodes.size()) prefetch_strings(g.nodes[i + kAhead]);
       if (i > 0) out += ',';
-      graph::append_newline_indent(out, 2);
-      graph::append_node_json(out, g.nodes[i], 2);
+      graph::append_newline_indent(out, graph::kDocumentRecordLevel);
+      graph::append_node_json(out, g.nodes[i], graph::kDocumentRecordLevel);
       maybe_flush();
     }
     graph::append_newline_indent(out, 1);
@@ -99,8 +99,8 @@ void write_graph_document(const graph::Graph& g, std::string& out,
         __builtin_prefetch(g.edges[i + kAhead].to.data());
       }
       if (i > 0) out += ',';
-      graph::append_newline_indent(out, 2);
-      graph::append_edge_json(out, g.edges[i], 2);
+      graph::append_newline_indent(out, graph::kDocumentRecordLevel);
+      graph::append_edge_json(out, g.edges[i], graph::kDocumentRecordLevel);
       maybe_flush();
     }
     graph::append_newline_indent(out, 1);
@@ -144,39 +144,22 @@ void write_symbol_index_document(const graph::Graph& g, std::string& out,
       __builtin_prefetch(order[i + kAhead]->path.data());
     }
     const graph::Node& n = *order[i];
-    if (graph::is_plain_json(n.id) && graph::is_plain_json(n.body_hash) &&
-        graph::is_plain_json(n.confidence) && graph::is_plain_json(n.path)) {
-      graph::append_plain_record(out, [&](auto& sink) {
-        sink.text(i > 0 ? ", " : "");
-        sink.quoted(n.id);
-        sink.text(": {\"line_start\": ");
-        sink.integer(n.line_start);
-        sink.text(", \"line_end\": ");
-        sink.integer(n.line_end);
-        sink.text(", \"body_hash\": ");
-        sink.quoted(n.body_hash);
-        sink.text(", \"confidence\": ");
-        sink.quoted(n.confidence);
-        sink.text(", \"path\": ");
-        sink.quoted(n.path);
-        sink.text("}");
-      });
-      if (out.size() >= kFlushBytes) flush(out);
-      continue;
-    }
-    if (i > 0) out += ", ";
-    graph::append_json_string(out, n.id);
-    out += ": {\"line_start\": ";
-    graph::append_integer(out, n.line_start);
-    out += ", \"line_end\": ";
-    graph::append_integer(out, n.line_end);
-    out += ", \"body_hash\": ";
-    graph::append_json_string(out, n.body_hash);
-    out += ", \"confidence\": ";
-    graph::append_json_string(out, n.confidence);
-    out += ", \"path\": ";
-    graph::append_json_string(out, n.path);
-    out += '}';
+    // Inlined, like the node writer's records (see there).
+    graph::append_record(out, [&](auto& sink) __attribute__((always_inline)) {
+      if (i > 0) sink.text(", ");
+      sink.quoted(n.id);
+      sink.text(": {\"line_start\": ");
+      sink.integer(n.line_start);
+      sink.text(", \"line_end\": ");
+      sink.integer(n.line_end);
+      sink.text(", \"body_hash\": ");
+      sink.quoted(n.body_hash);
+      sink.text(", \"confidence\": ");
+      sink.quoted(n.confidence);
+      sink.text(", \"path\": ");
+      sink.quoted(n.path);
+      sink.text("}");
+    });
     if (out.size() >= kFlushBytes) flush(out);
   }
   out += '}';

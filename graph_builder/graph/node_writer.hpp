@@ -8,6 +8,10 @@
 
 namespace graph_builder::graph {
 
+// The nesting level of nodes and edges in the graph document (inside the
+// top-level object's "nodes" and "edges" arrays).
+inline constexpr int kDocumentRecordLevel = 2;
+
 // Appends `node` in the graph document's indented layout at nesting `level`;
 // byte-identical to serialising `node.as_dict()`, without building it.
 void append_node_json(std::string& out, const Node& node, int level);
