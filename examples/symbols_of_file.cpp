@@ -29,22 +29,22 @@ int main(int argc, char** argv) {
   }
 
   try {
-    gb::cli::write_documents(graph, out);
+    gb::documents::write_documents(graph, out);
   } catch (const gb::FatalError& e) {
     std::cerr << e.what() << "\n";
     return 1;
   }
-  auto index = gb::cli::read_symbol_index(std::string(argv[3]) + "/symbol_index.json");
+  auto index = gb::documents::read_symbol_index(std::string(argv[3]) + "/symbol_index.json");
   if (!index) {
     std::cerr << "cannot read the symbol index\n";
     return 1;
   }
-  for (const gb::cli::SymbolIndexEntry& e : *index) {
+  for (const gb::documents::SymbolIndexEntry& e : *index) {
     if (e.path != file_id) continue;
-    auto lines = gb::cli::read_symbol_lines(root, e);
+    auto lines = gb::documents::read_symbol_lines(root, e);
     if (!lines) continue;
     std::cout << "--- " << e.id << " (" << lines->size() << " lines, body "
-              << (gb::cli::body_matches(*lines, e) ? "unchanged" : "changed") << ")\n";
+              << (gb::documents::body_matches(*lines, e) ? "unchanged" : "changed") << ")\n";
     for (const std::string& line : *lines) std::cout << line << "\n";
   }
   return 0;

@@ -11,12 +11,13 @@
 //   text::split_camel, text::name_keywords, text::extract_keywords,
 //   text::make_summary
 //   relations::parse_relations
-//   cli::write_documents, cli::graph_document, cli::symbol_index_document,
-//   cli::load_previous_graph, cli::read_symbol_index, cli::read_symbol_lines
+//   documents::build, documents::write_documents, documents::graph_document,
+//   documents::symbol_index_document, documents::load_previous_graph,
+//   documents::read_symbol_index, documents::read_symbol_lines
 
-#include "graph_builder/cli/documents.hpp"
-#include "graph_builder/cli/previous_graph.hpp"
-#include "graph_builder/cli/symbol_index.hpp"
+#include "graph_builder/documents/documents.hpp"
+#include "graph_builder/documents/previous_graph.hpp"
+#include "graph_builder/documents/symbol_index.hpp"
 #include "graph_builder/discovery/file_id.hpp"
 #include "graph_builder/discovery/skip_rules.hpp"
 #include "graph_builder/discovery/walk.hpp"

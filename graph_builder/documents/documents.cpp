@@ -1,29 +1,29 @@
-#include "graph_builder/cli/documents.hpp"
-
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
+#include "graph_builder/documents/documents.hpp"
 
 #include <cerrno>
 #include <cstdint>
-#include <cstdio>
-#include <cstring>
 #include <filesystem>
-#include <system_error>
+#include <functional>
 #include <string_view>
+#include <system_error>
+#include <utility>
 #include <vector>
 
-#include "graph_builder/cli/options.hpp"
+#include "graph_builder/discovery/file_id.hpp"
+#include "graph_builder/documents/atomic_file.hpp"
+#include "graph_builder/documents/paths.hpp"
+#include "graph_builder/documents/previous_graph.hpp"
 #include "graph_builder/error.hpp"
 #include "graph_builder/graph/index_table.hpp"
 #include "graph_builder/graph/json_writer.hpp"
 #include "graph_builder/graph/node_writer.hpp"
 
-namespace graph_builder::cli {
-
+namespace graph_builder::documents {
 namespace {
 
 constexpr std::size_t kFlushBytes = 1U << 20;
+
+using Flush = std::function<void(std::string&)>;
 
 // Records are written in list order, but the strings they hold lie
 // wherever they were allocated: their first bytes are fetched a few records
@@ -37,19 +37,10 @@ void prefetch_strings(const graph::Node& n) {
   __builtin_prefetch(n.content.data());
 }
 
-}  // namespace
-
-std::string graph_document(const graph::Graph& g) {
-  std::string out;
-  std::size_t estimate = 256;
-  for (const graph::Node& n : g.nodes) estimate += n.content.size() + 512;
-  out.reserve(estimate + g.edges.size() * 96);
-  write_graph_document(g, out, [](std::string&) {});
-  return out;
-}
-
-void write_graph_document(const graph::Graph& g, std::string& out,
-                          const std::function<void(std::string&)>& flush) {
+// Appends the graph document to `out` and calls `flush(out)` whenever it
+// holds kFlushBytes or more, and once at the end; `flush` consumes (clears)
+// what it is given. Memory stays flat however large the graph.
+void write_graph_document(const graph::Graph& g, std::string& out, const Flush& flush) {
   auto maybe_flush = [&] {
     if (out.size() >= kFlushBytes) flush(out);
   };
@@ -110,14 +101,9 @@ void write_graph_document(const graph::Graph& g, std::string& out,
   flush(out);
 }
 
-std::string symbol_index_document(const graph::Graph& g, std::size_t* members) {
-  std::string out;
-  write_symbol_index_document(g, out, [](std::string&) {}, members);
-  return out;
-}
-
-void write_symbol_index_document(const graph::Graph& g, std::string& out,
-                                 const std::function<void(std::string&)>& flush,
+// Streams the symbol index document like write_graph_document streams the
+// graph; stores its number of members in `members` when given.
+void write_symbol_index_document(const graph::Graph& g, std::string& out, const Flush& flush,
                                  std::size_t* members) {
   // Position of each id's first node, value from its last.
   std::vector<const graph::Node*> order;
@@ -166,98 +152,76 @@ void write_symbol_index_document(const graph::Graph& g, std::string& out,
   flush(out);
 }
 
-void write_file_atomic(const std::string& path, const std::string& bytes) {
-  write_file_atomic(path,
-                    [&](const std::function<void(std::string_view)>& write) { write(bytes); });
-}
-
-void write_file_atomic(
-    const std::string& path,
-    const std::function<void(const std::function<void(std::string_view)>&)>& produce) {
-  std::string dir = ".";
-  std::size_t slash = path.rfind('/');
-  if (slash != std::string::npos) dir = slash == 0 ? "/" : path.substr(0, slash);
-  std::string tmpl = (dir == "/" ? std::string("/") : dir + "/") + ".graph_builder.tmp.XXXXXX";
-  std::vector<char> name(tmpl.begin(), tmpl.end());
-  name.push_back('\0');
-  int fd = ::mkstemp(name.data());
-  if (fd < 0) throw FatalError("cannot write " + path + ": " + std::strerror(errno));
-  const std::string tmp(name.data());
-  auto fail = [&](int err) {
-    if (fd >= 0) ::close(fd);
-    ::unlink(tmp.c_str());
-    throw FatalError("cannot write " + path + ": " + std::strerror(err));
-  };
-  // mkstemp creates 0600; documents are ordinary files readable as umask allows.
-  mode_t mask = ::umask(0);
-  ::umask(mask);
-  if (::fchmod(fd, 0666 & ~mask) != 0) fail(errno);
-  // Written data is handed to the disk every few megabytes as the document
-  // grows, so that the disk works while the rest is still being produced and
-  // the final fsync waits only for the last stretch.
-  constexpr off_t kStartWriteback = off_t{8} << 20;
-  off_t written = 0;
-  off_t handed = 0;
+// Writes to `path` (replacing it whole) what `stream(buffer, flush)` streams.
+template <class Stream>
+void write_document(const std::string& path, Stream&& stream) {
+  AtomicFile file(path);
+  std::string buffer;
+  buffer.reserve(kFlushBytes + (64U << 10));
   try {
-    produce([&](std::string_view bytes) {
-      std::size_t done = 0;
-      while (done < bytes.size()) {
-        ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
-        if (n < 0) {
-          if (errno == EINTR) continue;
-          fail(errno);
-        }
-        done += static_cast<std::size_t>(n);
-        written += static_cast<off_t>(n);
-      }
-      if (written - handed >= kStartWriteback) {
-        // Only starts the writing; failures show in the fsync below.
-        (void)::sync_file_range(fd, handed, written - handed, SYNC_FILE_RANGE_WRITE);
-        handed = written;
-      }
+    stream(buffer, [&](std::string& b) {
+      file.write(b);
+      b.clear();
     });
   } catch (const FatalError&) {
     throw;
   } catch (...) {
-    fail(EIO);
+    file.fail(EIO);
   }
-  // The data reaches the disk before the rename makes it visible.
-  if (::fsync(fd) != 0) fail(errno);
-  int closed = ::close(fd);
-  fd = -1;
-  if (closed != 0) fail(errno);
-  if (::rename(tmp.c_str(), path.c_str()) != 0) fail(errno);
+  file.commit();
 }
 
-std::string write_documents(const graph::Graph& g, const std::string& out_path,
-                            std::size_t* members) {
+// Creates the directory `out_path` is to be written in, with its missing
+// ancestors.
+void create_output_directory(const std::string& out_path) {
   const std::filesystem::path parent = std::filesystem::path(out_path).parent_path();
-  if (!parent.empty()) {
-    std::error_code ec;
-    std::filesystem::create_directories(parent, ec);
-    if (ec) throw FatalError("cannot create directory " + parent.string() + ": " + ec.message());
-  }
-  write_file_atomic(out_path, [&](const std::function<void(std::string_view)>& write) {
-    std::string buffer;
-    buffer.reserve(kFlushBytes + (64U << 10));
-    write_graph_document(g, buffer, [&](std::string& b) {
-      write(b);
-      b.clear();
-    });
-  });
-  std::string index_path = sibling_path(out_path, "symbol_index.json");
-  write_file_atomic(index_path, [&](const std::function<void(std::string_view)>& write) {
-    std::string buffer;
-    buffer.reserve(kFlushBytes + (64U << 10));
-    write_symbol_index_document(
-        g, buffer,
-        [&](std::string& b) {
-          write(b);
-          b.clear();
-        },
-        members);
-  });
-  return index_path;
+  if (parent.empty()) return;
+  std::error_code ec;
+  std::filesystem::create_directories(parent, ec);
+  if (ec) throw FatalError("cannot create directory " + parent.string() + ": " + ec.message());
 }
 
-}  // namespace graph_builder::cli
+}  // namespace
+
+std::string graph_document(const graph::Graph& g) {
+  std::string out;
+  std::size_t estimate = 256;
+  for (const graph::Node& n : g.nodes) estimate += n.content.size() + 512;
+  out.reserve(estimate + g.edges.size() * 96);
+  write_graph_document(g, out, [](std::string&) {});
+  return out;
+}
+
+std::string symbol_index_document(const graph::Graph& g, std::size_t* members) {
+  std::string out;
+  write_symbol_index_document(g, out, [](std::string&) {}, members);
+  return out;
+}
+
+WrittenDocuments write_documents(const graph::Graph& g, const std::string& out_path) {
+  create_output_directory(out_path);
+  WrittenDocuments written;
+  written.graph_path = normalize_path(out_path);
+  written.index_path = sibling_path(out_path, kSymbolIndexName);
+  write_document(out_path, [&](std::string& buffer, const Flush& flush) {
+    write_graph_document(g, buffer, flush);
+  });
+  write_document(written.index_path, [&](std::string& buffer, const Flush& flush) {
+    write_symbol_index_document(g, buffer, flush, &written.index_members);
+  });
+  return written;
+}
+
+Built build(const std::string& root, const std::string& out_path) {
+  Built built;
+  const std::string resolved_root = discovery::resolve_path(root);
+  // The directory comes first, before anything is read or scanned.
+  create_output_directory(out_path);
+  std::error_code ec;
+  if (std::filesystem::exists(out_path, ec)) built.previous = load_previous_graph(out_path);
+  built.graph = graph::scan(resolved_root, std::move(built.previous));
+  built.written = write_documents(built.graph, out_path);
+  return built;
+}
+
+}  // namespace graph_builder::documents
