@@ -10,6 +10,7 @@
 
 #include "graph_builder/languages/languages.hpp"
 #include "graph_builder/graph_builder.hpp"
+#include "graph_builder/symbols/dispatch.hpp"
 #include "support/conformance.hpp"
 #include "support/run_cli.hpp"
 #include "support/temp_tree.hpp"
