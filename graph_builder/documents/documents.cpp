@@ -166,6 +166,9 @@ void write_document(const std::string& path, Stream&& stream) {
   } catch (const FatalError&) {
     throw;
   } catch (...) {
+    // Anything else that stops the document half-way (memory running out)
+    // is a failed write like any other: reported for this path, the
+    // temporary file removed.
     file.fail(EIO);
   }
   file.commit();
