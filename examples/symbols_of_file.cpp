@@ -1,8 +1,8 @@
-// Scans a project in-process, lists the symbols of one file, writes both
-// documents, then fetches each symbol's lines through the symbol index.
+// Builds the documents of a project in-process (what the command line does),
+// lists the symbols of one file, then fetches each symbol's lines through the
+// symbol index.
 //
 //   symbols_of_file ROOT FILE_ID OUT_DIR
-#include <cstdio>
 #include <iostream>
 #include <string>
 
@@ -14,11 +14,17 @@ int main(int argc, char** argv) {
     return 2;
   }
   namespace gb = graph_builder;
-  const std::string root = gb::discovery::resolve_path(argv[1]);
   const std::string file_id = argv[2];
   const std::string out = std::string(argv[3]) + "/info_graph.json";
 
-  gb::graph::Graph graph = gb::graph::scan(root);
+  gb::documents::Built built;
+  try {
+    built = gb::documents::build(argv[1], out);
+  } catch (const gb::FatalError& e) {
+    std::cerr << e.what() << "\n";
+    return 1;
+  }
+  const gb::graph::Graph& graph = built.graph;
   std::cout << "scanned " << graph.file_count() << " files, " << graph.symbol_count
             << " symbols\n";
   for (const gb::graph::Node& n : graph.nodes) {
@@ -28,23 +34,17 @@ int main(int argc, char** argv) {
     }
   }
 
-  try {
-    gb::cli::write_documents(graph, out);
-  } catch (const gb::FatalError& e) {
-    std::cerr << e.what() << "\n";
-    return 1;
-  }
-  auto index = gb::cli::read_symbol_index(std::string(argv[3]) + "/symbol_index.json");
+  auto index = gb::documents::read_symbol_index(built.written.index_path);
   if (!index) {
     std::cerr << "cannot read the symbol index\n";
     return 1;
   }
-  for (const gb::cli::SymbolIndexEntry& e : *index) {
+  for (const gb::documents::SymbolIndexEntry& e : *index) {
     if (e.path != file_id) continue;
-    auto lines = gb::cli::read_symbol_lines(root, e);
+    auto lines = gb::documents::read_symbol_lines(graph.root, e);
     if (!lines) continue;
     std::cout << "--- " << e.id << " (" << lines->size() << " lines, body "
-              << (gb::cli::body_matches(*lines, e) ? "unchanged" : "changed") << ")\n";
+              << (gb::documents::body_matches(*lines, e) ? "unchanged" : "changed") << ")\n";
     for (const std::string& line : *lines) std::cout << line << "\n";
   }
   return 0;

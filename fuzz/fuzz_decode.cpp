@@ -9,7 +9,7 @@
 #include <string_view>
 
 #include "graph_builder/check.hpp"
-#include "graph_builder/graph/json.hpp"
+#include "graph_builder/graph/json_writer.hpp"
 #include "graph_builder/text/unicode.hpp"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {

@@ -10,9 +10,9 @@
 #include <string_view>
 
 #include "graph_builder/check.hpp"
-#include "graph_builder/cli/previous_graph.hpp"
-#include "graph_builder/cli/previous_graph_internal.hpp"
-#include "graph_builder/graph/json.hpp"
+#include "graph_builder/documents/previous_graph.hpp"
+#include "graph_builder/documents/previous_graph_internal.hpp"
+#include "graph_builder/graph/json_writer.hpp"
 #include "graph_builder/text/unicode.hpp"
 
 namespace {
@@ -39,7 +39,7 @@ void check_same(const std::optional<graph_builder::graph::PriorNodes>& fast,
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  namespace pgi = graph_builder::cli::previous_graph_internal;
+  namespace pgi = graph_builder::documents::previous_graph_internal;
   const std::string_view bytes(reinterpret_cast<const char*>(data), size);
   const auto general = pgi::read_general(bytes);
   check_same(pgi::read_fast(bytes), general);
@@ -54,7 +54,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     return static_cast<std::ptrdiff_t>(n);
   };
   check_same(pgi::read_fast(read, 16), general);
-  auto nodes = graph_builder::cli::parse_previous_graph(bytes);
+  auto nodes = graph_builder::documents::parse_previous_graph(bytes);
   GB_CHECK(nodes.size() == general.size());
   for (const auto& [id, node] : nodes) {
     const std::string out = serialised(node);

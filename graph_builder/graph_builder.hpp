@@ -2,21 +2,27 @@
 // graph_builder: builds a lightweight information graph of a software project
 // (file nodes, symbol nodes, and "contains", "imports", "requires",
 // "includes" and "references" edges), as a command-line program and as this
-// library. Including this header gives the whole public interface:
+// library. Including this header gives the whole public interface, which is
+// exactly the installed headers:
 //
-//   graph::scan, graph::dedupe_edges, graph::Graph, graph::Node, graph::Edge
-//   discovery::walk_files, discovery::should_scan, discovery::rel
-//   graph::append_symbol_nodes, symbols::extract_symbols_for_file,
-//   symbols::body_hash, symbols::extract_symbols_{ts,py,rs,java,cs,rb,php,c_cpp}
+//   documents::build (what the command line does), documents::write_documents,
+//   documents::graph_document, documents::symbol_index_document,
+//   documents::load_previous_graph, documents::parse_previous_graph,
+//   documents::read_symbol_index, documents::read_symbol_lines,
+//   documents::body_matches
+//   graph::scan, graph::dedupe_edges, graph::Graph, graph::Node, graph::Edge,
+//   graph::JsonValue, graph::parse_relations, graph::append_symbol_nodes
+//   discovery::walk_files, discovery::should_scan, discovery::rel,
+//   discovery::resolve_path
+//   symbols::extract_symbols_for_file, symbols::body_hash,
+//   symbols::extract_symbols_{ts,py,rs,java,cs,rb,php,c_cpp}
 //   text::split_camel, text::name_keywords, text::extract_keywords,
 //   text::make_summary
-//   graph::parse_relations
-//   cli::write_documents, cli::graph_document, cli::symbol_index_document,
-//   cli::load_previous_graph, cli::read_symbol_index, cli::read_symbol_lines
+//   graph_builder::FatalError, thrown on run-level failures
 
-#include "graph_builder/cli/documents.hpp"
-#include "graph_builder/cli/previous_graph.hpp"
-#include "graph_builder/cli/symbol_index.hpp"
+#include "graph_builder/documents/documents.hpp"
+#include "graph_builder/documents/previous_graph.hpp"
+#include "graph_builder/documents/symbol_index.hpp"
 #include "graph_builder/discovery/walk.hpp"
 #include "graph_builder/error.hpp"
 #include "graph_builder/graph/assemble.hpp"

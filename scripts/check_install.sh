@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
-# Installs the library into a temporary prefix, builds the example consumer
-# against the installed package (not the build tree), runs it on a small tree
-# and checks its output.
+# Installs the library into a temporary prefix, checks that each installed
+# header stands on its own (it includes only installed headers and the
+# standard library) and that no build-only definition reaches consumers,
+# builds the example consumer against the installed package (not the build
+# tree), runs it on a small tree and checks its output.
 # Usage: scripts/check_install.sh [BUILD_DIR]
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -11,6 +13,25 @@ trap 'rm -rf "$work"' EXIT
 cmake --install "$build" --prefix "$work/prefix" >/dev/null
 test -f "$work/prefix/lib/pkgconfig/graph_builder.pc"
 test -x "$work/prefix/bin/graph_builder"
+
+# Each public header compiles alone, with nothing but the prefix to include
+# from; none names a third-party header (those are the library's business).
+headers="$(cd "$work/prefix/include" && find graph_builder -name '*.hpp' | sort)"
+test -n "$headers"
+for h in $headers; do
+  printf '#include <%s>\n' "$h" |
+    "${CXX:-c++}" -std=c++20 -fsyntax-only -Wall -Wextra -Werror -I"$work/prefix/include" -x c++ - ||
+    { echo "installed header does not stand alone: $h" >&2; exit 1; }
+done
+if grep -nE '#include [<"](nlohmann|pcre2|openssl|unicode)' -r "$work/prefix/include"; then
+  echo "an installed header includes a third-party header" >&2
+  exit 1
+fi
+# Build-only definitions stay out of the package.
+if grep -rn '_GLIBCXX_ASSERTIONS' "$work/prefix/lib"; then
+  echo "a build-only definition reaches consumers" >&2
+  exit 1
+fi
 cmake -S examples -B "$work/example" -G Ninja -DCMAKE_BUILD_TYPE=Release \
   -DCMAKE_PREFIX_PATH="$work/prefix" >/dev/null
 cmake --build "$work/example" >/dev/null

@@ -28,14 +28,9 @@ struct ParseResult {
 // accepted; the last occurrence wins), and -h/--help. Pure.
 ParseResult parse_options(const std::vector<std::string>& args);
 
+// The usage line, ended by a newline, naming the program `prog`.
 std::string usage_line(const std::string& prog);
+// The usage line, the description and each option's help text.
 std::string help_text(const std::string& prog);
-
-// The path as a user would write it normalised: repeated separators, "."
-// components and a trailing separator removed, ".." kept; "" becomes ".".
-std::string normalize_path(const std::string& p);
-// normalize_path(parent of `out`) joined with `name`; a parent of "." gives
-// the bare name.
-std::string sibling_path(const std::string& out, const std::string& name);
 
 }  // namespace graph_builder::cli

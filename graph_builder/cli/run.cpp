@@ -3,67 +3,34 @@
 #include <cstdio>
 #include <cstdlib>
 #include <exception>
-#include <filesystem>
-#include <iostream>
 #include <string>
-#include <system_error>
-#include <utility>
 #include <vector>
 
-#include "graph_builder/cli/documents.hpp"
 #include "graph_builder/cli/options.hpp"
-#include "graph_builder/cli/previous_graph.hpp"
-#include "graph_builder/discovery/walk.hpp"
+#include "graph_builder/documents/documents.hpp"
 #include "graph_builder/error.hpp"
-#include "graph_builder/graph/scan.hpp"
 
 namespace graph_builder::cli {
 namespace {
 
 constexpr const char* kProg = "graph_builder";
 
-// What a run built, kept for the caller: freeing a large graph takes a
-// noticeable share of a run, and a process about to exit need not do it.
-struct Built {
-  graph::PriorNodes prior;
-  graph::Graph graph;
-};
-
-void run_checked(const Options& opts, Built& built) {
-  namespace fs = std::filesystem;
-  const std::string root = discovery::resolve_path(opts.root);
-  const fs::path out_path(opts.out);
-  std::error_code ec;
-  if (out_path.has_parent_path()) {
-    fs::create_directories(out_path.parent_path(), ec);
-    if (ec) {
-      throw FatalError("cannot create directory " + out_path.parent_path().string() + ": " +
-                       ec.message());
-    }
-  }
-  graph::PriorNodes& prior = built.prior;
-  if (fs::exists(out_path, ec)) prior = load_previous_graph(opts.out);
-
-  graph::Graph& g = built.graph;
-  g = graph::scan(root, std::move(prior));
-
-  std::size_t members = 0;
-  const std::string index_path = write_documents(g, opts.out, &members);
-
-  std::string tally = "Scanned: " + std::to_string(g.file_count()) + " files, " +
-                      std::to_string(g.symbol_count) + " symbols, " +
-                      std::to_string(g.edge_count()) + " edges\n";
-  tally += "Wrote: " + normalize_path(opts.out) + "\n";
-  tally += "Symbol index: " + index_path + " (" + std::to_string(members) + " symbols)\n";
-  std::fwrite(tally.data(), 1, tally.size(), stdout);
-  if (std::fflush(stdout) != 0) throw FatalError("cannot write to standard output");
+// The three lines printed after a run.
+std::string tally(const documents::Built& built) {
+  const graph::Graph& g = built.graph;
+  std::string out = "Scanned: " + std::to_string(g.file_count()) + " files, " +
+                    std::to_string(g.symbol_count) + " symbols, " +
+                    std::to_string(g.edge_count()) + " edges\n";
+  out += "Wrote: " + built.written.graph_path + "\n";
+  out += "Symbol index: " + built.written.index_path + " (" +
+         std::to_string(built.written.index_members) + " symbols)\n";
+  return out;
 }
 
-}  // namespace
-
-namespace {
-
-int run_with(int argc, char** argv, Built& built) {
+// Runs with `built` receiving what the run built (a caller about to exit
+// keeps it instead of freeing it: freeing a large graph takes a noticeable
+// share of a run).
+int run_with(int argc, char** argv, documents::Built& built) {
   std::vector<std::string> args;
   for (int i = 1; i < argc; ++i) args.emplace_back(argv[i]);
   ParseResult parsed = parse_options(args);
@@ -78,7 +45,10 @@ int run_with(int argc, char** argv, Built& built) {
     return 2;
   }
   try {
-    run_checked(parsed.options, built);
+    built = documents::build(parsed.options.root, parsed.options.out);
+    const std::string lines = tally(built);
+    std::fwrite(lines.data(), 1, lines.size(), stdout);
+    if (std::fflush(stdout) != 0) throw FatalError("cannot write to standard output");
   } catch (const std::exception& e) {
     std::string msg = std::string(kProg) + ": error: " + e.what() + "\n";
     std::fwrite(msg.data(), 1, msg.size(), stderr);
@@ -90,13 +60,13 @@ int run_with(int argc, char** argv, Built& built) {
 }  // namespace
 
 int run(int argc, char** argv) {
-  Built built;
+  documents::Built built;
   return run_with(argc, argv, built);
 }
 
 void run_and_exit(int argc, char** argv) {
   // Never destroyed: the process ends right after and the system takes it all.
-  static Built built;
+  static documents::Built built;
   const int status = run_with(argc, argv, built);
   std::fflush(nullptr);
 #ifdef GB_REGEX_PROFILE

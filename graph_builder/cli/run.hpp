@@ -1,6 +1,7 @@
 #pragma once
-// The command-line program: options, previous graph, scan, both documents,
-// tally. The only code that prints or decides the exit status.
+// The command-line program: option parsing, the tally, exit statuses; the
+// work itself is `documents::build`. The only code that prints or decides
+// the exit status.
 
 namespace graph_builder::cli {
 

@@ -1,7 +1,7 @@
 #pragma once
-// The records every subsystem hands to the scan: graph nodes and edges. Only
-// records and their serialised form live here, so symbol and relation code can
-// build them without depending on the scan itself.
+// The records of the graph: nodes and edges, and the stored values a reused
+// file node carries over. Records only; they are written out by the internal
+// node writer (`node_writer.hpp`).
 
 #include <cstdint>
 #include <memory>
@@ -60,11 +60,5 @@ struct Node {
   // "confidence", "exported".
   JsonValue as_dict() const;
 };
-
-// Appends `node` in the graph document's indented layout at nesting `level`;
-// byte-identical to serialising `node.as_dict()`, without building it.
-void append_node_json(std::string& out, const Node& node, int level);
-// Appends `edge` in the indented layout at nesting `level`.
-void append_edge_json(std::string& out, const Edge& edge, int level);
 
 }  // namespace graph_builder::graph

@@ -36,15 +36,16 @@ TEST(Library, ScanAndWritersEqualTheProgramByteForByte) {
   const std::string resolved = discovery::resolve_path(root);
 
   graph::Graph g = graph::scan(resolved);
-  std::size_t members = 0;
-  const std::string index_path = cli::write_documents(g, t.path("lib/g.json").string(), &members);
-  EXPECT_EQ(index_path, t.path("lib/symbol_index.json").string());
+  const documents::WrittenDocuments written =
+      documents::write_documents(g, t.path("lib/g.json").string());
+  const std::size_t members = written.index_members;
+  EXPECT_EQ(written.index_path, t.path("lib/symbol_index.json").string());
 
   CliResult r = run_cli({"--root", root, "--out", t.path("cli/g.json").string()});
   ASSERT_EQ(r.status, 0) << r.err;
   EXPECT_EQ(read_file(t.path("lib/g.json")), read_file(t.path("cli/g.json")));
   EXPECT_EQ(read_file(t.path("lib/symbol_index.json")), read_file(t.path("cli/symbol_index.json")));
-  EXPECT_EQ(cli::graph_document(g), read_file(t.path("cli/g.json")));
+  EXPECT_EQ(documents::graph_document(g), read_file(t.path("cli/g.json")));
   std::string tally_count = "(";
   tally_count += std::to_string(members);
   tally_count += " symbols)";
@@ -136,9 +137,9 @@ TEST(Library, PreviousNodesReusedAlikeByCopyAndByMove) {
       {{"id", str("c.md")}, {"file_hash", str("00000000")}, {"summary", str("stale")}});
   const graph::PriorNodes before = prior;
 
-  const std::string by_copy = cli::graph_document(graph::scan(root, &prior));
+  const std::string by_copy = documents::graph_document(graph::scan(root, &prior));
   EXPECT_EQ(prior, before);
-  const std::string by_move = cli::graph_document(graph::scan(root, std::move(prior)));
+  const std::string by_move = documents::graph_document(graph::scan(root, std::move(prior)));
   EXPECT_EQ(by_copy, by_move);
   EXPECT_EQ(occurrences(by_move, "\"summary\": \"last stored\""), 2U);
   EXPECT_EQ(occurrences(by_move, "\"content\": \"stored text\""), 2U);
@@ -157,14 +158,14 @@ TEST(Library, SymbolIndexLeadsBackToTheSymbolLines) {
   t.write("p/src/ff.ts", "export function a() {\n  return 1;\n}\n\f\nexport function b() {\n}\n");
   const std::string root = t.path("p").string();
   graph::Graph g = graph::scan(root);
-  cli::write_documents(g, t.path("o/g.json").string());
-  auto index = cli::read_symbol_index(t.path("o/symbol_index.json").string());
+  documents::write_documents(g, t.path("o/g.json").string());
+  auto index = documents::read_symbol_index(t.path("o/symbol_index.json").string());
   ASSERT_TRUE(index.has_value());
   std::size_t checked = 0;
-  for (const cli::SymbolIndexEntry& e : *index) {
-    auto lines = cli::read_symbol_lines(root, e);
+  for (const documents::SymbolIndexEntry& e : *index) {
+    auto lines = documents::read_symbol_lines(root, e);
     ASSERT_TRUE(lines.has_value()) << e.id;
-    EXPECT_TRUE(cli::body_matches(*lines, e)) << e.id;
+    EXPECT_TRUE(documents::body_matches(*lines, e)) << e.id;
     ++checked;
     if (e.id == "src/ff.ts::b") {
       EXPECT_EQ((*lines)[0], "export function b() {");
@@ -172,13 +173,13 @@ TEST(Library, SymbolIndexLeadsBackToTheSymbolLines) {
   }
   EXPECT_GE(checked, 3U);
   t.write("p/src/auth.ts", "// moved\nexport function handleLogin(u) {\n}\n");
-  for (const cli::SymbolIndexEntry& e : *index) {
+  for (const documents::SymbolIndexEntry& e : *index) {
     if (e.id != "src/auth.ts::handleLogin") continue;
-    EXPECT_FALSE(cli::body_matches(*cli::read_symbol_lines(root, e), e));
+    EXPECT_FALSE(documents::body_matches(*documents::read_symbol_lines(root, e), e));
   }
   t.write("o/bad.json", "[1]");
-  EXPECT_FALSE(cli::read_symbol_index(t.path("o/bad.json").string()).has_value());
-  EXPECT_FALSE(cli::read_symbol_index(t.path("o/none.json").string()).has_value());
+  EXPECT_FALSE(documents::read_symbol_index(t.path("o/bad.json").string()).has_value());
+  EXPECT_FALSE(documents::read_symbol_index(t.path("o/none.json").string()).has_value());
 }
 
 }  // namespace

@@ -4,7 +4,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include "graph_builder/graph/json.hpp"
+#include "graph_builder/graph/json_writer.hpp"
 #include "support/temp_tree.hpp"
 
 namespace graph_builder::testing {

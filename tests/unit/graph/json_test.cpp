@@ -1,12 +1,13 @@
-#include "graph_builder/graph/json.hpp"
+#include "graph_builder/graph/json_writer.hpp"
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <random>
 #include <string>
 #include <vector>
 
-#include "graph_builder/graph/node.hpp"
+#include "graph_builder/graph/node_writer.hpp"
 
 namespace graph_builder::graph {
 namespace {
@@ -139,6 +140,72 @@ TEST(JsonValue, SetKeepsFirstPositionTakesLastValue) {
   EXPECT_EQ(o.members()[0].first, "a");
   EXPECT_EQ(o.members()[0].second.text(), "3");
   EXPECT_EQ(o.find("zz"), nullptr);
+}
+
+// A record is copied in stretches between its long texts when nothing else
+// in it needs an escape, and escaped piece by piece otherwise; either way it
+// must read as its pieces written one by one. Records of random pieces, with
+// up to more long texts than the copying path takes, appended to a document
+// that already holds text.
+TEST(JsonRecord, EqualsItsPiecesWrittenOneByOne) {
+  enum class Kind { text, quoted, integer, long_text, json };
+  struct Piece {
+    Kind kind;
+    std::string s;
+    std::int64_t v = 0;
+    JsonValue stored;
+  };
+  const std::vector<std::string> strings{"", "plain", "q\"", "l\nf", "\xC3\xA9", "\x7f",
+                                         std::string(70, 'x'), std::string(5000, 'y') + "\n"};
+  const std::vector<std::int64_t> integers{0, -1, 7, 1234567890123, INT64_MIN, INT64_MAX};
+  std::mt19937 rng(14);
+  for (int round = 0; round < 3000; ++round) {
+    std::vector<Piece> pieces;
+    const int n = static_cast<int>(rng() % 16);
+    for (int i = 0; i < n; ++i) {
+      Piece p{static_cast<Kind>(rng() % 5), strings[rng() % strings.size()],
+              integers[rng() % integers.size()], JsonValue()};
+      // Stored values are rare in records: one round in four may hold one.
+      if (p.kind == Kind::json && round % 4 != 0) p.kind = Kind::text;
+      if (p.kind == Kind::json) {
+        p.stored = JsonValue::array({JsonValue::string(p.s), JsonValue::integer(p.v)});
+      }
+      if (p.kind == Kind::text) p.s = ", \"key\": ";
+      pieces.push_back(p);
+    }
+    const std::string before = "{\"doc\": ";
+    std::string want = before;
+    for (const Piece& p : pieces) {
+      switch (p.kind) {
+        case Kind::text: want += p.s; break;
+        case Kind::quoted:
+        case Kind::long_text: append_json_string(want, p.s); break;
+        case Kind::integer: want += std::to_string(p.v); break;
+        case Kind::json: append_json(want, p.stored, Layout::indented, 3); break;
+      }
+    }
+    std::string got = before;
+    append_record(got, [&](auto& sink) {
+      for (const Piece& p : pieces) {
+        switch (p.kind) {
+          case Kind::text: sink.text(p.s); break;
+          case Kind::quoted: sink.quoted(p.s); break;
+          case Kind::integer: sink.integer(p.v); break;
+          case Kind::long_text: sink.long_text(p.s); break;
+          case Kind::json: sink.json(p.stored, 3); break;
+        }
+      }
+    });
+    ASSERT_EQ(got, want) << "round " << round;
+  }
+}
+
+TEST(JsonLayout, LineStarts) {
+  EXPECT_EQ(line_start(0), "\n");
+  EXPECT_EQ(line_start(2), "\n    ");
+  EXPECT_EQ(comma_line_start(1), ",\n  ");
+  EXPECT_EQ(comma_line_start(kMaxLineLevel), "," + std::string(line_start(kMaxLineLevel)));
+  EXPECT_EQ(line_start(kMaxLineLevel).size(), 1U + 2 * kMaxLineLevel);
 }
 
 Node file_node() {

@@ -13,7 +13,7 @@
 #include <nlohmann/json.hpp>
 
 #include "graph_builder/graph/assemble.hpp"
-#include "graph_builder/graph/json.hpp"
+#include "graph_builder/graph/json_writer.hpp"
 #include "graph_builder/graph/node.hpp"
 #include "graph_builder/languages/languages.hpp"
 #include "graph_builder/symbols/symbols.hpp"

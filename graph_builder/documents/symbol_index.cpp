@@ -1,13 +1,15 @@
-#include "graph_builder/cli/symbol_index.hpp"
+#include "graph_builder/documents/symbol_index.hpp"
+
+#include <algorithm>
+#include <utility>
 
 #include <nlohmann/json.hpp>
 
-#include "graph_builder/graph/scan.hpp"
 #include "graph_builder/platform/read_file.hpp"
 #include "graph_builder/symbols/symbols.hpp"
 #include "graph_builder/text/unicode.hpp"
 
-namespace graph_builder::cli {
+namespace graph_builder::documents {
 
 std::optional<std::vector<SymbolIndexEntry>> read_symbol_index(const std::string& path) {
   std::string bytes;
@@ -68,4 +70,4 @@ bool body_matches(const std::vector<std::string>& lines, const SymbolIndexEntry&
          entry.body_hash;
 }
 
-}  // namespace graph_builder::cli
+}  // namespace graph_builder::documents

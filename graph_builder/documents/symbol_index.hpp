@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-namespace graph_builder::cli {
+namespace graph_builder::documents {
 
 // One member of the symbol index document.
 struct SymbolIndexEntry {
@@ -33,4 +33,4 @@ std::optional<std::vector<std::string>> read_symbol_lines(const std::string& roo
 // changed since the index was written).
 bool body_matches(const std::vector<std::string>& lines, const SymbolIndexEntry& entry);
 
-}  // namespace graph_builder::cli
+}  // namespace graph_builder::documents

@@ -1,11 +1,11 @@
-#include "graph_builder/cli/previous_graph.hpp"
+#include "graph_builder/documents/previous_graph.hpp"
 
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
 
-namespace graph_builder::cli {
+namespace graph_builder::documents {
 namespace {
 
 TEST(PreviousGraph, AnyFailureGivesAnEmptyMap) {
@@ -71,4 +71,4 @@ TEST(PreviousGraph, RepeatedKeysKeepTheLastValue) {
 }
 
 }  // namespace
-}  // namespace graph_builder::cli
+}  // namespace graph_builder::documents

@@ -1,44 +1,18 @@
-#include "graph_builder/cli/documents.hpp"
+#include "graph_builder/documents/documents.hpp"
 
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
 
+#include "graph_builder/graph/json_writer.hpp"
 #include "support/temp_tree.hpp"
 
-namespace graph_builder::cli {
+namespace graph_builder::documents {
 namespace {
 
 using testing::read_file;
 using testing::TempTree;
-
-// Documents are produced in pieces; every size around block and megabyte
-// boundaries, fed in pieces of every awkward length, must come back byte for
-// byte.
-TEST(WriteFileAtomic, AnySizeInAnyPiecesComesBackExactly) {
-  constexpr std::size_t kMiB = 1U << 20;
-  const std::vector<std::size_t> sizes{0,    1,        4095, 4096,     4097,
-                                       kMiB - 1, kMiB, kMiB + 1, kMiB + 4097, 3 * kMiB + 123};
-  const std::vector<std::size_t> pieces{1, 4096, 4099, kMiB, 3 * kMiB};
-  TempTree t;
-  for (std::size_t size : sizes) {
-    std::string bytes(size, '\0');
-    for (std::size_t i = 0; i < size; ++i) {
-      bytes[i] = static_cast<char>('a' + (i * 7 + i / 4096) % 26);
-    }
-    for (std::size_t piece : pieces) {
-      if (size > 4 * 4099 && piece == 1) continue;  // byte by byte only for small sizes
-      const std::string path = t.path("doc.json").string();
-      write_file_atomic(path, [&](const std::function<void(std::string_view)>& write) {
-        for (std::size_t at = 0; at < size; at += piece) {
-          write(std::string_view(bytes).substr(at, piece));
-        }
-      });
-      ASSERT_EQ(read_file(path), bytes) << "size " << size << " piece " << piece;
-    }
-  }
-}
 
 graph::Node symbol(const std::string& id, std::int64_t start, const std::string& hash) {
   graph::Node n;
@@ -101,4 +75,4 @@ TEST(SymbolIndex, EscapedValuesMatchTheGenericLayout) {
 }
 
 }  // namespace
-}  // namespace graph_builder::cli
+}  // namespace graph_builder::documents

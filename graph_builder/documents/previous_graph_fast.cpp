@@ -17,10 +17,10 @@
 #include <emmintrin.h>
 #endif
 
-#include "graph_builder/cli/previous_graph_internal.hpp"
+#include "graph_builder/documents/previous_graph_internal.hpp"
 #include "graph_builder/text/unicode.hpp"
 
-namespace graph_builder::cli::previous_graph_internal {
+namespace graph_builder::documents::previous_graph_internal {
 namespace {
 
 using graph::JsonValue;
@@ -554,4 +554,4 @@ std::optional<graph::PriorNodes> read_fast(const ReadSome& read, std::size_t buf
   return reader.read();
 }
 
-}  // namespace graph_builder::cli::previous_graph_internal
+}  // namespace graph_builder::documents::previous_graph_internal

@@ -10,7 +10,7 @@
 
 #include "graph_builder/graph/scan.hpp"
 
-namespace graph_builder::cli::previous_graph_internal {
+namespace graph_builder::documents::previous_graph_internal {
 
 // The general reader (nlohmann/json): accepts any document and applies every
 // rule of `parse_previous_graph`; it decides whenever the fast reader does not.
@@ -33,4 +33,4 @@ using ReadSome = std::function<std::ptrdiff_t(char* dst, std::size_t room)>;
 // failure gives up, and so may a node with "kind" twice that spans pieces.
 std::optional<graph::PriorNodes> read_fast(const ReadSome& read, std::size_t buffer_bytes);
 
-}  // namespace graph_builder::cli::previous_graph_internal
+}  // namespace graph_builder::documents::previous_graph_internal

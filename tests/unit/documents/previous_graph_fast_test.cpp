@@ -12,13 +12,13 @@
 #include <string_view>
 #include <vector>
 
-#include "graph_builder/cli/documents.hpp"
-#include "graph_builder/cli/previous_graph.hpp"
-#include "graph_builder/cli/previous_graph_internal.hpp"
-#include "graph_builder/graph/json.hpp"
+#include "graph_builder/documents/documents.hpp"
+#include "graph_builder/documents/previous_graph.hpp"
+#include "graph_builder/documents/previous_graph_internal.hpp"
+#include "graph_builder/graph/json_writer.hpp"
 #include "support/temp_tree.hpp"
 
-namespace graph_builder::cli {
+namespace graph_builder::documents {
 namespace {
 
 using graph::JsonValue;
@@ -607,4 +607,4 @@ TEST(PreviousGraphFast, LoadingAFileGivesWhatTheGeneralReaderGives) {
 }
 
 }  // namespace
-}  // namespace graph_builder::cli
+}  // namespace graph_builder::documents

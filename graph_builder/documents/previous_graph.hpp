@@ -6,7 +6,7 @@
 
 #include "graph_builder/graph/scan.hpp"
 
-namespace graph_builder::cli {
+namespace graph_builder::documents {
 
 // Parses `bytes` (the previous graph document) into its file nodes, keyed by
 // id; a later node with the same id replaces an earlier one. Any failure
@@ -19,4 +19,4 @@ graph::PriorNodes parse_previous_graph(std::string_view bytes);
 // cannot be read.
 graph::PriorNodes load_previous_graph(const std::string& path);
 
-}  // namespace graph_builder::cli
+}  // namespace graph_builder::documents

@@ -1,4 +1,4 @@
-#include "graph_builder/cli/previous_graph.hpp"
+#include "graph_builder/documents/previous_graph.hpp"
 
 #include <fcntl.h>
 #include <unistd.h>
@@ -9,13 +9,13 @@
 
 #include <nlohmann/json.hpp>
 
-#include "graph_builder/cli/previous_graph_internal.hpp"
+#include "graph_builder/documents/previous_graph_internal.hpp"
 #include "graph_builder/platform/fd.hpp"
 #include "graph_builder/platform/read_file.hpp"
 
 #include "graph_builder/text/unicode.hpp"
 
-namespace graph_builder::cli {
+namespace graph_builder::documents {
 namespace {
 
 using graph::JsonValue;
@@ -195,4 +195,4 @@ graph::PriorNodes load_previous_graph(const std::string& path) {
   return previous_graph_internal::read_general(bytes);
 }
 
-}  // namespace graph_builder::cli
+}  // namespace graph_builder::documents

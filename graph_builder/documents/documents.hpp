@@ -1,0 +1,58 @@
+#pragma once
+// The documents layer: the two output documents of a scan, the graph
+// (indented JSON) and the symbol index (one line beside it), their
+// crash-safe writing, and `build`, which does what the command line does.
+// Reading documents back is in `previous_graph.hpp` and `symbol_index.hpp`.
+// Nothing here prints or exits; run-level failures throw FatalError.
+
+#include <cstddef>
+#include <string>
+
+#include "graph_builder/graph/scan.hpp"
+
+namespace graph_builder::documents {
+
+// The name of the symbol index document, written beside the graph document.
+inline constexpr const char* kSymbolIndexName = "symbol_index.json";
+
+// The graph document of `g`, byte for byte (no trailing newline).
+std::string graph_document(const graph::Graph& g);
+
+// The symbol index document of `g`: one member per distinct symbol id, at
+// the position of its first node, valued from its last. Stores its number of
+// members in `members` when given.
+std::string symbol_index_document(const graph::Graph& g, std::size_t* members = nullptr);
+
+// Where `write_documents` put the documents.
+struct WrittenDocuments {
+  std::string graph_path;  // the output path, normalised as the tally prints it
+  std::string index_path;  // the symbol index beside it, normalised
+  std::size_t index_members = 0;  // distinct symbol ids in the index
+};
+
+// Writes the graph document of `g` to `out_path`, then the symbol index
+// beside it, creating the output directory when missing. Each document
+// replaces the previous one whole (a crash leaves the old one), the graph
+// first. Throws FatalError when a document cannot be written; a graph
+// document written before the failure stays.
+WrittenDocuments write_documents(const graph::Graph& g, const std::string& out_path);
+
+// What `build` made and wrote.
+struct Built {
+  graph::Graph graph;  // the scan; its counts are the tally's first line
+  WrittenDocuments written;
+  // The file nodes read back from the previous graph document, as the scan
+  // left them (reused values moved out). Kept here so that a caller about to
+  // exit need not spend time freeing them.
+  graph::PriorNodes previous;
+};
+
+// Does what the command line does: resolves `root` (absolute, links
+// resolved), creates the output directory of `out_path`, reads back the file
+// nodes of the graph document at `out_path` when it exists (an unreadable
+// one is ignored), scans, and writes both documents. Prints nothing; throws
+// FatalError on a run-level failure (the output directory or a document
+// cannot be written).
+Built build(const std::string& root, const std::string& out_path);
+
+}  // namespace graph_builder::documents
