@@ -35,10 +35,10 @@ int main(int argc, char** argv) {
   std::setvbuf(stdout, nullptr, _IONBF, 0);
   // Optional filter: only inputs whose name contains argv[1].
   const std::string only = argc > 1 ? argv[1] : "";
-  constexpr std::string_view kExts[] = {".go",  ".py",  ".js",   ".jsx",  ".ts", ".tsx", ".swift",
-                                        ".rs",  ".java", ".cs",  ".rb",   ".php", ".kt",  ".kts",
-                                        ".scala", ".c",  ".cpp", ".h",    ".hpp", ".json", ".yaml",
-                                        ".yml", ".md",  ".xaml"};
+  constexpr std::string_view kExts[] = {".go",    ".py",   ".js",    ".jsx", ".ts",  ".tsx",
+                                        ".swift", ".rs",   ".java",  ".cs",  ".rb",  ".php",
+                                        ".kt",    ".kts",  ".scala", ".c",   ".cpp", ".h",
+                                        ".hpp",   ".json", ".yaml",  ".yml", ".md",  ".xaml"};
   double worst = 0;
   std::string worst_name;
   auto inputs = graph_builder::testing::pathological_inputs();
@@ -51,7 +51,8 @@ int main(int argc, char** argv) {
     }
   }
   for (const auto& [name, bytes] : inputs) {
-    if (!only.empty() && only.rfind("soup", 0) != 0 && name.find(only) == std::string::npos) continue;
+    if (!only.empty() && only.rfind("soup", 0) != 0 && name.find(only) == std::string::npos)
+      continue;
     std::string text;
     double input_worst = 0;
     std::string input_worst_ext;
@@ -65,13 +66,18 @@ int main(int argc, char** argv) {
       timed(phase[1], [&] { (void)graph_builder::text::make_summary(text, id, ext); });
       timed(phase[2], [&] { (void)graph_builder::text::extract_keywords(text, ext); });
       timed(phase[3], [&] {
-        (void)graph_builder::relations::find_relations(text, graph_builder::languages::profile(ext));
+        (void)graph_builder::relations::find_relations(text,
+                                                       graph_builder::languages::profile(ext));
       });
-      timed(phase[4], [&] { (void)graph_builder::symbols::extract_symbols_for_file(text, id, ext); });
+      timed(phase[4],
+            [&] { (void)graph_builder::symbols::extract_symbols_for_file(text, id, ext); });
       const double s = phase[0] + phase[1] + phase[2] + phase[3] + phase[4];
       if (s > 0.25) {
-        std::printf("  slow: %s %s %.3f s (decode %.3f summary %.3f keywords %.3f relations %.3f symbols %.3f)\n",
-                    name.c_str(), std::string(ext).c_str(), s, phase[0], phase[1], phase[2], phase[3], phase[4]);
+        std::printf(
+            "  slow: %s %s %.3f s (decode %.3f summary %.3f keywords %.3f relations %.3f symbols "
+            "%.3f)\n",
+            name.c_str(), std::string(ext).c_str(), s, phase[0], phase[1], phase[2], phase[3],
+            phase[4]);
       }
       if (s > input_worst) {
         input_worst = s;

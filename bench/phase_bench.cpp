@@ -13,10 +13,10 @@
 #include <string>
 #include <vector>
 
-#include "graph_builder/languages/languages.hpp"
 #include "graph_builder/discovery/walk.hpp"
 #include "graph_builder/discovery/walk_internal.hpp"
 #include "graph_builder/graph/scan.hpp"
+#include "graph_builder/languages/languages.hpp"
 #include "graph_builder/platform/read_file.hpp"
 #include "graph_builder/relations/relations.hpp"
 #include "graph_builder/symbols/symbols.hpp"
@@ -68,13 +68,14 @@ int main(int argc, char** argv) {
   for (int a = 1; a < argc; ++a) {
     const std::string root = gb::discovery::resolve_path(argv[a]);
     for (const std::string& path : gb::discovery::walk_files(root)) {
-      const std::string ext = gb::text::to_lower(
-          gb::languages::extension_of(gb::languages::base_name(path)));
+      const std::string ext =
+          gb::text::to_lower(gb::languages::extension_of(gb::languages::base_name(path)));
       const std::string id = gb::discovery::relative_id(gb::discovery::resolve_path(path), root);
       double s[5] = {0, 0, 0, 0, 0};
       bool ok = true;
       timed(s[0], [&] {
-        ok = gb::platform::read_file(path.c_str(), bytes, gb::graph::MAX_FILE_BYTES) == gb::platform::ReadStatus::ok;
+        ok = gb::platform::read_file(path.c_str(), bytes, gb::graph::MAX_FILE_BYTES) ==
+             gb::platform::ReadStatus::ok;
         if (!ok) return;
         gb::text::decode_text(bytes, text);
         (void)gb::text::short_hash(text);

@@ -51,18 +51,15 @@ void report(const char* label, const std::vector<Input>& inputs, int reps) {
   std::size_t total = 0;
   for (const Input& in : inputs) total += in.text.size();
   std::printf("%s: %zu files, %.2f MB\n", label, inputs.size(), static_cast<double>(total) / 1e6);
-  std::printf("  find_relations          %8.1f MB/s\n",
-              mb_per_s(inputs, reps, [](const Input& in) {
+  std::printf("  find_relations          %8.1f MB/s\n", mb_per_s(inputs, reps, [](const Input& in) {
                 const gb::languages::Profile& profile =
                     gb::languages::profile(gb::languages::extension_of(in.name));
                 return gb::relations::find_relations(in.text, profile).size();
               }));
-  std::printf("  file-mention scanner    %8.1f MB/s\n",
-              mb_per_s(inputs, reps, [](const Input& in) {
+  std::printf("  file-mention scanner    %8.1f MB/s\n", mb_per_s(inputs, reps, [](const Input& in) {
                 return gb::relations::find_file_mentions(in.text).size();
               }));
-  std::printf("  file-mention pattern    %8.1f MB/s\n",
-              mb_per_s(inputs, reps, [](const Input& in) {
+  std::printf("  file-mention pattern    %8.1f MB/s\n", mb_per_s(inputs, reps, [](const Input& in) {
                 return kPattern.for_each(in.text, [](const gb::regex::Match&) { return true; });
               }));
 }
@@ -91,8 +88,8 @@ int main(int argc, char** argv) {
 
   // One 300000-byte run ending in a dot that starts no extension: a pattern
   // retries the whole run from every start inside it.
-  report("synthetic: one long run, then \".txt\"",
-         {{"a.md", std::string(299996, 'a') + ".txt"}}, 1);
+  report("synthetic: one long run, then \".txt\"", {{"a.md", std::string(299996, 'a') + ".txt"}},
+         1);
   // Many 1000-byte runs, each ending in a dot that starts no extension.
   std::string runs;
   while (runs.size() < 300000) runs += std::string(999, 'a') + ".";

@@ -25,8 +25,7 @@ int main(int argc, char** argv) {
     return 1;
   }
   const gb::graph::Graph& graph = built.graph;
-  std::cout << "scanned " << graph.file_count() << " files, " << graph.symbol_count
-            << " symbols\n";
+  std::cout << "scanned " << graph.file_count() << " files, " << graph.symbol_count << " symbols\n";
   for (const gb::graph::Node& n : graph.nodes) {
     if (n.kind == "symbol" && n.path == file_id) {
       std::cout << n.name << " " << n.symbol_type << " " << n.line_start << "-" << n.line_end

@@ -65,8 +65,8 @@ void check_hashes(std::string_view raw) {
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   check_hashes(std::string_view(reinterpret_cast<const char*>(data), size));
   std::string text;
-  graph_builder::text::decode_text(
-      std::string_view(reinterpret_cast<const char*>(data), size), text);
+  graph_builder::text::decode_text(std::string_view(reinterpret_cast<const char*>(data), size),
+                                   text);
   namespace support = graph_builder::testing;
   for (const support::ScanAndPattern& s : support::scans_and_patterns()) {
     GB_CHECK(s.scan(text) == support::plain_matches(s.pattern(), text));

@@ -5,11 +5,11 @@
 #include <cstdio>
 #include <cstdlib>
 
-#define GB_CHECK(cond)                                                          \
-  do {                                                                          \
-    if (!(cond)) {                                                              \
-      std::fprintf(stderr, "graph_builder: internal error: %s:%d: %s\n",        \
-                   __FILE__, __LINE__, #cond);                                  \
-      std::abort();                                                             \
-    }                                                                           \
+#define GB_CHECK(cond)                                                                       \
+  do {                                                                                       \
+    if (!(cond)) {                                                                           \
+      std::fprintf(stderr, "graph_builder: internal error: %s:%d: %s\n", __FILE__, __LINE__, \
+                   #cond);                                                                   \
+      std::abort();                                                                          \
+    }                                                                                        \
   } while (0)

@@ -20,10 +20,10 @@
 //   text::make_summary
 //   graph_builder::FatalError, thrown on run-level failures
 
+#include "graph_builder/discovery/walk.hpp"
 #include "graph_builder/documents/documents.hpp"
 #include "graph_builder/documents/previous_graph.hpp"
 #include "graph_builder/documents/symbol_index.hpp"
-#include "graph_builder/discovery/walk.hpp"
 #include "graph_builder/error.hpp"
 #include "graph_builder/graph/assemble.hpp"
 #include "graph_builder/graph/json.hpp"

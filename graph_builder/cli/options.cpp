@@ -11,7 +11,8 @@ struct OptionSpec {
   std::string Options::*field;
 };
 
-constexpr std::array<OptionSpec, 2> kOptions{{{"--root", &Options::root}, {"--out", &Options::out}}};
+constexpr std::array<OptionSpec, 2> kOptions{
+    {{"--root", &Options::root}, {"--out", &Options::out}}};
 
 }  // namespace
 
@@ -60,8 +61,8 @@ ParseResult parse_options(const std::vector<std::string>& args) {
     }
     if (candidates != 1) {
       r.outcome = ParseOutcome::usage_error;
-      r.error = candidates > 1 ? "ambiguous option: " + std::string(key)
-                               : "unrecognized arguments: " + a;
+      r.error =
+          candidates > 1 ? "ambiguous option: " + std::string(key) : "unrecognized arguments: " + a;
       return r;
     }
     std::string value;

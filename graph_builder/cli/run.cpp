@@ -19,8 +19,8 @@ constexpr const char* kProg = "graph_builder";
 std::string tally(const documents::Built& built) {
   const graph::Graph& g = built.graph;
   std::string out = "Scanned: " + std::to_string(g.file_count()) + " files, " +
-                    std::to_string(g.symbol_count) + " symbols, " +
-                    std::to_string(g.edge_count()) + " edges\n";
+                    std::to_string(g.symbol_count) + " symbols, " + std::to_string(g.edge_count()) +
+                    " edges\n";
   out += "Wrote: " + built.written.graph_path + "\n";
   out += "Symbol index: " + built.written.index_path + " (" +
          std::to_string(built.written.index_members) + " symbols)\n";

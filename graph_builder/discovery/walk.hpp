@@ -26,9 +26,9 @@ namespace graph_builder::discovery {
 
 // Directory names that are never entered, wherever they stand.
 inline constexpr std::array<std::string_view, 17> SKIP_DIRS{
-    ".git",   ".beads", ".beads-hooks", "node_modules", "vendor",       "dist",
-    ".next",  ".idea",  ".vscode",      "__pycache__",  "venv",         ".venv",
-    ".mirelane", "Intermediate", "Binaries", "DerivedDataCache", "Saved"};
+    ".git",      ".beads",       ".beads-hooks", "node_modules",     "vendor", "dist",
+    ".next",     ".idea",        ".vscode",      "__pycache__",      "venv",   ".venv",
+    ".mirelane", "Intermediate", "Binaries",     "DerivedDataCache", "Saved"};
 // Directory names that are not entered when they hold build artifacts (a
 // sub-directory named "classes", "libs", "generated", "tmp" or "reports").
 inline constexpr std::array<std::string_view, 1> CONDITIONAL_SKIP{"build"};

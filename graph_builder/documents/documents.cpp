@@ -114,8 +114,8 @@ void write_symbol_index_document(const graph::Graph& g, std::string& out, const 
     if (k + kAhead < g.nodes.size()) __builtin_prefetch(g.nodes[k + kAhead].id.data());
     const graph::Node& n = g.nodes[k];
     if (n.kind != "symbol") continue;
-    const std::size_t slot = first.first(hash(n.id), order.size(),
-                                         [&](std::size_t i) { return order[i]->id == n.id; });
+    const std::size_t slot =
+        first.first(hash(n.id), order.size(), [&](std::size_t i) { return order[i]->id == n.id; });
     if (slot == order.size()) {
       order.push_back(&n);
     } else {
@@ -131,21 +131,22 @@ void write_symbol_index_document(const graph::Graph& g, std::string& out, const 
     }
     const graph::Node& n = *order[i];
     // Inlined, like the node writer's records (see there).
-    graph::append_record(out, [&](auto& sink) __attribute__((always_inline)) {
-      if (i > 0) sink.text(", ");
-      sink.quoted(n.id);
-      sink.text(": {\"line_start\": ");
-      sink.integer(n.line_start);
-      sink.text(", \"line_end\": ");
-      sink.integer(n.line_end);
-      sink.text(", \"body_hash\": ");
-      sink.quoted(n.body_hash);
-      sink.text(", \"confidence\": ");
-      sink.quoted(n.confidence);
-      sink.text(", \"path\": ");
-      sink.quoted(n.path);
-      sink.text("}");
-    });
+    graph::append_record(
+        out, [&](auto& sink) __attribute__((always_inline)) {
+          if (i > 0) sink.text(", ");
+          sink.quoted(n.id);
+          sink.text(": {\"line_start\": ");
+          sink.integer(n.line_start);
+          sink.text(", \"line_end\": ");
+          sink.integer(n.line_end);
+          sink.text(", \"body_hash\": ");
+          sink.quoted(n.body_hash);
+          sink.text(", \"confidence\": ");
+          sink.quoted(n.confidence);
+          sink.text(", \"path\": ");
+          sink.quoted(n.path);
+          sink.text("}");
+        });
     if (out.size() >= kFlushBytes) flush(out);
   }
   out += '}';
@@ -197,7 +198,8 @@ std::string graph_document(const graph::Graph& g) {
 
 std::string symbol_index_document(const graph::Graph& g, std::size_t* members) {
   std::string out;
-  write_symbol_index_document(g, out, [](std::string&) {}, members);
+  write_symbol_index_document(
+      g, out, [](std::string&) {}, members);
   return out;
 }
 

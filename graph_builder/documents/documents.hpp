@@ -25,8 +25,8 @@ std::string symbol_index_document(const graph::Graph& g, std::size_t* members = 
 
 // Where `write_documents` put the documents.
 struct WrittenDocuments {
-  std::string graph_path;  // the output path, normalised as the tally prints it
-  std::string index_path;  // the symbol index beside it, normalised
+  std::string graph_path;         // the output path, normalised as the tally prints it
+  std::string index_path;         // the symbol index beside it, normalised
   std::size_t index_members = 0;  // distinct symbol ids in the index
 };
 

@@ -63,8 +63,7 @@ class Builder : public nlohmann::json_sax<nlohmann::json> {
   // True when the value now being parsed is not kept.
   bool skipping() const {
     if (skip_depth_ > 0) return true;
-    return stack_.size() == 1 && stack_[0].type() == JsonValue::Type::object &&
-           keys_[0] != "nodes";
+    return stack_.size() == 1 && stack_[0].type() == JsonValue::Type::object && keys_[0] != "nodes";
   }
   bool open(JsonValue container) {
     if (skipping()) {
@@ -128,8 +127,8 @@ graph::PriorNodes read_general(std::string_view bytes) {
   Builder b;
   bool ok = false;
   try {
-    ok = nlohmann::json::sax_parse(bytes.begin(), bytes.end(), &b, nlohmann::json::input_format_t::json,
-                                   true);
+    ok = nlohmann::json::sax_parse(bytes.begin(), bytes.end(), &b,
+                                   nlohmann::json::input_format_t::json, true);
   } catch (...) {
     ok = false;
   }
@@ -149,7 +148,8 @@ graph::PriorNodes read_general(std::string_view bytes) {
   for (JsonValue& n : nodes->items()) {
     if (n.type() != JsonValue::Type::object) return {};
     const JsonValue* kind = n.find("kind");
-    if (kind == nullptr || kind->type() != JsonValue::Type::string || kind->text() != "file") continue;
+    if (kind == nullptr || kind->type() != JsonValue::Type::string || kind->text() != "file")
+      continue;
     const JsonValue* id = n.find("id");
     if (id == nullptr) return {};
     if (id->type() == JsonValue::Type::array || id->type() == JsonValue::Type::object) return {};
@@ -185,11 +185,13 @@ graph::PriorNodes load_previous_graph(const std::string& path) {
     }
   };
   constexpr std::size_t kPieceBytes = std::size_t{1} << 20;
-  std::optional<graph::PriorNodes> fast = previous_graph_internal::read_fast(read_some, kPieceBytes);
+  std::optional<graph::PriorNodes> fast =
+      previous_graph_internal::read_fast(read_some, kPieceBytes);
   fd.reset();
   if (fast) return std::move(*fast);
   std::string bytes;
-  if (platform::read_file(path.c_str(), bytes, platform::kNoSizeLimit) != platform::ReadStatus::ok) {
+  if (platform::read_file(path.c_str(), bytes, platform::kNoSizeLimit) !=
+      platform::ReadStatus::ok) {
     return {};
   }
   return previous_graph_internal::read_general(bytes);

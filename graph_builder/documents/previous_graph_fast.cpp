@@ -40,9 +40,9 @@ const char* plain_run_end(const char* p, const char* end) {
   while (end - p >= 16) {
     const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
     // As signed bytes, everything from 0x80 up is below the space too.
-    const __m128i special = _mm_or_si128(
-        _mm_or_si128(_mm_cmpeq_epi8(v, quote), _mm_cmpeq_epi8(v, backslash)),
-        _mm_cmplt_epi8(v, space));
+    const __m128i special =
+        _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi8(v, quote), _mm_cmpeq_epi8(v, backslash)),
+                     _mm_cmplt_epi8(v, space));
     const auto mask = static_cast<unsigned>(_mm_movemask_epi8(special));
     if (mask != 0) return p + __builtin_ctz(mask);
     p += 16;
@@ -223,8 +223,7 @@ class FastReader {
         if (id->type() == JsonValue::Type::string) {
           std::string key = id->text();
           out.insert_or_assign(std::move(key), std::move(node));
-        } else if (id->type() == JsonValue::Type::array ||
-                   id->type() == JsonValue::Type::object) {
+        } else if (id->type() == JsonValue::Type::array || id->type() == JsonValue::Type::object) {
           return false;
         }
       }
@@ -260,8 +259,8 @@ class FastReader {
         out.set(std::move(key), std::move(v));
         if (is_kind) {
           const JsonValue* kind = out.find("kind");
-          building = !stop_early ||
-                     (kind->type() == JsonValue::Type::string && kind->text() == "file");
+          building =
+              !stop_early || (kind->type() == JsonValue::Type::string && kind->text() == "file");
         }
       } else {
         if (!read_string(key_)) return false;
@@ -379,16 +378,22 @@ class FastReader {
           if (next != ',') return false;
         }
       }
-      case '"': return skip_string();
-      case 't': return word("true");
-      case 'f': return word("false");
-      case 'n': return word("null");
-      default: return read_number(nullptr);
+      case '"':
+        return skip_string();
+      case 't':
+        return word("true");
+      case 'f':
+        return word("false");
+      case 'n':
+        return word("null");
+      default:
+        return read_number(nullptr);
     }
   }
 
   bool word(std::string_view w) {
-    if (static_cast<std::size_t>(end_ - p_) < w.size() || std::memcmp(p_, w.data(), w.size()) != 0) {
+    if (static_cast<std::size_t>(end_ - p_) < w.size() ||
+        std::memcmp(p_, w.data(), w.size()) != 0) {
       return false;
     }
     p_ += w.size();
@@ -428,7 +433,8 @@ class FastReader {
       // or more overflows it: that fails the general reader.
       if (literal.size() > 300) return false;
       if (out != nullptr) {
-        *out = literal == "-0" ? JsonValue::integer(0) : JsonValue::integer_text(std::string(literal));
+        *out =
+            literal == "-0" ? JsonValue::integer(0) : JsonValue::integer_text(std::string(literal));
       }
       return true;
     }
@@ -490,14 +496,28 @@ class FastReader {
     switch (e) {
       case '"':
       case '\\':
-      case '/': out += e; return true;
-      case 'b': out += '\b'; return true;
-      case 'f': out += '\f'; return true;
-      case 'n': out += '\n'; return true;
-      case 'r': out += '\r'; return true;
-      case 't': out += '\t'; return true;
-      case 'u': break;
-      default: return false;
+      case '/':
+        out += e;
+        return true;
+      case 'b':
+        out += '\b';
+        return true;
+      case 'f':
+        out += '\f';
+        return true;
+      case 'n':
+        out += '\n';
+        return true;
+      case 'r':
+        out += '\r';
+        return true;
+      case 't':
+        out += '\t';
+        return true;
+      case 'u':
+        break;
+      default:
+        return false;
     }
     char32_t cp = 0;
     if (!hex4(cp)) return false;

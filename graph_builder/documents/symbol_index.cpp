@@ -13,7 +13,8 @@ namespace graph_builder::documents {
 
 std::optional<std::vector<SymbolIndexEntry>> read_symbol_index(const std::string& path) {
   std::string bytes;
-  if (platform::read_file(path.c_str(), bytes, platform::kNoSizeLimit) != platform::ReadStatus::ok) {
+  if (platform::read_file(path.c_str(), bytes, platform::kNoSizeLimit) !=
+      platform::ReadStatus::ok) {
     return std::nullopt;
   }
   nlohmann::ordered_json doc = nlohmann::ordered_json::parse(bytes, nullptr, false);
@@ -50,7 +51,8 @@ std::optional<std::vector<std::string>> read_symbol_lines(const std::string& roo
                                                           const SymbolIndexEntry& entry) {
   std::string bytes;
   std::string file = root + "/" + entry.path;
-  if (platform::read_file(file.c_str(), bytes, platform::kNoSizeLimit) != platform::ReadStatus::ok) {
+  if (platform::read_file(file.c_str(), bytes, platform::kNoSizeLimit) !=
+      platform::ReadStatus::ok) {
     return std::nullopt;
   }
   std::string textv;

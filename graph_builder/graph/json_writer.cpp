@@ -121,12 +121,18 @@ inline unsigned special_mask(__m128i v) {
 
 char short_escape(char c) {
   switch (c) {
-    case '\b': return 'b';
-    case '\f': return 'f';
-    case '\n': return 'n';
-    case '\r': return 'r';
-    case '\t': return 't';
-    default: return c;  // quote and backslash stand for themselves
+    case '\b':
+      return 'b';
+    case '\f':
+      return 'f';
+    case '\n':
+      return 'n';
+    case '\r':
+      return 'r';
+    case '\t':
+      return 't';
+    default:
+      return c;  // quote and backslash stand for themselves
   }
 }
 
@@ -205,8 +211,7 @@ GB_ESCAPE_TARGET std::size_t escape_blocks_wide(const unsigned char* p, std::siz
     const __m256i shown = _mm256_mask_blend_epi8(lettered, v, letter);
     // The expansion takes one source byte per set bit of `at`, at most 32:
     // the upper half of the widened vector is never read.
-    const __m512i spread =
-        _mm512_mask_expand_epi8(backslashes, at, _mm512_castsi256_si512(shown));
+    const __m512i spread = _mm512_mask_expand_epi8(backslashes, at, _mm512_castsi256_si512(shown));
     _mm512_storeu_si512(w, spread);
     w += __builtin_popcountll(used);
     pos += len;
@@ -367,11 +372,19 @@ void append_newline_indent(std::string& out, int level) {
 
 void append_json(std::string& out, const JsonValue& v, Layout layout, int level) {
   switch (v.type()) {
-    case JsonValue::Type::null: out += "null"; return;
-    case JsonValue::Type::boolean: out += v.as_bool() ? "true" : "false"; return;
+    case JsonValue::Type::null:
+      out += "null";
+      return;
+    case JsonValue::Type::boolean:
+      out += v.as_bool() ? "true" : "false";
+      return;
     case JsonValue::Type::integer:
-    case JsonValue::Type::real: append_json_number(out, v); return;
-    case JsonValue::Type::string: append_json_string(out, v.text()); return;
+    case JsonValue::Type::real:
+      append_json_number(out, v);
+      return;
+    case JsonValue::Type::string:
+      append_json_string(out, v.text());
+      return;
     case JsonValue::Type::array: {
       if (v.items().empty()) {
         out += "[]";

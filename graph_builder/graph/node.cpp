@@ -183,31 +183,33 @@ class MemberPieces {
 // might alias its own write position, which then goes through memory.
 template <class Level>
 void write_node(std::string& out, const Node& node, Level level) {
-  append_record(out, [&](auto& sink) __attribute__((always_inline)) {
-    sink.text("{");
-    MemberPieces pieces(sink, level);
-    visit_members(node, pieces);
-    sink.text(level.record);
-    sink.text("}");
-  });
+  append_record(
+      out, [&](auto& sink) __attribute__((always_inline)) {
+        sink.text("{");
+        MemberPieces pieces(sink, level);
+        visit_members(node, pieces);
+        sink.text(level.record);
+        sink.text("}");
+      });
 }
 
 template <class Level>
 void write_edge(std::string& out, const Edge& edge, Level level) {
-  append_record(out, [&](auto& sink) __attribute__((always_inline)) {
-    sink.text("{");
-    sink.text(level.first_member);
-    sink.text("\"from\": ");
-    sink.quoted(edge.from);
-    sink.text(level.next_member);
-    sink.text("\"to\": ");
-    sink.quoted(edge.to);
-    sink.text(level.next_member);
-    sink.text("\"rel\": ");
-    sink.quoted(edge.rel);
-    sink.text(level.record);
-    sink.text("}");
-  });
+  append_record(
+      out, [&](auto& sink) __attribute__((always_inline)) {
+        sink.text("{");
+        sink.text(level.first_member);
+        sink.text("\"from\": ");
+        sink.quoted(edge.from);
+        sink.text(level.next_member);
+        sink.text("\"to\": ");
+        sink.quoted(edge.to);
+        sink.text(level.next_member);
+        sink.text("\"rel\": ");
+        sink.quoted(edge.rel);
+        sink.text(level.record);
+        sink.text("}");
+      });
 }
 
 }  // namespace

@@ -18,33 +18,35 @@ using X = SymbolExtractor;
 // symbols and imports but no keyword or summary declarations; ".kt" runs the
 // Java keyword scans and then its own; ".go" and ".swift" get keywords but no
 // symbols; the data and document formats get a file node only.
-constexpr std::array kLanguages{
-    //      ext       name          symbols   block           window keywords   summary  lead               imports
-    Profile{".go",    "Go",         X::none,  B::none,        0,     K::go,     S::none, L::first_line,     I::none},
-    Profile{".py",    "Python",     X::py,    B::indentation, 0,     K::py,     S::py,   L::docstring,      I::none},
-    Profile{".js",    "JavaScript", X::ts,    B::braces,      0,     K::ts,     S::ts,   L::block_comment,  I::none},
-    Profile{".jsx",   "JavaScript", X::ts,    B::braces,      0,     K::ts,     S::ts,   L::block_comment,  I::none},
-    Profile{".ts",    "TypeScript", X::ts,    B::braces,      0,     K::ts,     S::ts,   L::block_comment,  I::none},
-    Profile{".tsx",   "TypeScript", X::ts,    B::braces,      0,     K::ts,     S::ts,   L::block_comment,  I::none},
-    Profile{".swift", "Swift",      X::none,  B::none,        0,     K::swift,  S::none, L::first_line,     I::swift},
-    Profile{".rs",    "Rust",       X::rs,    B::window,      50,    K::rs,     S::rs,   L::first_line,     I::rust},
-    Profile{".java",  "Java",       X::java,  B::window,      60,    K::java,   S::java, L::first_line,     I::java},
-    Profile{".cs",    "C#",         X::cs,    B::window,      60,    K::cs,     S::cs,   L::first_line,     I::csharp},
-    Profile{".rb",    "Ruby",       X::rb,    B::window,      40,    K::rb,     S::rb,   L::first_line,     I::ruby},
-    Profile{".php",   "PHP",        X::php,   B::braces,      0,     K::php,    S::php,  L::first_line,     I::php},
-    Profile{".kt",    "Kotlin",     X::java,  B::window,      60,    K::kotlin, S::java, L::first_line,     I::java},
-    Profile{".kts",   "Kotlin",     X::java,  B::window,      60,    K::none,   S::none, L::first_line,     I::java},
-    Profile{".scala", "Scala",      X::java,  B::window,      60,    K::none,   S::none, L::first_line,     I::java},
-    Profile{".c",     "C",          X::c_cpp, B::window,      50,    K::c,      S::c,    L::first_line,     I::c},
-    Profile{".cpp",   "C++",        X::c_cpp, B::window,      50,    K::c,      S::c,    L::first_line,     I::c},
-    Profile{".h",     "C",          X::c_cpp, B::window,      50,    K::c,      S::c,    L::first_line,     I::c},
-    Profile{".hpp",   "C++",        X::c_cpp, B::window,      50,    K::c,      S::c,    L::first_line,     I::c},
-    Profile{".json",  "JSON",       X::none,  B::none,        0,     K::none,   S::none, L::first_line,     I::none},
-    Profile{".yaml",  "YAML",       X::none,  B::none,        0,     K::none,   S::none, L::first_line,     I::none},
-    Profile{".yml",   "YAML",       X::none,  B::none,        0,     K::none,   S::none, L::first_line,     I::none},
-    Profile{".md",    "Markdown",   X::none,  B::none,        0,     K::none,   S::none, L::first_line,     I::none},
-    Profile{".xaml",  "XAML",       X::none,  B::none,        0,     K::xaml,   S::xaml, L::first_line,     I::xaml},
-};
+constexpr std::array<Profile, 24> kLanguages{{
+    // clang-format off
+ //ext       name          symbols   block           window keywords   summary  lead              imports
+  {".go",    "Go",         X::none,  B::none,        0,  K::go,     S::none, L::first_line,    I::none},
+  {".py",    "Python",     X::py,    B::indentation, 0,  K::py,     S::py,   L::docstring,     I::none},
+  {".js",    "JavaScript", X::ts,    B::braces,      0,  K::ts,     S::ts,   L::block_comment, I::none},
+  {".jsx",   "JavaScript", X::ts,    B::braces,      0,  K::ts,     S::ts,   L::block_comment, I::none},
+  {".ts",    "TypeScript", X::ts,    B::braces,      0,  K::ts,     S::ts,   L::block_comment, I::none},
+  {".tsx",   "TypeScript", X::ts,    B::braces,      0,  K::ts,     S::ts,   L::block_comment, I::none},
+  {".swift", "Swift",      X::none,  B::none,        0,  K::swift,  S::none, L::first_line,    I::swift},
+  {".rs",    "Rust",       X::rs,    B::window,      50, K::rs,     S::rs,   L::first_line,    I::rust},
+  {".java",  "Java",       X::java,  B::window,      60, K::java,   S::java, L::first_line,    I::java},
+  {".cs",    "C#",         X::cs,    B::window,      60, K::cs,     S::cs,   L::first_line,    I::csharp},
+  {".rb",    "Ruby",       X::rb,    B::window,      40, K::rb,     S::rb,   L::first_line,    I::ruby},
+  {".php",   "PHP",        X::php,   B::braces,      0,  K::php,    S::php,  L::first_line,    I::php},
+  {".kt",    "Kotlin",     X::java,  B::window,      60, K::kotlin, S::java, L::first_line,    I::java},
+  {".kts",   "Kotlin",     X::java,  B::window,      60, K::none,   S::none, L::first_line,    I::java},
+  {".scala", "Scala",      X::java,  B::window,      60, K::none,   S::none, L::first_line,    I::java},
+  {".c",     "C",          X::c_cpp, B::window,      50, K::c,      S::c,    L::first_line,    I::c},
+  {".cpp",   "C++",        X::c_cpp, B::window,      50, K::c,      S::c,    L::first_line,    I::c},
+  {".h",     "C",          X::c_cpp, B::window,      50, K::c,      S::c,    L::first_line,    I::c},
+  {".hpp",   "C++",        X::c_cpp, B::window,      50, K::c,      S::c,    L::first_line,    I::c},
+  {".json",  "JSON",       X::none,  B::none,        0,  K::none,   S::none, L::first_line,    I::none},
+  {".yaml",  "YAML",       X::none,  B::none,        0,  K::none,   S::none, L::first_line,    I::none},
+  {".yml",   "YAML",       X::none,  B::none,        0,  K::none,   S::none, L::first_line,    I::none},
+  {".md",    "Markdown",   X::none,  B::none,        0,  K::none,   S::none, L::first_line,    I::none},
+  {".xaml",  "XAML",       X::none,  B::none,        0,  K::xaml,   S::xaml, L::first_line,    I::xaml},
+    // clang-format on
+}};
 
 constexpr bool consistent() {
   for (const Profile& p : kLanguages) {
@@ -65,7 +67,8 @@ constexpr bool consistent() {
   }
   return true;
 }
-static_assert(consistent(), "every row: a distinct lower-case extension, extractor and block rule together");
+static_assert(consistent(),
+              "every row: a distinct lower-case extension, extractor and block rule together");
 
 constexpr std::size_t count_with_symbols() {
   std::size_t n = 0;

@@ -31,7 +31,19 @@ enum class BlockRule : std::uint8_t {
 
 // The declaration scan whose names become file keywords (text/decl_*.cpp).
 enum class KeywordScan : std::uint8_t {
-  none, ts, py, go, swift, rs, cs, xaml, rb, php, c, java, kotlin
+  none,
+  ts,
+  py,
+  go,
+  swift,
+  rs,
+  cs,
+  xaml,
+  rb,
+  php,
+  c,
+  java,
+  kotlin
 };
 
 // The declaration scan whose names a file summary lists.

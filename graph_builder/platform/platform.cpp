@@ -20,8 +20,7 @@ int UniqueFd::close() {
   return ::close(std::exchange(fd_, -1));
 }
 
-ReadStatus read_file(const char* path, std::string& out, std::size_t max_bytes,
-                     std::size_t* size) {
+ReadStatus read_file(const char* path, std::string& out, std::size_t max_bytes, std::size_t* size) {
   return read_file_at(AT_FDCWD, path, out, max_bytes, size);
 }
 

@@ -191,9 +191,8 @@ pcre2_code* compile_or_die(const std::string& original, const std::string& rewri
   pcre2_set_bsr(cctx, PCRE2_BSR_UNICODE);
   int err = 0;
   PCRE2_SIZE erroff = 0;
-  pcre2_code* code =
-      pcre2_compile(reinterpret_cast<PCRE2_SPTR>(rewritten.data()), rewritten.size(), options,
-                    &err, &erroff, cctx);
+  pcre2_code* code = pcre2_compile(reinterpret_cast<PCRE2_SPTR>(rewritten.data()), rewritten.size(),
+                                   options, &err, &erroff, cctx);
   pcre2_compile_context_free(cctx);
   if (code == nullptr) {
     PCRE2_UCHAR msg[256];
@@ -301,8 +300,7 @@ std::string Regex::replace_all(std::string_view subject, std::string_view replac
 
 int Regex::group_number(std::string_view name) const {
   std::string n(name);
-  int g = pcre2_substring_number_from_name(as_code(code_),
-                                           reinterpret_cast<PCRE2_SPTR>(n.c_str()));
+  int g = pcre2_substring_number_from_name(as_code(code_), reinterpret_cast<PCRE2_SPTR>(n.c_str()));
   return g > 0 ? g : -1;
 }
 

@@ -135,8 +135,7 @@ std::size_t Regex::for_each(std::string_view subject, Fn&& fn, std::size_t from)
       // No non-empty match at this position: step one character forward.
       options = 0;
       ++from;
-      while (from < subject.size() &&
-             (static_cast<unsigned char>(subject[from]) & 0xC0) == 0x80) {
+      while (from < subject.size() && (static_cast<unsigned char>(subject[from]) & 0xC0) == 0x80) {
         ++from;
       }
       continue;

@@ -59,8 +59,8 @@ void for_each_by_found_runs(std::string_view text, FindRun&& find_run, TailAt&& 
 
 // The search described above with RUN and TAIL as patterns.
 template <class Fn>
-void for_each_by_runs(std::string_view text, const Regex& run, const Regex& tail,
-                      const Regex& full, Fn&& fn) {
+void for_each_by_runs(std::string_view text, const Regex& run, const Regex& tail, const Regex& full,
+                      Fn&& fn) {
   for_each_by_found_runs(
       text,
       [&](std::size_t pos) -> std::optional<std::pair<std::size_t, std::size_t>> {
@@ -110,11 +110,11 @@ void for_each_before(std::string_view text, char last, const Regex& full, Inside
 // `from` starts (npos for none), `tail_at(at)` whether TAIL matches at `at`.
 template <class IsSpace, class FindKeyword, class TailAt, class Fn>
 void for_each_by_found_keywords(std::string_view text,
-                                std::initializer_list<std::string_view> words,
-                                IsSpace&& is_space, FindKeyword&& find_keyword,
-                                TailAt&& tail_at, const Regex& full, Fn&& fn) {
-  std::size_t pos = 0;     // where the plain search would go on
-  std::size_t from = 0;    // where the next keyword is looked for
+                                std::initializer_list<std::string_view> words, IsSpace&& is_space,
+                                FindKeyword&& find_keyword, TailAt&& tail_at, const Regex& full,
+                                Fn&& fn) {
+  std::size_t pos = 0;   // where the plain search would go on
+  std::size_t from = 0;  // where the next keyword is looked for
   while (from < text.size()) {
     const std::size_t e = find_keyword(from);
     if (e == std::string_view::npos) return;
@@ -188,9 +188,8 @@ void for_each_from_line_start_found(std::string_view text, FindKeyword&& find_ke
 
 // The search described above for one `keyword`, TAIL as a pattern.
 template <class IsSpace, class Fn>
-void for_each_from_line_start(std::string_view text, std::string_view keyword,
-                              IsSpace&& is_space, const Regex& tail, const Regex& full,
-                              Fn&& fn) {
+void for_each_from_line_start(std::string_view text, std::string_view keyword, IsSpace&& is_space,
+                              const Regex& tail, const Regex& full, Fn&& fn) {
   for_each_from_line_start_found(
       text, [&](std::size_t from) { return find_literal(text, keyword, from); }, is_space,
       [&](std::size_t at) { return tail.search(text, at).has_value(); }, full, fn);
@@ -202,8 +201,9 @@ void for_each_from_line_start(std::string_view text, std::string_view keyword,
 // or nothing. One memchr per line instead of a pattern search.
 // `is_space(code point)` must be the white-space set of \s.
 template <class IsSpace>
-std::optional<std::pair<std::size_t, std::size_t>> find_line_start_space_run(
-    std::string_view text, std::size_t pos, IsSpace&& is_space) {
+std::optional<std::pair<std::size_t, std::size_t>> find_line_start_space_run(std::string_view text,
+                                                                             std::size_t pos,
+                                                                             IsSpace&& is_space) {
   std::size_t p = pos;
   while (p < text.size()) {
     if (p > 0 && text[p - 1] != '\n') {
@@ -265,8 +265,8 @@ class WordFinder {
       const __m128i v1 = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + i + 1));
       __m128i hit = _mm_setzero_si128();
       for (std::size_t k = 0; k < pair_count_; ++k) {
-        hit = _mm_or_si128(hit, _mm_and_si128(_mm_cmpeq_epi8(v0, firsts_[k]),
-                                              _mm_cmpeq_epi8(v1, seconds_[k])));
+        hit = _mm_or_si128(
+            hit, _mm_and_si128(_mm_cmpeq_epi8(v0, firsts_[k]), _mm_cmpeq_epi8(v1, seconds_[k])));
       }
       for (auto m = static_cast<unsigned>(_mm_movemask_epi8(hit)); m != 0; m &= m - 1) {
         const std::size_t at = i + static_cast<std::size_t>(std::countr_zero(m));

@@ -78,8 +78,8 @@ inline constexpr std::array<bool, 128> kDeclaratorAscii = [] {
   std::array<bool, 128> in{};
   for (int c = 0; c < 128; ++c) {
     const auto b = static_cast<unsigned char>(c);
-    in[b] = is_ascii_word(b) || is_ascii_space(b) || b == ':' || b == '*' || b == '&' ||
-            b == '<' || b == '>';
+    in[b] = is_ascii_word(b) || is_ascii_space(b) || b == ':' || b == '*' || b == '&' || b == '<' ||
+            b == '>';
   }
   return in;
 }();

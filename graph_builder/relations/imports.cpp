@@ -65,8 +65,7 @@ const LineStartForm& import_form() {
 }
 
 const LineStartForm& from_import_form() {
-  static const LineStartForm kForm{
-      "from", Regex(R"(\Gfrom\s+([a-zA-Z0-9_\.]+)\s+import\s+)")};
+  static const LineStartForm kForm{"from", Regex(R"(\Gfrom\s+([a-zA-Z0-9_\.]+)\s+import\s+)")};
   return kForm;
 }
 
@@ -92,22 +91,38 @@ const std::array<Row, kRowCount>& rows() {
   using K = RelationKind;
   static const std::array<Row, kRowCount> kRows{{
       // matches: "import \"fmt\"" and the first entry of "import (\n\t\"fmt\""
-      {Regex(R"(import\s+\(?\s*\"([^\"]+)\")"), {}, "import", K::import, Matches::all, nullptr,
+      {Regex(R"(import\s+\(?\s*\"([^\"]+)\")"),
+       {},
+       "import",
+       K::import,
+       Matches::all,
+       nullptr,
        &import_quoted_form()},
       // matches: "import React from 'react'"; the lazy part stays on its line. Searched
       // plainly: run from each "import", the lazy part would read to the line end
       // every time, and a long line of imports without "from" costs their count
       // times its length.
-      {Regex(R"(import\s+.*?\s+from\s+[\'\"]([^\'\"]+)[\'\"])"), {}, "import", K::import,
+      {Regex(R"(import\s+.*?\s+from\s+[\'\"]([^\'\"]+)[\'\"])"),
+       {},
+       "import",
+       K::import,
        Matches::all},
       // matches: "const db = require('./db')"
       {Regex(R"(require\([\'\"]([^\'\"]+)[\'\"]\))"), {}, "require(", K::require, Matches::all},
       // matches: "import os, sys" and "    import json"
-      {Regex(R"(^\s*import\s+([a-zA-Z0-9_\.]+))", Flags::multiline), {}, "import", K::import,
-       Matches::all, &import_form()},
+      {Regex(R"(^\s*import\s+([a-zA-Z0-9_\.]+))", Flags::multiline),
+       {},
+       "import",
+       K::import,
+       Matches::all,
+       &import_form()},
       // matches: "from .models import User"
-      {Regex(R"(^\s*from\s+([a-zA-Z0-9_\.]+)\s+import\s+)", Flags::multiline), {}, "import",
-       K::import, Matches::all, &from_import_form()},
+      {Regex(R"(^\s*from\s+([a-zA-Z0-9_\.]+)\s+import\s+)", Flags::multiline),
+       {},
+       "import",
+       K::import,
+       Matches::all,
+       &from_import_form()},
       // matches: "import Foundation"
       {Regex(R"(^import\s+([A-Za-z_]\w*))", Flags::multiline), I::swift, "import", K::import,
        Matches::all},
@@ -117,14 +132,13 @@ const std::array<Row, kRowCount>& rows() {
       {Regex(R"(^mod\s+([A-Za-z_]\w*))", Flags::multiline), I::rust, "mod", K::import,
        Matches::all},
       // matches: "import java.util.List;" and "import foo.bar.*;" (gives "foo.bar.")
-      {Regex(R"(^import\s+([\w.]+))", Flags::multiline), I::java, "import", K::import,
-       Matches::all, nullptr, &import_line_form()},
+      {Regex(R"(^import\s+([\w.]+))", Flags::multiline), I::java, "import", K::import, Matches::all,
+       nullptr, &import_line_form()},
       // matches: "using System.Linq;"
       {Regex(R"(^using\s+([\w.]+))", Flags::multiline), I::csharp, "using", K::import,
        Matches::all},
       // matches: "<Window x:Class=\"App.MainWindow\"" (first one only)
-      {Regex(R"(x:Class=\"([\w.]+)\")"), I::xaml, "x:Class=\"", K::reference,
-       Matches::first_only},
+      {Regex(R"(x:Class=\"([\w.]+)\")"), I::xaml, "x:Class=\"", K::reference, Matches::first_only},
       // matches: "require 'json'" and "require_relative 'lib/loader'"
       {Regex(R"((?:require|require_relative)\s+['\"]([^'\"]+)['\"])"), I::ruby, "require",
        K::require, Matches::all},

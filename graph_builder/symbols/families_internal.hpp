@@ -18,7 +18,6 @@ std::vector<SymbolRecord> find_symbols_java(std::string_view content, const lang
 std::vector<SymbolRecord> find_symbols_cs(std::string_view content, const languages::Profile&);
 std::vector<SymbolRecord> find_symbols_rb(std::string_view content, const languages::Profile&);
 std::vector<SymbolRecord> find_symbols_php(std::string_view content, const languages::Profile&);
-std::vector<SymbolRecord> find_symbols_c_cpp(std::string_view content,
-                                             const languages::Profile&);
+std::vector<SymbolRecord> find_symbols_c_cpp(std::string_view content, const languages::Profile&);
 
 }  // namespace graph_builder::symbols

@@ -49,7 +49,6 @@ struct SymbolRecord {
 // The records of `content` by the extractor `profile.symbols` names, bodies
 // ended by `profile.block` (and `profile.window`), in recording order; empty
 // when the profile has no extractor. Pure; never fails.
-std::vector<SymbolRecord> find_symbols(std::string_view content,
-                                       const languages::Profile& profile);
+std::vector<SymbolRecord> find_symbols(std::string_view content, const languages::Profile& profile);
 
 }  // namespace graph_builder::symbols

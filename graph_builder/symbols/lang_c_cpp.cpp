@@ -93,7 +93,7 @@ std::vector<Spans> macro_matches(std::string_view t, const std::vector<std::size
                                  const regex::Regex& anchored) {
   std::vector<Spans> out;
   FindCache next_close(t, ')', ')');
-  std::size_t pos = 0;             // where the plain search would go on
+  std::size_t pos = 0;               // where the plain search would go on
   std::size_t failed_close = kNone;  // a ")" from which the pattern failed
   for (std::size_t s : lines) {
     if (s < pos) continue;
@@ -254,7 +254,7 @@ std::vector<Spans> type_matches(std::string_view t) {
   static const regex::Regex kTypeTail(
       R"((*NO_START_OPT)\G(?:(?:class|struct|union|namespace)\s+(?:\w+_API\s+)?([A-Za-z_]\w*)|enum\s+(?:class\s+)?(?:\w+_API\s+)?([A-Za-z_]\w*)))");
   static constexpr std::array<std::string_view, 5> kKeywords{"class", "struct", "union",
-                                                              "namespace", "enum"};
+                                                             "namespace", "enum"};
   std::vector<Spans> out;
   std::size_t p = 0;
   for (;;) {

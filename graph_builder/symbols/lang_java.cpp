@@ -185,9 +185,8 @@ std::vector<SymbolRecord> find_symbols_java(std::string_view content,
   // The type words that start the rest of the type pattern (the words its
   // alternation begins with), and that rest; the rest of the indented-method
   // pattern after its leading white space.
-  static const regex::WordFinder kTypeWords{"class",  "interface", "enum",
-                                            "record", "object",    "data",
-                                            "sealed", "abstract",  "@interface"};
+  static const regex::WordFinder kTypeWords{"class", "interface", "enum",     "record",    "object",
+                                            "data",  "sealed",    "abstract", "@interface"};
   static const regex::Regex kTypeTail(
       R"(\G(?:class|interface|enum|record|object|data\s+class|sealed\s+class|abstract\s+class|@interface)\s+([A-Za-z_]\w*))");
   static const regex::Regex kIndentTail(
@@ -237,7 +236,8 @@ std::vector<SymbolRecord> find_symbols_java(std::string_view content,
         }
         return kIndentTail.search(upto_paren, at).has_value();
       },
-      kIndentedMethod, [&](const regex::Match& m) {
+      kIndentedMethod,
+      [&](const regex::Match& m) {
         rec.add_sym(m.group(2), line_of(m), "use_case", "high", true);
         return true;
       });

@@ -35,8 +35,8 @@ bool word_char_before(std::string_view s, std::size_t pos) {
 // so "private $x; public function f()" and "/* private */ function f()" are
 // public, while "private\nfunction f()" is not.
 bool php_function_exported(std::string_view content, std::size_t keyword) {
-  static constexpr std::array<std::string_view, 6> kModifiers{
-      "public", "private", "protected", "static", "final", "abstract"};
+  static constexpr std::array<std::string_view, 6> kModifiers{"public", "private", "protected",
+                                                              "static", "final",   "abstract"};
   std::size_t pos = keyword;
   for (;;) {
     while (pos > 0) {

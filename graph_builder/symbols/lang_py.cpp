@@ -33,7 +33,8 @@ void for_each_function(std::string_view t, const std::vector<std::size_t>& lines
 void for_each_class(std::string_view t, const std::vector<std::size_t>& lines,
                     const std::function<bool(const regex::Match&)>& fn) {
   // matches: "class Foo(Base):" and "class _Cache:"
-  static const regex::Regex kClass(R"((*NO_START_OPT)\G^class\s+([A-Za-z_]\w*))", regex::Flags::multiline);
+  static const regex::Regex kClass(R"((*NO_START_OPT)\G^class\s+([A-Za-z_]\w*))",
+                                   regex::Flags::multiline);
   static constexpr std::array<std::string_view, 1> kFirst{"class"};
   for_each_at_letter_lines(t, lines, kFirst, kClass, fn);
 }

@@ -22,8 +22,9 @@ namespace rs_internal {
 void for_each_type(std::string_view t, const std::vector<std::size_t>& lines,
                    const std::function<bool(const regex::Match&)>& fn) {
   // matches: "pub struct Store", "enum Mode" and "trait Codec" at a line start
-  static const regex::Regex kType(R"((*NO_START_OPT)\G^(?P<pub>pub\s+)?(?:struct|enum|trait)\s+([A-Za-z_]\w*))",
-                                  regex::Flags::multiline);
+  static const regex::Regex kType(
+      R"((*NO_START_OPT)\G^(?P<pub>pub\s+)?(?:struct|enum|trait)\s+([A-Za-z_]\w*))",
+      regex::Flags::multiline);
   static constexpr std::array<std::string_view, 4> kFirst{"pub", "struct", "enum", "trait"};
   for_each_at_letter_lines(t, lines, kFirst, kType, fn);
 }

@@ -60,29 +60,34 @@ namespace ts_internal {
 // with one). "(*NO_START_OPT)" keeps the engine from first looking for a
 // character every match needs ("n" of "function") up to the end of the text,
 // which a search from every line start would repeat for each line.
-void for_each_declaration(std::string_view t, const std::vector<std::size_t>& lines,
-                          Declaration d, const std::function<bool(const Match&)>& fn) {
+void for_each_declaration(std::string_view t, const std::vector<std::size_t>& lines, Declaration d,
+                          const std::function<bool(const Match&)>& fn) {
   struct Row {
     Regex pattern;
     std::vector<std::string_view> first_words;
   };
   static const std::array<Row, 5> kRows{{
       // matches: "export async function POST(req) {"
-      {Regex(R"((*NO_START_OPT)\G^export\s+(?:async\s+)?function\s+(GET|POST|PUT|PATCH|DELETE|HEAD|OPTIONS)\s*[\(<])",
-             Flags::multiline),
+      {Regex(
+           R"((*NO_START_OPT)\G^export\s+(?:async\s+)?function\s+(GET|POST|PUT|PATCH|DELETE|HEAD|OPTIONS)\s*[\(<])",
+           Flags::multiline),
        {"export"}},
       // matches: "function helper(", "export default async function Page(", "function id<T>("
-      {Regex(R"((*NO_START_OPT)\G^(export\s+)?(default\s+)?(async\s+)?function\s+([A-Za-z_]\w*)\s*[\(<])",
-             Flags::multiline),
+      {Regex(
+           R"((*NO_START_OPT)\G^(export\s+)?(default\s+)?(async\s+)?function\s+([A-Za-z_]\w*)\s*[\(<])",
+           Flags::multiline),
        {"export", "default", "async", "function"}},
       // matches: "export interface User {" and "type Id = string;"
-      {Regex(R"((*NO_START_OPT)\G^(export\s+)?(?:interface|type)\s+([A-Za-z_]\w*)\s*[={<])", Flags::multiline),
+      {Regex(R"((*NO_START_OPT)\G^(export\s+)?(?:interface|type)\s+([A-Za-z_]\w*)\s*[={<])",
+             Flags::multiline),
        {"export", "interface", "type"}},
       // matches: "export default class App {" and "class Repo"
-      {Regex(R"((*NO_START_OPT)\G^(export\s+)?(?:default\s+)?class\s+([A-Za-z_]\w*))", Flags::multiline),
+      {Regex(R"((*NO_START_OPT)\G^(export\s+)?(?:default\s+)?class\s+([A-Za-z_]\w*))",
+             Flags::multiline),
        {"export", "default", "class"}},
       // matches: "const userSchema = z.object({"
-      {Regex(R"((*NO_START_OPT)\G^(?:export\s+)?const\s+([A-Za-z_]\w*[Ss]chema)\s*=\s*z\.)", Flags::multiline),
+      {Regex(R"((*NO_START_OPT)\G^(?:export\s+)?const\s+([A-Za-z_]\w*[Ss]chema)\s*=\s*z\.)",
+             Flags::multiline),
        {"export", "const"}},
   }};
   const Row& row = kRows[static_cast<std::size_t>(d)];

@@ -19,8 +19,8 @@ enum class Declaration { route, function, type, class_type, schema };
 // Calls fn(match) for every successive match of the pattern `d` in `t`, as
 // the plain pattern's for_each would; `lines` is letter_lines(t) (see
 // line_starts_internal.hpp). `fn` returns true to go on.
-void for_each_declaration(std::string_view t, const std::vector<std::size_t>& lines,
-                          Declaration d, const std::function<bool(const regex::Match&)>& fn);
+void for_each_declaration(std::string_view t, const std::vector<std::size_t>& lines, Declaration d,
+                          const std::function<bool(const regex::Match&)>& fn);
 
 // The same for the exported arrow or function constant pattern
 //   "^export\s+(?:const|let)\s+([A-Za-z_]\w*)\s*=\s*(?:async\s+)?

@@ -45,8 +45,8 @@ inline std::vector<std::size_t> letter_lines(std::string_view t) {
     const __m128i next = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + i + 1));
     const __m128i letter =
         _mm_and_si128(_mm_cmpgt_epi8(next, before_a), _mm_cmplt_epi8(next, after_z));
-    auto mask = static_cast<unsigned>(
-        _mm_movemask_epi8(_mm_and_si128(_mm_cmpeq_epi8(here, lf), letter)));
+    auto mask =
+        static_cast<unsigned>(_mm_movemask_epi8(_mm_and_si128(_mm_cmpeq_epi8(here, lf), letter)));
     for (; mask != 0; mask &= mask - 1) {
       out.push_back(i + static_cast<std::size_t>(__builtin_ctz(mask)) + 1);
     }

@@ -82,9 +82,8 @@ bool public_within(std::string_view text, std::size_t start, std::size_t n) {
   return text::prefix(text.substr(start), n).find("public") != std::string_view::npos;
 }
 
-bool SymbolRecorder::add_sym(std::string_view name, std::int64_t line_no,
-                             std::string_view sym_type, std::string_view confidence,
-                             bool exported) {
+bool SymbolRecorder::add_sym(std::string_view name, std::int64_t line_no, std::string_view sym_type,
+                             std::string_view confidence, bool exported) {
   if (name.empty() || seen_.count(std::string(name)) != 0) return false;
   seen_.insert(std::string(name));
   SymbolRecord r;

@@ -14,9 +14,9 @@ namespace graph_builder::symbols {
 
 // One recognised declaration.
 struct Symbol {
-  std::string id;           // file path argument + "::" + name
-  std::string name;         // never empty
-  std::string symbol_type;  // "api_route", "hook", "use_case", "utility", "model"
+  std::string id;               // file path argument + "::" + name
+  std::string name;             // never empty
+  std::string symbol_type;      // "api_route", "hook", "use_case", "utility", "model"
   std::int64_t line_start = 0;  // 0-based line of the match start
   std::int64_t line_end = 0;    // 0-based last line of the body, >= line_start
   std::string body_hash;        // body_hash(lines, line_start, line_end)

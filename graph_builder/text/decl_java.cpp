@@ -35,13 +35,15 @@ constexpr std::size_t kNone = std::string_view::npos;
 constexpr std::array<std::string_view, 5> kModifiers{"public", "private", "protected", "static",
                                                      "final"};
 
-unsigned char byte_at(std::string_view t, std::size_t i) { return static_cast<unsigned char>(t[i]); }
+unsigned char byte_at(std::string_view t, std::size_t i) {
+  return static_cast<unsigned char>(t[i]);
+}
 
 // Bytes that may stand in a Java-family method match before its "(": word
 // characters, "<>[]", white space, and any byte of a non-ASCII character.
 bool method_char(unsigned char c) {
-  return c >= 0x80 || regex::is_ascii_word(c) || regex::is_ascii_space(c) || c == '<' ||
-         c == '>' || c == '[' || c == ']';
+  return c >= 0x80 || regex::is_ascii_word(c) || regex::is_ascii_space(c) || c == '<' || c == '>' ||
+         c == '[' || c == ']';
 }
 
 bool is_type_char(unsigned char c) {
@@ -88,8 +90,7 @@ std::size_t method_search_start(std::string_view t, std::size_t floor, std::size
   }
   std::size_t run = type_end;
   while (run > floor && is_type_char(byte_at(t, run - 1))) --run;
-  const std::size_t s = regex::spaces_and_words_back(
-      t, run, floor, kModifiers, regex::is_space);
+  const std::size_t s = regex::spaces_and_words_back(t, run, floor, kModifiers, regex::is_space);
   // A non-ASCII character read or where the read stopped leaves the decision
   // to the pattern.
   if ((s > floor && byte_at(t, s - 1) >= 0x80) || !regex::is_ascii(t.substr(s, run - s))) {
@@ -172,8 +173,7 @@ std::vector<Spans> java_type_matches(std::string_view text) {
       const unsigned char after = byte_at(text, e + len);
       if (after < 0x80 && !regex::is_ascii_space(after)) continue;
     }
-    const std::size_t s = regex::spaces_and_words_back(
-        text, e, pos, kModifiers, regex::is_space);
+    const std::size_t s = regex::spaces_and_words_back(text, e, pos, kModifiers, regex::is_space);
     if (s == e || !kTail.search(text, e)) continue;
     const std::optional<Match> m = kType.search(text, s);
     if (!m) break;

@@ -89,9 +89,8 @@ void for_each_rust_type(std::string_view text, const regex::MatchVisitor& fn) {
 
 void for_each_rust_function(std::string_view text, const regex::MatchVisitor& fn) {
   // matches: "pub(crate) fn parse(" and "fn main(" at a line start
-  static const Regex kFn(
-      R"re((*NO_START_OPT)\G^(?:pub(?:\s*\([^)]*\))?\s+)?fn\s+([A-Za-z_]\w*))re",
-      Flags::multiline);
+  static const Regex kFn(R"re((*NO_START_OPT)\G^(?:pub(?:\s*\([^)]*\))?\s+)?fn\s+([A-Za-z_]\w*))re",
+                         Flags::multiline);
   rust_line_matches(text, kFn, {"fn"}, fn);
 }
 

@@ -10,9 +10,8 @@
 namespace graph_builder::text::declarations {
 
 std::vector<regex::Spans> swift_type_matches(std::string_view text) {
-  return regex::keyword_line_matches(
-      text, {"public", "private", "internal", "open", "final"},
-      {"class", "struct", "enum", "protocol", "actor", "extension"});
+  return regex::keyword_line_matches(text, {"public", "private", "internal", "open", "final"},
+                                     {"class", "struct", "enum", "protocol", "actor", "extension"});
 }
 
 std::vector<regex::Spans> swift_function_matches(std::string_view text) {

@@ -48,10 +48,9 @@ void offer_ts_names(NameList& names, std::string_view content) {
   static const Regex kDecl(
       R"re(\G(?:(?:export\s+)?(?:async\s+)?function\s+([A-Za-z_]\w*)|(?:export\s+)?class\s+([A-Za-z_]\w*)))re",
       Flags::multiline);
-  regex::for_each_at_literals(content, {"export", "async", "function", "class"}, kDecl,
-                              [&](const Match& m) {
-                                return names.offer(m.group(1).empty() ? m.group(2) : m.group(1));
-                              });
+  regex::for_each_at_literals(
+      content, {"export", "async", "function", "class"}, kDecl,
+      [&](const Match& m) { return names.offer(m.group(1).empty() ? m.group(2) : m.group(1)); });
 }
 
 }  // namespace graph_builder::text::declarations

@@ -184,7 +184,8 @@ bool KeywordList::add(std::string_view word) {
     const std::string_view stripped = strip_chars(word, "_");
     if (stripped.size() < 3) return false;
     scratch_.assign(stripped);
-    for (char& c : scratch_) c = static_cast<char>(regex::fold_ascii(static_cast<unsigned char>(c)));
+    for (char& c : scratch_)
+      c = static_cast<char>(regex::fold_ascii(static_cast<unsigned char>(c)));
     return admit(scratch_);
   }
   const std::string w = to_lower(word);

@@ -7,8 +7,8 @@
 namespace graph_builder::text::routes {
 
 using regex::Flags;
-using regex::Regex;
 using regex::fold_ascii;
+using regex::Regex;
 
 std::vector<regex::Spans> route_matches(std::string_view text) {
   // matches: "app.get('/api/users/:userId'" and "mux.HandleFunc(\"/orders\"" (and
@@ -43,8 +43,7 @@ std::vector<regex::Spans> http_call_matches(std::string_view text) {
   static const Regex kTail(R"re(\G\(\s*[`'\"](https?://[^`'\"]+|/[^`'\"]+)[`'\"])re",
                            Flags::caseless);
   // The words end in h, t or e; a quote or backtick opens the argument.
-  const regex::AnchorCandidates<3, 3> anchors(text, '(', '(', {'h', 't', 'e'},
-                                              {'`', '\'', '"'});
+  const regex::AnchorCandidates<3, 3> anchors(text, '(', '(', {'h', 't', 'e'}, {'`', '\'', '"'});
   auto next_anchor = [&](std::size_t from) { return anchors.next(from); };
   auto may_end_word = [](unsigned char c) {
     const unsigned char f = fold_ascii(c);

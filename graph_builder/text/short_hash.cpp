@@ -46,18 +46,15 @@ std::string hex_of_first_word(std::uint32_t a) {
 // (or the message word) of one message. A lane whose message is finished takes
 // the next one, so lanes stay busy until fewer than sixteen messages are left.
 constexpr std::array<std::uint32_t, 64> kSine = {
-    0xd76aa478, 0xe8c7b756, 0x242070db, 0xc1bdceee, 0xf57c0faf, 0x4787c62a, 0xa8304613,
-    0xfd469501, 0x698098d8, 0x8b44f7af, 0xffff5bb1, 0x895cd7be, 0x6b901122, 0xfd987193,
-    0xa679438e, 0x49b40821, 0xf61e2562, 0xc040b340, 0x265e5a51, 0xe9b6c7aa, 0xd62f105d,
-    0x02441453, 0xd8a1e681, 0xe7d3fbc8, 0x21e1cde6, 0xc33707d6, 0xf4d50d87, 0x455a14ed,
-    0xa9e3e905, 0xfcefa3f8, 0x676f02d9, 0x8d2a4c8a, 0xfffa3942, 0x8771f681, 0x6d9d6122,
-    0xfde5380c, 0xa4beea44, 0x4bdecfa9, 0xf6bb4b60, 0xbebfbc70, 0x289b7ec6, 0xeaa127fa,
-    0xd4ef3085, 0x04881d05, 0xd9d4d039, 0xe6db99e5, 0x1fa27cf8, 0xc4ac5665, 0xf4292244,
-    0x432aff97, 0xab9423a7, 0xfc93a039, 0x655b59c3, 0x8f0ccc92, 0xffeff47d, 0x85845dd1,
-    0x6fa87e4f, 0xfe2ce6e0, 0xa3014314, 0x4e0811a1, 0xf7537e82, 0xbd3af235, 0x2ad7d2bb,
-    0xeb86d391};
-constexpr std::array<std::uint32_t, 4> kInitial = {0x67452301, 0xefcdab89, 0x98badcfe,
-                                                   0x10325476};
+    0xd76aa478, 0xe8c7b756, 0x242070db, 0xc1bdceee, 0xf57c0faf, 0x4787c62a, 0xa8304613, 0xfd469501,
+    0x698098d8, 0x8b44f7af, 0xffff5bb1, 0x895cd7be, 0x6b901122, 0xfd987193, 0xa679438e, 0x49b40821,
+    0xf61e2562, 0xc040b340, 0x265e5a51, 0xe9b6c7aa, 0xd62f105d, 0x02441453, 0xd8a1e681, 0xe7d3fbc8,
+    0x21e1cde6, 0xc33707d6, 0xf4d50d87, 0x455a14ed, 0xa9e3e905, 0xfcefa3f8, 0x676f02d9, 0x8d2a4c8a,
+    0xfffa3942, 0x8771f681, 0x6d9d6122, 0xfde5380c, 0xa4beea44, 0x4bdecfa9, 0xf6bb4b60, 0xbebfbc70,
+    0x289b7ec6, 0xeaa127fa, 0xd4ef3085, 0x04881d05, 0xd9d4d039, 0xe6db99e5, 0x1fa27cf8, 0xc4ac5665,
+    0xf4292244, 0x432aff97, 0xab9423a7, 0xfc93a039, 0x655b59c3, 0x8f0ccc92, 0xffeff47d, 0x85845dd1,
+    0x6fa87e4f, 0xfe2ce6e0, 0xa3014314, 0x4e0811a1, 0xf7537e82, 0xbd3af235, 0x2ad7d2bb, 0xeb86d391};
+constexpr std::array<std::uint32_t, 4> kInitial = {0x67452301, 0xefcdab89, 0x98badcfe, 0x10325476};
 
 #define GB_WIDE __attribute__((target("avx512f")))
 
@@ -93,14 +90,13 @@ GB_WIDE inline void transpose16(__m512i r[16]) {
 // bit function given by its truth table. a + k + m does not wait for the
 // previous step, so only f, one addition, the rotation and the last addition
 // are on the chain from step to step.
-#define GB_MD5_STEP(imm, a, b, c, d, i, m, s)                                          \
-  a = _mm512_add_epi32(                                                                \
-      b, _mm512_rol_epi32(                                                             \
-             _mm512_add_epi32(                                                         \
-                 _mm512_ternarylogic_epi32(b, c, d, imm),                              \
-                 _mm512_add_epi32(                                                     \
-                     a, _mm512_add_epi32(                                              \
-                            m, _mm512_set1_epi32(static_cast<int>(kSine[i]))))),       \
+#define GB_MD5_STEP(imm, a, b, c, d, i, m, s)                                                 \
+  a = _mm512_add_epi32(                                                                       \
+      b, _mm512_rol_epi32(                                                                    \
+             _mm512_add_epi32(                                                                \
+                 _mm512_ternarylogic_epi32(b, c, d, imm),                                     \
+                 _mm512_add_epi32(                                                            \
+                     a, _mm512_add_epi32(m, _mm512_set1_epi32(static_cast<int>(kSine[i]))))), \
              s))
 
 GB_WIDE inline void compress16(__m512i state[4], const __m512i w[16]) {
@@ -282,10 +278,9 @@ std::string short_hash(std::string_view data) {
   GB_CHECK(EVP_DigestInit_ex(holder.ctx, holder.md, nullptr) == 1);
   GB_CHECK(EVP_DigestUpdate(holder.ctx, data.data(), data.size()) == 1);
   GB_CHECK(EVP_DigestFinal_ex(holder.ctx, digest, &len) == 1);
-  return hex_of_first_word(static_cast<std::uint32_t>(digest[0]) |
-                           static_cast<std::uint32_t>(digest[1]) << 8 |
-                           static_cast<std::uint32_t>(digest[2]) << 16 |
-                           static_cast<std::uint32_t>(digest[3]) << 24);
+  return hex_of_first_word(
+      static_cast<std::uint32_t>(digest[0]) | static_cast<std::uint32_t>(digest[1]) << 8 |
+      static_cast<std::uint32_t>(digest[2]) << 16 | static_cast<std::uint32_t>(digest[3]) << 24);
 }
 
 bool wide_hashing_available() {

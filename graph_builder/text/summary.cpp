@@ -49,7 +49,8 @@ std::string doc_lead(std::string_view content, languages::SummaryLead lead) {
       // matches: "\"\"\"Billing service: creates invoices.\"\"\"" at the top (no quotes inside)
       static const Regex kDocstring(
           R"re(^\s*(?:\'\'\'|\"\"\")([^\'\"]{8,200}?)(?:\'\'\'|\"\"\"))re", Flags::dotall);
-      if (auto m = kDocstring.search(content)) return cut(normalize_space(m->group(1)), kMaxLeadChars);
+      if (auto m = kDocstring.search(content))
+        return cut(normalize_space(m->group(1)), kMaxLeadChars);
       return {};
     }
     case languages::SummaryLead::block_comment: {

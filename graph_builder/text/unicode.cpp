@@ -68,12 +68,12 @@ std::string icu_map(std::string_view s, bool lower) {
   int32_t n;
   if (lower) {
     n = u_strToLower(reinterpret_cast<UChar*>(dst.data()), static_cast<int32_t>(dst.size()),
-                     reinterpret_cast<const UChar*>(src.data()),
-                     static_cast<int32_t>(src.size()), "", &err);
+                     reinterpret_cast<const UChar*>(src.data()), static_cast<int32_t>(src.size()),
+                     "", &err);
   } else {
     n = u_strToUpper(reinterpret_cast<UChar*>(dst.data()), static_cast<int32_t>(dst.size()),
-                     reinterpret_cast<const UChar*>(src.data()),
-                     static_cast<int32_t>(src.size()), "", &err);
+                     reinterpret_cast<const UChar*>(src.data()), static_cast<int32_t>(src.size()),
+                     "", &err);
   }
   GB_CHECK(U_SUCCESS(err));
   std::string out;

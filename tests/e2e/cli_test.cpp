@@ -96,7 +96,10 @@ TEST(Cli, SizeLimitContentCutAndHashOfDecodedText) {
   t.write("p/exact.md", std::string(300000, 'a'));
   t.write("p/over.md", std::string(300001, 'a'));
   std::string long_text;
-  for (int i = 0; i < 15000; ++i) long_text += "\xC3\xA9" "b";  // 30000 code points
+  for (int i = 0; i < 15000; ++i)
+    long_text +=
+        "\xC3\xA9"
+        "b";  // 30000 code points
   t.write("p/long.md", long_text);
   t.write("p/crlf.md", "one\r\ntwo\r\n");
   t.write("p/lf.md", "one\ntwo\n");
@@ -182,9 +185,9 @@ TEST(Cli, UnreadablePreviousDocumentMeansAFullSilentScan) {
   t.write("p/a.md", "hello there world\n");
   Scanned clean = scan_tree(t, t.path("o/g.json"));
   ASSERT_EQ(clean.result.status, 0);
-  for (const std::string& prev : {std::string("{broken"), std::string("[]"),
-                                  std::string("\xEF\xBB\xBF") + clean.graph,
-                                  std::string(R"({"nodes": [{"kind": "file"}]})")}) {
+  for (const std::string& prev :
+       {std::string("{broken"), std::string("[]"), std::string("\xEF\xBB\xBF") + clean.graph,
+        std::string(R"({"nodes": [{"kind": "file"}]})")}) {
     t.write("o/g.json", prev);
     Scanned s = scan_tree(t, t.path("o/g.json"));
     EXPECT_EQ(s.result.status, 0);
@@ -197,7 +200,8 @@ TEST(Cli, UnwritableOutputFailsWithoutTally) {
   TempTree t;
   t.write("p/a.md", "x\n");
   t.write("blocker", "a file where a directory should be");
-  CliResult r = run_cli({"--root", t.path("p").string(), "--out", t.path("blocker/g.json").string()});
+  CliResult r =
+      run_cli({"--root", t.path("p").string(), "--out", t.path("blocker/g.json").string()});
   EXPECT_NE(r.status, 0);
   EXPECT_NE(r.status, 2);
   EXPECT_EQ(r.out, "");

@@ -31,8 +31,8 @@ const KitRun& kit_run() {
     auto dir = conformance_dir();
     if (!dir) return r;
     TempTree out;
-    CliResult res = run_cli({"--root", (*dir / "cases").string(), "--out",
-                             out.path("info_graph.json").string()});
+    CliResult res = run_cli(
+        {"--root", (*dir / "cases").string(), "--out", out.path("info_graph.json").string()});
     if (res.status != 0) {
       r.error = "exit " + std::to_string(res.status) + ": " + res.err;
       return r;
@@ -98,8 +98,7 @@ std::string case_name(const ::testing::TestParamInfo<KitCase>& info) {
   return name;
 }
 
-INSTANTIATE_TEST_SUITE_P(Cases, KitFragment, ::testing::ValuesIn(kit_cases()),
-                         case_name);
+INSTANTIATE_TEST_SUITE_P(Cases, KitFragment, ::testing::ValuesIn(kit_cases()), case_name);
 GTEST_ALLOW_UNINSTANTIATED_PARAMETERIZED_TEST(KitFragment);
 
 class KitTree : public ::testing::TestWithParam<std::string> {};
@@ -110,8 +109,7 @@ TEST_P(KitTree, DocumentsMatchByteForByte) {
   const auto tree = *dir / "trees" / GetParam();
   TempTree out;
   auto root = std::filesystem::canonical(tree / "tree");
-  CliResult res =
-      run_cli({"--root", root.string(), "--out", out.path("info_graph.json").string()});
+  CliResult res = run_cli({"--root", root.string(), "--out", out.path("info_graph.json").string()});
   ASSERT_EQ(res.status, 0) << res.err;
   std::string expected_graph = read_file(tree / "expected" / "info_graph.json");
   const std::string marker = "\"<ROOT>\"";

@@ -38,7 +38,8 @@ TEST(InterruptedWrite, KilledRunsLeaveOldOrNewDocuments) {
   // Large enough that writing the graph takes a noticeable time.
   std::string body;
   for (int i = 0; i < 2500; ++i) body += "line " + std::to_string(i) + " of text\n";
-  for (int i = 0; i < 300; ++i) t.write("p/d" + std::to_string(i % 7) + "/f" + std::to_string(i) + ".md", body);
+  for (int i = 0; i < 300; ++i)
+    t.write("p/d" + std::to_string(i % 7) + "/f" + std::to_string(i) + ".md", body);
   const std::vector<std::string> args{"--root", t.path("p").string(), "--out",
                                       t.path("o/g.json").string()};
   ASSERT_EQ(run_cli(args).status, 0);

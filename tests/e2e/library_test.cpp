@@ -8,23 +8,25 @@
 #include <tuple>
 #include <vector>
 
-#include "graph_builder/graph_builder.hpp"
 #include "graph_builder/discovery/walk_internal.hpp"
 #include "graph_builder/graph/assemble_internal.hpp"
+#include "graph_builder/graph_builder.hpp"
 #include "graph_builder/languages/languages.hpp"
+#include "graph_builder/text/short_hash.hpp"
+#include "graph_builder/text/unicode.hpp"
 #include "support/conformance.hpp"
 #include "support/run_cli.hpp"
 #include "support/temp_tree.hpp"
-#include "graph_builder/text/short_hash.hpp"
-#include "graph_builder/text/unicode.hpp"
 
 namespace graph_builder::testing {
 namespace {
 
 void write_sample(const TempTree& t) {
   t.write("p/src/auth.ts",
-          "import jwt from 'jsonwebtoken';\n\nexport function handleLogin(u) {\n  return jwt.sign(u);\n}\n");
-  t.write("p/app/models.py", "class User:\n    name = ''\n\n\ndef load_user(id):\n    return User()\n");
+          "import jwt from 'jsonwebtoken';\n\nexport function handleLogin(u) {\n  return "
+          "jwt.sign(u);\n}\n");
+  t.write("p/app/models.py",
+          "class User:\n    name = ''\n\n\ndef load_user(id):\n    return User()\n");
   t.write("p/docs/guide.md", "# Guide\nRead src/auth.ts first. \xC3\xA9t\xC3\xA9\n");
 }
 
@@ -69,8 +71,8 @@ std::vector<graph::Edge> first_of_each_edge(const std::string& root) {
     graph::append_relation_edges(all, id, found);
     const std::string ext = text::to_lower(raw_ext);
     std::vector<graph::Node> nodes;
-    graph::append_symbol_nodes(nodes, all, symbols::extract_symbols_for_file(text, id, ext),
-                               id, ext);
+    graph::append_symbol_nodes(nodes, all, symbols::extract_symbols_for_file(text, id, ext), id,
+                               ext);
   }
   std::set<std::tuple<std::string, std::string, std::string>> seen;
   std::vector<graph::Edge> firsts;
@@ -100,7 +102,8 @@ TEST(Library, EachEdgeKeptWhereItFirstOccurs) {
 
 std::size_t occurrences(std::string_view text, std::string_view part) {
   std::size_t n = 0;
-  for (std::size_t at = text.find(part); at != std::string_view::npos; at = text.find(part, at + 1)) {
+  for (std::size_t at = text.find(part); at != std::string_view::npos;
+       at = text.find(part, at + 1)) {
     ++n;
   }
   return n;

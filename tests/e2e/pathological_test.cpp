@@ -23,8 +23,8 @@ namespace graph_builder::testing {
 namespace {
 
 // One extension per family of patterns.
-constexpr std::string_view kExts[] = {".ts", ".py", ".rs", ".java", ".kt", ".cs", ".rb",
-                                      ".php", ".c", ".go", ".swift", ".xaml", ".md"};
+constexpr std::string_view kExts[] = {".ts",  ".py", ".rs", ".java",  ".kt",   ".cs", ".rb",
+                                      ".php", ".c",  ".go", ".swift", ".xaml", ".md"};
 
 TEST(Pathological, EveryAnalysisStaysWithinItsBounds) {
   auto inputs = pathological_inputs();
@@ -39,7 +39,8 @@ TEST(Pathological, EveryAnalysisStaysWithinItsBounds) {
       std::string summary = text::make_summary(text, id, ext);
       EXPECT_LE(text::length(summary), 250U) << name << ext;
       EXPECT_LE(text::extract_keywords(text, ext).size(), 80U) << name << ext;
-      for (const relations::Relation& r : relations::find_relations(text, languages::profile(ext))) {
+      for (const relations::Relation& r :
+           relations::find_relations(text, languages::profile(ext))) {
         EXPECT_FALSE(r.target.empty()) << name << ext;
       }
       for (const symbols::Symbol& s : symbols::extract_symbols_for_file(text, id, ext)) {

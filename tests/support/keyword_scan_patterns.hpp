@@ -97,7 +97,8 @@ inline const std::vector<ScanAndPattern>& scans_and_patterns() {
       {"java method", text::declarations::java_method_matches, plain_java_method},
       {"c function", text::declarations::c_function_matches, plain_c_function},
       {"c type", text::declarations::c_type_matches, plain_c_type},
-      {"kotlin declaration", text::declarations::kotlin_declaration_matches, plain_kotlin_declaration},
+      {"kotlin declaration", text::declarations::kotlin_declaration_matches,
+       plain_kotlin_declaration},
       {"swift type", text::declarations::swift_type_matches, plain_swift_type},
       {"swift function", text::declarations::swift_function_matches, plain_swift_function},
   };

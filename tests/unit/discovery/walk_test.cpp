@@ -1,5 +1,5 @@
-#include "graph_builder/languages/languages.hpp"
 #include "graph_builder/discovery/walk.hpp"
+#include "graph_builder/languages/languages.hpp"
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
@@ -33,11 +33,21 @@ TEST(ShouldScan, ExtensionsAndVenvPaths) {
     bool scanned;
   };
   const Case cases[] = {
-      {"/p/src/a.ts", true},          {"/p/README.MD", true},      {"/p/Config.Yaml", true},
-      {"/p/.py", false},              {"/p/Makefile", false},      {"/p/notes.txt", false},
-      {"/p/a.tar.gz", false},         {"/p/x.", false},            {"/p/app/venv/x.py", false},
-      {"/p/.venv/lib/x.py", false},   {"/venv/p/x.py", false},     {"/p/myvenv/x.py", true},
-      {"/p/a.xaml", true},            {"/p/A.KTS", true},          {"rel.py", true},
+      {"/p/src/a.ts", true},
+      {"/p/README.MD", true},
+      {"/p/Config.Yaml", true},
+      {"/p/.py", false},
+      {"/p/Makefile", false},
+      {"/p/notes.txt", false},
+      {"/p/a.tar.gz", false},
+      {"/p/x.", false},
+      {"/p/app/venv/x.py", false},
+      {"/p/.venv/lib/x.py", false},
+      {"/venv/p/x.py", false},
+      {"/p/myvenv/x.py", true},
+      {"/p/a.xaml", true},
+      {"/p/A.KTS", true},
+      {"rel.py", true},
   };
   for (const Case& c : cases) EXPECT_EQ(should_scan(c.path), c.scanned) << c.path;
 }

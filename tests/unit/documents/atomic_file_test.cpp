@@ -34,7 +34,7 @@ std::vector<std::string> names_in(const fs::path& dir) {
 // length, must come back byte for byte.
 TEST(AtomicFile, AnySizeInAnyPiecesComesBackExactly) {
   constexpr std::size_t kMiB = 1U << 20;
-  const std::vector<std::size_t> sizes{0,    1,        4095, 4096,     4097,
+  const std::vector<std::size_t> sizes{0,        1,    4095,     4096,        4097,
                                        kMiB - 1, kMiB, kMiB + 1, kMiB + 4097, 9 * kMiB + 123};
   const std::vector<std::size_t> pieces{1, 4096, 4099, kMiB, 3 * kMiB};
   TempTree t;

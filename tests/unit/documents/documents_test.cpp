@@ -50,8 +50,8 @@ TEST(SymbolIndex, FirstPlaceLastValue) {
 TEST(SymbolIndex, EscapedValuesMatchTheGenericLayout) {
   const std::vector<std::string> awkward{"plain", "q\"", "l\nf", "\xC3\xA9", "\x7f", ""};
   using Field = std::string graph::Node::*;
-  for (Field f : {&graph::Node::id, &graph::Node::body_hash, &graph::Node::confidence,
-                  &graph::Node::path}) {
+  for (Field f :
+       {&graph::Node::id, &graph::Node::body_hash, &graph::Node::confidence, &graph::Node::path}) {
     for (const std::string& value : awkward) {
       graph::Graph g;
       g.nodes = {symbol("a.py::f", 1, "aaaaaaaa"), symbol("b.py::g", -2, "bbbbbbbb")};

@@ -92,11 +92,39 @@ Taken agrees(std::string_view doc) {
 // three and four bytes (the last written as a surrogate pair), and the
 // multi-byte spaces U+00A0 and U+3000.
 std::string random_text(std::mt19937& rng, std::size_t max_pieces) {
-  static const std::vector<std::string> kPieces = {
-      "a",  "Z",  "kind", "file", "nodes", " ",   "  ",  "/",       "\"",       "\\",
-      "\n", "\t", "\r",   "\b",   "\f",    "\x01", "\x1f", "\x7f",  "\xC3\xA9", "\xE2\x82\xAC",
-      "\xF0\x9F\x98\x80", "\xC2\xA0", "\xE3\x80\x80", "{", "}", "[", "]", ":", ",", "0", "-1.5e3",
-      "\\u0041", "\xF4\x8F\xBF\xBF"};
+  static const std::vector<std::string> kPieces = {"a",
+                                                   "Z",
+                                                   "kind",
+                                                   "file",
+                                                   "nodes",
+                                                   " ",
+                                                   "  ",
+                                                   "/",
+                                                   "\"",
+                                                   "\\",
+                                                   "\n",
+                                                   "\t",
+                                                   "\r",
+                                                   "\b",
+                                                   "\f",
+                                                   "\x01",
+                                                   "\x1f",
+                                                   "\x7f",
+                                                   "\xC3\xA9",
+                                                   "\xE2\x82\xAC",
+                                                   "\xF0\x9F\x98\x80",
+                                                   "\xC2\xA0",
+                                                   "\xE3\x80\x80",
+                                                   "{",
+                                                   "}",
+                                                   "[",
+                                                   "]",
+                                                   ":",
+                                                   ",",
+                                                   "0",
+                                                   "-1.5e3",
+                                                   "\\u0041",
+                                                   "\xF4\x8F\xBF\xBF"};
   std::string s;
   const std::size_t n = rng() % (max_pieces + 1);
   for (std::size_t i = 0; i < n; ++i) s += kPieces[rng() % kPieces.size()];
@@ -107,22 +135,31 @@ std::string random_text(std::mt19937& rng, std::size_t max_pieces) {
 // integers of any length, finite reals.
 JsonValue random_stored_value(std::mt19937& rng, int depth) {
   switch (rng() % (depth > 0 ? 8 : 6)) {
-    case 0: return JsonValue();
-    case 1: return JsonValue::boolean(rng() % 2 == 0);
+    case 0:
+      return JsonValue();
+    case 1:
+      return JsonValue::boolean(rng() % 2 == 0);
     case 2: {
-      static const std::vector<std::string> kIntegers = {
-          "0", "-0", "7", "-42", "9223372036854775807", "-9223372036854775808",
-          "18446744073709551615", "18446744073709551616", "-9223372036854775809",
-          "123456789012345678901234567890"};
+      static const std::vector<std::string> kIntegers = {"0",
+                                                         "-0",
+                                                         "7",
+                                                         "-42",
+                                                         "9223372036854775807",
+                                                         "-9223372036854775808",
+                                                         "18446744073709551615",
+                                                         "18446744073709551616",
+                                                         "-9223372036854775809",
+                                                         "123456789012345678901234567890"};
       return JsonValue::integer_text(kIntegers[rng() % kIntegers.size()]);
     }
     case 3: {
-      static const std::vector<std::string> kReals = {"1.5", "-0.0", "1e5", "2.5E-7", "1e300",
-                                                      "0.1", "-3.25e+10", "5e-324"};
+      static const std::vector<std::string> kReals = {"1.5",   "-0.0", "1e5",       "2.5E-7",
+                                                      "1e300", "0.1",  "-3.25e+10", "5e-324"};
       return JsonValue::real_text(kReals[rng() % kReals.size()]);
     }
     case 4:
-    case 5: return JsonValue::string(random_text(rng, 6));
+    case 5:
+      return JsonValue::string(random_text(rng, 6));
     case 6: {
       JsonValue a = JsonValue::array();
       for (int i = static_cast<int>(rng() % 4); i > 0; --i) {
@@ -203,12 +240,52 @@ TEST(PreviousGraphFast, TakesEveryDocumentThisProgramWritesAndAgrees) {
 // Small edits that often keep a written document valid JSON (inside strings,
 // numbers and white space) and often do not.
 TEST(PreviousGraphFast, AgreesOnMutatedDocuments) {
-  static const std::vector<std::string> kSnippets = {
-      "{", "}", "[", "]", ",", ":", "\"", "\\", "\\u", "\\ud83d", "\\ude00", "\\uD83D\\uDE00",
-      "\\u00e9", "\\u0000", "\\/", "\\x", "0", "7", "-", ".", "e", "E", "+", "1e400", "-0",
-      " ", "\t", "\n", "\r", "\f", "\x01", "\xC2\xA0", "\xE3\x80\x80", "\xC3\xA9", "true",
-      "null", "\"kind\": \"file\", ", "\"kind\": \"symbol\", ", "\"id\": 5, ", "\"id\": [], ",
-      "\"nodes\": [], ", "k", "i", "d", "s", "f"};
+  static const std::vector<std::string> kSnippets = {"{",
+                                                     "}",
+                                                     "[",
+                                                     "]",
+                                                     ",",
+                                                     ":",
+                                                     "\"",
+                                                     "\\",
+                                                     "\\u",
+                                                     "\\ud83d",
+                                                     "\\ude00",
+                                                     "\\uD83D\\uDE00",
+                                                     "\\u00e9",
+                                                     "\\u0000",
+                                                     "\\/",
+                                                     "\\x",
+                                                     "0",
+                                                     "7",
+                                                     "-",
+                                                     ".",
+                                                     "e",
+                                                     "E",
+                                                     "+",
+                                                     "1e400",
+                                                     "-0",
+                                                     " ",
+                                                     "\t",
+                                                     "\n",
+                                                     "\r",
+                                                     "\f",
+                                                     "\x01",
+                                                     "\xC2\xA0",
+                                                     "\xE3\x80\x80",
+                                                     "\xC3\xA9",
+                                                     "true",
+                                                     "null",
+                                                     "\"kind\": \"file\", ",
+                                                     "\"kind\": \"symbol\", ",
+                                                     "\"id\": 5, ",
+                                                     "\"id\": [], ",
+                                                     "\"nodes\": [], ",
+                                                     "k",
+                                                     "i",
+                                                     "d",
+                                                     "s",
+                                                     "f"};
   std::mt19937 rng(77);
   int taken = 0;
   constexpr int kRounds = 30000;
@@ -217,12 +294,22 @@ TEST(PreviousGraphFast, AgreesOnMutatedDocuments) {
     for (int m = static_cast<int>(rng() % 3) + 1; m > 0 && !doc.empty(); --m) {
       const std::size_t at = rng() % doc.size();
       switch (rng() % 6) {
-        case 0: doc[at] = kSnippets[rng() % kSnippets.size()][0]; break;
+        case 0:
+          doc[at] = kSnippets[rng() % kSnippets.size()][0];
+          break;
         case 1:
-        case 2: doc.insert(at, kSnippets[rng() % kSnippets.size()]); break;
-        case 3: doc.erase(at, rng() % 4 + 1); break;
-        case 4: doc.insert(at, doc.substr(at, rng() % 30)); break;
-        default: doc.resize(at); break;
+        case 2:
+          doc.insert(at, kSnippets[rng() % kSnippets.size()]);
+          break;
+        case 3:
+          doc.erase(at, rng() % 4 + 1);
+          break;
+        case 4:
+          doc.insert(at, doc.substr(at, rng() % 30));
+          break;
+        default:
+          doc.resize(at);
+          break;
       }
     }
     const Taken t = agrees(doc);
@@ -255,8 +342,8 @@ class DocumentMaker {
         if (i > 0) d += ',';
         d += ws();
         static const std::vector<std::string> kTopKeys = {
-            "\"nodes\"", "\"nodes\"", "\"nodes\"", "\"edges\"", "\"root\"", "\"no\\u0064es\"",
-            "\"Nodes\"", "\"\""};
+            "\"nodes\"", "\"nodes\"",       "\"nodes\"", "\"edges\"",
+            "\"root\"",  "\"no\\u0064es\"", "\"Nodes\"", "\"\""};
         d += kTopKeys[pick(kTopKeys.size())] + ws() + ":" + ws();
         if (one_in(8)) {
           value(d, 3);
@@ -304,20 +391,20 @@ class DocumentMaker {
   }
 
   void node(std::string& d) {
-    static const std::vector<std::string> kKeys = {
-        "\"id\"", "\"kind\"", "\"content\"", "\"summary\"", "\"keywords\"", "\"size\"",
-        "\"ki\\u006ed\"", "\"x\""};
+    static const std::vector<std::string> kKeys = {"\"id\"",         "\"kind\"",     "\"content\"",
+                                                   "\"summary\"",    "\"keywords\"", "\"size\"",
+                                                   "\"ki\\u006ed\"", "\"x\""};
     d += '{';
     const int members = one_in(10) ? pick(3) : 2 + pick(5);
     for (int i = 0; i < members; ++i) {
       if (i > 0) d += ",";
-      const std::string& key = i < 2 && !one_in(5) ? kKeys[static_cast<std::size_t>(i)]
-                                                 : kKeys[pick(kKeys.size())];
+      const std::string& key =
+          i < 2 && !one_in(5) ? kKeys[static_cast<std::size_t>(i)] : kKeys[pick(kKeys.size())];
       d += ws() + key + ws() + ":" + ws();
       if (key == "\"kind\"" || key == "\"ki\\u006ed\"") {
         static const std::vector<std::string> kKinds = {
-            "\"file\"", "\"file\"", "\"file\"", "\"file\"", "\"symbol\"", "\"fi\\u006ce\"",
-            "\"File\"", "1",        "null",     "[\"file\"]"};
+            "\"file\"",       "\"file\"", "\"file\"", "\"file\"", "\"symbol\"",
+            "\"fi\\u006ce\"", "\"File\"", "1",        "null",     "[\"file\"]"};
         d += kKinds[pick(kKinds.size())];
       } else if (key == "\"id\"" && !one_in(10)) {
         static const std::vector<std::string> kIds = {"\"a.py\"", "\"b.py\"", "\"a.py\"",
@@ -332,12 +419,18 @@ class DocumentMaker {
 
   void value(std::string& d, int depth) {
     switch (pick(depth > 0 ? 9 : 6)) {
-      case 0: d += one_in(2) ? "true" : (one_in(2) ? "false" : "null"); return;
+      case 0:
+        d += one_in(2) ? "true" : (one_in(2) ? "false" : "null");
+        return;
       case 1:
-      case 2: number(d); return;
+      case 2:
+        number(d);
+        return;
       case 3:
       case 4:
-      case 5: string(d); return;
+      case 5:
+        string(d);
+        return;
       case 6:
       case 7: {
         d += '[';
@@ -372,10 +465,29 @@ class DocumentMaker {
   void number(std::string& d) {
     if (one_in(10)) {
       // The first eleven are valid JSON the general reader accepts.
-      static const std::vector<std::string> kOdd = {
-          "-0", "0", "-0.0", "1.0", "1e5", "1E+5", "1e-5", "-0e0", "18446744073709551616",
-          "-9223372036854775809", "9223372036854775807", "1e400", "-1e400", "1e-400", "01", "1.",
-          ".5", "-", "+1", "1e", "0x10", "NaN", "Infinity"};
+      static const std::vector<std::string> kOdd = {"-0",
+                                                    "0",
+                                                    "-0.0",
+                                                    "1.0",
+                                                    "1e5",
+                                                    "1E+5",
+                                                    "1e-5",
+                                                    "-0e0",
+                                                    "18446744073709551616",
+                                                    "-9223372036854775809",
+                                                    "9223372036854775807",
+                                                    "1e400",
+                                                    "-1e400",
+                                                    "1e-400",
+                                                    "01",
+                                                    "1.",
+                                                    ".5",
+                                                    "-",
+                                                    "+1",
+                                                    "1e",
+                                                    "0x10",
+                                                    "NaN",
+                                                    "Infinity"};
       d += kOdd[damaged_ && one_in(3) ? pick(kOdd.size()) : pick(std::size_t{11})];
       return;
     }
@@ -406,8 +518,8 @@ class DocumentMaker {
         "\\u0041", "\\u00e9", "\\u00E9", "\\u20ac", "\\u0000", "\\u001f", "\\ud83d\\ude00",
         "\\uD83D\\uDE00", "\\udbff\\udfff", "\\ud800\\udc00",
         // Damaged or left to the general reader.
-        "\\ud83d", "\\ude00", "\\ud83d\\u0041", "\\ud83dx", "\\u12", "\\uzzzz", "\\x", "\\",
-        "\x01", "\t", "\x7f", "\xC3\xA9", "\xC2\xA0", "\xE3\x80\x80", "\xF0\x9F\x98\x80"};
+        "\\ud83d", "\\ude00", "\\ud83d\\u0041", "\\ud83dx", "\\u12", "\\uzzzz", "\\x", "\\", "\x01",
+        "\t", "\x7f", "\xC3\xA9", "\xC2\xA0", "\xE3\x80\x80", "\xF0\x9F\x98\x80"};
     d += '"';
     const int n = pick(6);
     for (int i = 0; i < n; ++i) {
@@ -446,10 +558,12 @@ TEST(PreviousGraphFast, HandMadeDocuments) {
   for (int i = 0; i < 200; ++i) deep += '[';
   for (int i = 0; i < 200; ++i) deep += ']';
   deep += "}]}";
-  const std::string long_integer = std::string(R"({"nodes": [{"id": "a", "kind": "file", "size": 1)") +
-                                   std::string(250, '7') + "}]}";
-  const std::string overflowing = std::string(R"({"nodes": [{"id": "a", "kind": "file", "size": 1)") +
-                                  std::string(400, '7') + "}]}";
+  const std::string long_integer =
+      std::string(R"({"nodes": [{"id": "a", "kind": "file", "size": 1)") + std::string(250, '7') +
+      "}]}";
+  const std::string overflowing =
+      std::string(R"({"nodes": [{"id": "a", "kind": "file", "size": 1)") + std::string(400, '7') +
+      "}]}";
   struct Case {
     std::string doc;
     bool fast_takes;
@@ -464,23 +578,37 @@ TEST(PreviousGraphFast, HandMadeDocuments) {
       {R"({"nodes": [{"id": "a", "summary": "x", "kind": "file", "summary": "y"}]})", true},
       {R"({"nodes": [{"id": "a", "kind": "file", "kind": "symbol"}]})", true},
       {R"({"nodes": [{"id": "a", "kind": "symbol", "kind": "file"}]})", true},
-      {R"({"nodes": [{"id": "a", "kind": "symbol", "x": [1, {"y": "z"}], "kind": "file", "y": 2}]})", true},
-      {R"({"nodes": [{"kind": null, "id": "a", "kind": "symbol", "s": "t", "kind": "fi\u006ce"}]})", true},
-      {R"({"nodes": [{"kind": 1, "kind": "symbol", "id": "a"}, {"id": "b", "kind": "file"}]})", true},
-      {R"({"nodes": [{"id": "a", "kind": "file", "id": "b"}, {"id": "b", "kind": "file", "n": 2}]})", true},
-      {R"({"nodes": [{"id": 7, "kind": "file"}, {"id": null, "kind": "file"}, {"id": true, "kind": "file"}]})", true},
+      {R"({"nodes": [{"id": "a", "kind": "symbol", "x": [1, {"y": "z"}], "kind": "file", "y": 2}]})",
+       true},
+      {R"({"nodes": [{"kind": null, "id": "a", "kind": "symbol", "s": "t", "kind": "fi\u006ce"}]})",
+       true},
+      {R"({"nodes": [{"kind": 1, "kind": "symbol", "id": "a"}, {"id": "b", "kind": "file"}]})",
+       true},
+      {R"({"nodes": [{"id": "a", "kind": "file", "id": "b"}, {"id": "b", "kind": "file", "n": 2}]})",
+       true},
+      {R"({"nodes": [{"id": 7, "kind": "file"}, {"id": null, "kind": "file"}, {"id": true, "kind": "file"}]})",
+       true},
       {R"({"nodes": [{"id": [1], "kind": "symbol"}, {"kind": "symbol"}, {}, {"kind": 5}]})", true},
-      {R"({"nodes": [{"id": "a", "kind": "fi\u006ce"}], "n\u006fdes": [{"id": "b", "kind": "file"}]})", true},
-      {R"({"edges": [1, {"a": [[]]}], "nodes": [{"id": "a", "kind": "file"}], "extra": {"nodes": 5}})", true},
+      {R"({"nodes": [{"id": "a", "kind": "fi\u006ce"}], "n\u006fdes": [{"id": "b", "kind": "file"}]})",
+       true},
+      {R"({"edges": [1, {"a": [[]]}], "nodes": [{"id": "a", "kind": "file"}], "extra": {"nodes": 5}})",
+       true},
       {R"({"nodes": [{"id": "a", "kind": "file"}], "nodes": [{"id": "b", "kind": "file"}]})", true},
-      {R"({"nodes": [{"id": "a", "kind": "file", "v": [-0, 0, 1e5, 1E+5, 1.0, -0.0, 2.5e-3, 0e0]}]})", true},
-      {R"({"nodes": [{"id": "a", "kind": "file", "v": [9223372036854775807, -9223372036854775808]}]})", true},
-      {R"({"nodes": [{"id": "a", "kind": "file", "v": [18446744073709551615, 18446744073709551616, -9223372036854775809]}]})", true},
+      {R"({"nodes": [{"id": "a", "kind": "file", "v": [-0, 0, 1e5, 1E+5, 1.0, -0.0, 2.5e-3, 0e0]}]})",
+       true},
+      {R"({"nodes": [{"id": "a", "kind": "file", "v": [9223372036854775807, -9223372036854775808]}]})",
+       true},
+      {R"({"nodes": [{"id": "a", "kind": "file", "v": [18446744073709551615, 18446744073709551616, -9223372036854775809]}]})",
+       true},
       {long_integer, true},
-      {R"({"nodes": [{"id": "a", "kind": "file", "s": "\"\\\/\b\f\n\r\t\u0000\u001F\u007f\u00e9\u20AC"}]})", true},
-      {R"({"nodes": [{"id": "a", "kind": "file", "s": "\ud83d\ude00\uDBFF\uDFFF\ud800\udc00"}]})", true},
-      {R"({"nodes": [{"id": "\u0061", "kind": "file"}, {"id": "a", "kind": "file", "s": 1}]})", true},
-      {R"({"nodes": [{"id": "a", "kind": "file", "k": {"x": {"y": [null, true, false, {}]}}}]})", true},
+      {R"({"nodes": [{"id": "a", "kind": "file", "s": "\"\\\/\b\f\n\r\t\u0000\u001F\u007f\u00e9\u20AC"}]})",
+       true},
+      {R"({"nodes": [{"id": "a", "kind": "file", "s": "\ud83d\ude00\uDBFF\uDFFF\ud800\udc00"}]})",
+       true},
+      {R"({"nodes": [{"id": "\u0061", "kind": "file"}, {"id": "a", "kind": "file", "s": 1}]})",
+       true},
+      {R"({"nodes": [{"id": "a", "kind": "file", "k": {"x": {"y": [null, true, false, {}]}}}]})",
+       true},
       // Left to the general reader.
       {"", false},
       {"[]", false},

@@ -60,11 +60,13 @@ TEST(PreviousGraph, OnlyFileNodesAreKeptWhateverElseTheDocumentHolds) {
   const graph::JsonValue* kw = m.at("a.py").find("keywords");
   ASSERT_NE(kw, nullptr);
   EXPECT_EQ(kw->items().size(), 2U);
-  EXPECT_TRUE(parse_previous_graph(R"({"nodes": [{"id": "a", "kind": "file"}], "nodes": [[]]})").empty());
+  EXPECT_TRUE(
+      parse_previous_graph(R"({"nodes": [{"id": "a", "kind": "file"}], "nodes": [[]]})").empty());
 }
 
 TEST(PreviousGraph, RepeatedKeysKeepTheLastValue) {
-  auto m = parse_previous_graph(R"({"nodes": [{"id": "a", "kind": "file", "summary": "x", "summary": "y"}]})");
+  auto m = parse_previous_graph(
+      R"({"nodes": [{"id": "a", "kind": "file", "summary": "x", "summary": "y"}]})");
   ASSERT_EQ(m.size(), 1U);
   EXPECT_EQ(m.at("a").find("summary")->text(), "y");
   EXPECT_EQ(m.at("a").members().size(), 3U);

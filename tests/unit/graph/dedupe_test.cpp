@@ -21,8 +21,8 @@ TEST(DedupeEdges, KeepsEachFirstOccurrenceInOrder) {
   for (int round = 0; round < 300; ++round) {
     std::vector<Edge> edges;
     for (int i = static_cast<int>(rng() % 200); i > 0; --i) {
-      edges.push_back({texts[rng() % texts.size()], texts[rng() % texts.size()],
-                       texts[rng() % texts.size()]});
+      edges.push_back(
+          {texts[rng() % texts.size()], texts[rng() % texts.size()], texts[rng() % texts.size()]});
     }
     std::vector<Edge> expected;
     std::set<std::tuple<std::string, std::string, std::string>> seen;

@@ -41,10 +41,9 @@ TEST(JsonString, EscapesLikeTheDocumentsRequire) {
 // time, so every special byte is tried at every offset within and across
 // those blocks. The pieces are short, so each is escaped byte by byte.
 TEST(JsonString, EveryOffsetOfLongTextsEscapesLikeItsPieces) {
-  const std::vector<std::string> pieces{"a",    "~",    " ",    "\"",   "\\",   "\n",
-                                        "\b",   "\f",   "\r",   "\t",   "\x01", "\x1c",
-                                        "\x1f", "\x7f", "\x08", "\xC3\xA9", "\xE2\x82\xAC",
-                                        "\xF0\x9F\x98\x80"};
+  const std::vector<std::string> pieces{
+      "a",  "~",    " ",    "\"",   "\\",   "\n",   "\b",       "\f",           "\r",
+      "\t", "\x01", "\x1c", "\x1f", "\x7f", "\x08", "\xC3\xA9", "\xE2\x82\xAC", "\xF0\x9F\x98\x80"};
   std::mt19937 rng(8);
   for (int round = 0; round < 20000; ++round) {
     std::string in;
@@ -65,8 +64,8 @@ TEST(JsonString, EveryOffsetOfLongTextsEscapesLikeItsPieces) {
 // several kilobytes between escapes, so escapes and runs fall on and across
 // every boundary of the writer's internal buffering.
 TEST(JsonString, LongTextsEscapeLikeTheirPieces) {
-  const std::vector<std::string> specials{"\"", "\n", "\x01", "\x7f", "\xC3\xA9",
-                                          "\xF0\x9F\x98\x80"};
+  const std::vector<std::string> specials{"\"",   "\n",       "\x01",
+                                          "\x7f", "\xC3\xA9", "\xF0\x9F\x98\x80"};
   std::mt19937 rng(4096);
   for (int round = 0; round < 400; ++round) {
     std::string in;
@@ -155,8 +154,14 @@ TEST(JsonRecord, EqualsItsPiecesWrittenOneByOne) {
     std::int64_t v = 0;
     JsonValue stored;
   };
-  const std::vector<std::string> strings{"", "plain", "q\"", "l\nf", "\xC3\xA9", "\x7f",
-                                         std::string(70, 'x'), std::string(5000, 'y') + "\n"};
+  const std::vector<std::string> strings{"",
+                                         "plain",
+                                         "q\"",
+                                         "l\nf",
+                                         "\xC3\xA9",
+                                         "\x7f",
+                                         std::string(70, 'x'),
+                                         std::string(5000, 'y') + "\n"};
   const std::vector<std::int64_t> integers{0, -1, 7, 1234567890123, INT64_MIN, INT64_MAX};
   std::mt19937 rng(14);
   for (int round = 0; round < 3000; ++round) {
@@ -177,22 +182,40 @@ TEST(JsonRecord, EqualsItsPiecesWrittenOneByOne) {
     std::string want = before;
     for (const Piece& p : pieces) {
       switch (p.kind) {
-        case Kind::text: want += p.s; break;
+        case Kind::text:
+          want += p.s;
+          break;
         case Kind::quoted:
-        case Kind::long_text: append_json_string(want, p.s); break;
-        case Kind::integer: want += std::to_string(p.v); break;
-        case Kind::json: append_json(want, p.stored, Layout::indented, 3); break;
+        case Kind::long_text:
+          append_json_string(want, p.s);
+          break;
+        case Kind::integer:
+          want += std::to_string(p.v);
+          break;
+        case Kind::json:
+          append_json(want, p.stored, Layout::indented, 3);
+          break;
       }
     }
     std::string got = before;
     append_record(got, [&](auto& sink) {
       for (const Piece& p : pieces) {
         switch (p.kind) {
-          case Kind::text: sink.text(p.s); break;
-          case Kind::quoted: sink.quoted(p.s); break;
-          case Kind::integer: sink.integer(p.v); break;
-          case Kind::long_text: sink.long_text(p.s); break;
-          case Kind::json: sink.json(p.stored, 3); break;
+          case Kind::text:
+            sink.text(p.s);
+            break;
+          case Kind::quoted:
+            sink.quoted(p.s);
+            break;
+          case Kind::integer:
+            sink.integer(p.v);
+            break;
+          case Kind::long_text:
+            sink.long_text(p.s);
+            break;
+          case Kind::json:
+            sink.json(p.stored, 3);
+            break;
         }
       }
     });
@@ -270,13 +293,13 @@ TEST(NodeJson, EveryMemberWithEscapesMatchesTheGenericLayout) {
   sym.line_start = 0;
   sym.line_end = 123456789012;
   sym.exported = false;
-  const std::vector<std::string> awkward{"", "q\"", "back\\slash", "l\nf", "\x01", "\xC3\xA9",
-                                         "\x7f", std::string(70, 'x')};
+  const std::vector<std::string> awkward{"",     "q\"",      "back\\slash", "l\nf",
+                                         "\x01", "\xC3\xA9", "\x7f",        std::string(70, 'x')};
   using Field = std::string Node::*;
-  const std::vector<Field> fields{&Node::id,          &Node::kind,    &Node::path,
-                                  &Node::ext,         &Node::content, &Node::summary,
-                                  &Node::file_hash,   &Node::symbol_type, &Node::name,
-                                  &Node::body_hash,   &Node::confidence};
+  const std::vector<Field> fields{&Node::id,        &Node::kind,        &Node::path,
+                                  &Node::ext,       &Node::content,     &Node::summary,
+                                  &Node::file_hash, &Node::symbol_type, &Node::name,
+                                  &Node::body_hash, &Node::confidence};
   std::vector<Node> nodes;
   for (const Node& base : {sym, file_node()}) {
     nodes.push_back(base);

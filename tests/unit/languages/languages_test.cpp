@@ -18,15 +18,15 @@ std::set<std::string_view> as_set(std::span<const std::string_view> s) {
 // which get symbols.
 TEST(Languages, ScannedAndSymbolExtensions) {
   EXPECT_EQ(as_set(scanned_extensions()),
-            (std::set<std::string_view>{".go", ".py", ".js", ".jsx", ".ts", ".tsx", ".swift", ".rs",
-                                        ".java", ".cs", ".rb", ".php", ".kt", ".kts", ".scala",
-                                        ".c", ".cpp", ".h", ".hpp", ".json", ".yaml", ".yml",
-                                        ".md", ".xaml"}));
+            (std::set<std::string_view>{".go",    ".py",   ".js",    ".jsx", ".ts",  ".tsx",
+                                        ".swift", ".rs",   ".java",  ".cs",  ".rb",  ".php",
+                                        ".kt",    ".kts",  ".scala", ".c",   ".cpp", ".h",
+                                        ".hpp",   ".json", ".yaml",  ".yml", ".md",  ".xaml"}));
   EXPECT_EQ(scanned_extensions().size(), 24U);
-  EXPECT_EQ(as_set(symbol_extensions()),
-            (std::set<std::string_view>{".ts", ".tsx", ".js", ".jsx", ".py", ".rs", ".java", ".cs",
-                                        ".rb", ".php", ".kt", ".kts", ".scala", ".c", ".cpp", ".h",
-                                        ".hpp"}));
+  EXPECT_EQ(
+      as_set(symbol_extensions()),
+      (std::set<std::string_view>{".ts", ".tsx", ".js", ".jsx", ".py", ".rs", ".java", ".cs", ".rb",
+                                  ".php", ".kt", ".kts", ".scala", ".c", ".cpp", ".h", ".hpp"}));
   EXPECT_EQ(symbol_extensions().size(), 17U);
 }
 
@@ -74,9 +74,9 @@ TEST(Languages, ExtensionOfAName) {
     std::string_view name;
     std::string_view ext;
   };
-  for (const Row& r : {Row{"a.ts", ".ts"}, Row{"a.tar.gz", ".gz"}, Row{".env", ""},
-                       Row{"Makefile", ""}, Row{"name.", ""}, Row{"A.TSX", ".TSX"},
-                       Row{"..", ""}, Row{"x..y", ".y"}, Row{"", ""}}) {
+  for (const Row& r :
+       {Row{"a.ts", ".ts"}, Row{"a.tar.gz", ".gz"}, Row{".env", ""}, Row{"Makefile", ""},
+        Row{"name.", ""}, Row{"A.TSX", ".TSX"}, Row{"..", ""}, Row{"x..y", ".y"}, Row{"", ""}}) {
     EXPECT_EQ(extension_of(r.name), r.ext) << r.name;
   }
   EXPECT_EQ(base_name("src/a/b.ts"), "b.ts");

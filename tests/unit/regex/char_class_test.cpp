@@ -91,9 +91,8 @@ TEST(CharClass, AsciiTextAndLineStarts) {
     std::size_t from;
     std::size_t want;
   } cases[] = {
-      {"ab\ncd", 0, 0},  {"ab\ncd", 1, 3}, {"ab\ncd", 3, 3},
-      {"ab\ncd", 4, std::string_view::npos}, {"ab\n", 3, 3},  {"", 0, 0},
-      {"\n\n", 1, 1},    {"a\n", 1, 2},
+      {"ab\ncd", 0, 0}, {"ab\ncd", 1, 3}, {"ab\ncd", 3, 3}, {"ab\ncd", 4, std::string_view::npos},
+      {"ab\n", 3, 3},   {"", 0, 0},       {"\n\n", 1, 1},   {"a\n", 1, 2},
   };
   for (const auto& c : cases) {
     EXPECT_EQ(next_line_start(c.text, c.from), c.want) << c.text << " from " << c.from;

@@ -14,8 +14,17 @@ namespace {
 // very start and at the very end.
 TEST(FindLiteral, AgreesWithTheStandardSearch) {
   const std::string alphabet = "aab\n\xC3\xA9";
-  const std::vector<std::string> literals{"", "a", "ab", "aa", "aba", "abaab", "ba\n",
-                                          "\xC3\xA9" "a", "aaaaaaaaaaaaaaaaab", "b\nab"};
+  const std::vector<std::string> literals{"",
+                                          "a",
+                                          "ab",
+                                          "aa",
+                                          "aba",
+                                          "abaab",
+                                          "ba\n",
+                                          "\xC3\xA9"
+                                          "a",
+                                          "aaaaaaaaaaaaaaaaab",
+                                          "b\nab"};
   std::mt19937 rng(12);
   for (int round = 0; round < 3000; ++round) {
     std::string text;

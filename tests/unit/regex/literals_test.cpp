@@ -18,11 +18,12 @@ using Found = std::vector<std::tuple<std::size_t, std::size_t, std::string>>;
 
 std::string random_text(std::mt19937& rng) {
   static const char* const kPieces[] = {
-      "class", "interface", "enum", "fun",  "record", "struct", "union", "namespace", "function",
-      "trait", "data", "export", "async", "expo",
-      "cla",  "enu",  "x",      "Foo",    "_b1",   "9",         " ",
-      " ",     "\t",        "\n",   "\n\n", "(",      "{",      ".",     "\xC3\xA9",  "\xC2\xA0",
-      "\xE3\x80\x80", "\x1c", "classclass", "subclass"};
+      "class",        "interface", "enum",       "fun",     "record",   "struct",
+      "union",        "namespace", "function",   "trait",   "data",     "export",
+      "async",        "expo",      "cla",        "enu",     "x",        "Foo",
+      "_b1",          "9",         " ",          " ",       "\t",       "\n",
+      "\n\n",         "(",         "{",          ".",       "\xC3\xA9", "\xC2\xA0",
+      "\xE3\x80\x80", "\x1c",      "classclass", "subclass"};
   std::uniform_int_distribution<std::size_t> count(0, 30);
   std::uniform_int_distribution<std::size_t> pick(0, std::size(kPieces) - 1);
   std::string s;
@@ -41,20 +42,26 @@ TEST(RegexLiterals, SearchAtLeadingWordsEqualsPlainSearch) {
     std::initializer_list<std::string_view> literals;
   };
   const Case cases[] = {
-      {R"((?:class|interface|enum|fun|record)\s+([A-Za-z_]\w*))", Flags::none,
+      {R"((?:class|interface|enum|fun|record)\s+([A-Za-z_]\w*))",
+       Flags::none,
        {"class", "interface", "enum", "fun", "record"}},
-      {R"((?:class|interface|enum|struct|record)\s+([A-Za-z_]\w*))", Flags::none,
+      {R"((?:class|interface|enum|struct|record)\s+([A-Za-z_]\w*))",
+       Flags::none,
        {"class", "interface", "enum", "struct", "record"}},
-      {R"((?:function|class|interface|trait)\s+([A-Za-z_]\w*))", Flags::none,
+      {R"((?:function|class|interface|trait)\s+([A-Za-z_]\w*))",
+       Flags::none,
        {"function", "class", "interface", "trait"}},
-      {R"(^(?:class|struct|enum|union|namespace)\s+([A-Za-z_]\w*))", Flags::multiline,
+      {R"(^(?:class|struct|enum|union|namespace)\s+([A-Za-z_]\w*))",
+       Flags::multiline,
        {"class", "struct", "enum", "union", "namespace"}},
       // Optional leading words, two alternatives.
       {R"((?:export\s+)?(?:async\s+)?function\s+([A-Za-z_]\w*)|)"
        R"((?:export\s+)?class\s+([A-Za-z_]\w*))",
-       Flags::multiline, {"export", "async", "function", "class"}},
+       Flags::multiline,
+       {"export", "async", "function", "class"}},
       // Literals that begin alike and a match that may span several words.
-      {R"((?:data\s+class|data|enum\s+class|enum)\s+([A-Za-z_]\w*))", Flags::none,
+      {R"((?:data\s+class|data|enum\s+class|enum)\s+([A-Za-z_]\w*))",
+       Flags::none,
        {"data", "enum"}},
   };
   std::mt19937 rng(20261208);

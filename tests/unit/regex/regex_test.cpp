@@ -25,7 +25,11 @@ TEST(Regex, EveryMatchIsSuccessiveAndNonOverlapping) {
   // Empty matches: one at each position not covered by a non-empty match.
   EXPECT_EQ(all(Regex("x*"), "axb"), (V{"", "x", "", ""}));
   // An empty match never splits a multi-byte character.
-  EXPECT_EQ(all(Regex("(?=b)|\xC3\xA9"), "\xC3\xA9" "b").size(), 2U);
+  EXPECT_EQ(all(Regex("(?=b)|\xC3\xA9"),
+                "\xC3\xA9"
+                "b")
+                .size(),
+            2U);
 }
 
 TEST(Regex, FlagsFollowTheMatchingRules) {
@@ -38,13 +42,24 @@ TEST(Regex, FlagsFollowTheMatchingRules) {
 }
 
 TEST(Regex, UnicodeClassesAndAsciiRanges) {
-  EXPECT_EQ(all(Regex(R"(\w+)"), "caf\xC3\xA9 \xE4\xB8\xAD_1"), (V{"caf\xC3\xA9", "\xE4\xB8\xAD_1"}));
+  EXPECT_EQ(all(Regex(R"(\w+)"), "caf\xC3\xA9 \xE4\xB8\xAD_1"),
+            (V{"caf\xC3\xA9", "\xE4\xB8\xAD_1"}));
   EXPECT_EQ(all(Regex("[A-Za-z]+"), "caf\xC3\xA9"), V{"caf"});
   // White space is the text helpers' set, line breaks and U+001C..U+001F included.
-  EXPECT_EQ(all(Regex(R"(a\s+b)"), "a\x1f\n\xE3\x80\x80" "b"), V{"a\x1f\n\xE3\x80\x80" "b"});
-  EXPECT_TRUE(all(Regex(R"(a\sb)"), "a\xE1\xA0\x8E" "b").empty());  // U+180E is not space
+  EXPECT_EQ(all(Regex(R"(a\s+b)"),
+                "a\x1f\n\xE3\x80\x80"
+                "b"),
+            V{"a\x1f\n\xE3\x80\x80"
+              "b"});
+  EXPECT_TRUE(all(Regex(R"(a\sb)"),
+                  "a\xE1\xA0\x8E"
+                  "b")
+                  .empty());  // U+180E is not space
   EXPECT_EQ(all(Regex(R"([^,\s]+)"), "x, y\x1dz"), (V{"x", "y", "z"}));
-  EXPECT_EQ(all(Regex(R"(\S+)"), "ab\x1f" "cd"), (V{"ab", "cd"}));
+  EXPECT_EQ(all(Regex(R"(\S+)"),
+                "ab\x1f"
+                "cd"),
+            (V{"ab", "cd"}));
 }
 
 TEST(Regex, AbsentGroupsDifferFromEmptyOnes) {

@@ -31,12 +31,46 @@ Found collect(Search&& search) {
 }
 
 std::string random_text(std::mt19937& rng) {
-  static const char* const kPieces[] = {
-      "public", "private", "protected", "static", "final", "class", "interface", "record",
-      "enum",   "if",      "return",    "int",    "List<String>", "x", "foo", "Bar", "_t",
-      " ",      " ",       "  ",        "\n",     "\n\n",  "\t", "(", "(", ")", ";", "{",
-      "<",      ">",       "[]",        "\xC3\xA9", "\x1c", "1", "publicclass", ".",
-      "\xC2\xA0", "\xE3\x80\x80", "subclass", "finalinterface"};
+  static const char* const kPieces[] = {"public",
+                                        "private",
+                                        "protected",
+                                        "static",
+                                        "final",
+                                        "class",
+                                        "interface",
+                                        "record",
+                                        "enum",
+                                        "if",
+                                        "return",
+                                        "int",
+                                        "List<String>",
+                                        "x",
+                                        "foo",
+                                        "Bar",
+                                        "_t",
+                                        " ",
+                                        " ",
+                                        "  ",
+                                        "\n",
+                                        "\n\n",
+                                        "\t",
+                                        "(",
+                                        "(",
+                                        ")",
+                                        ";",
+                                        "{",
+                                        "<",
+                                        ">",
+                                        "[]",
+                                        "\xC3\xA9",
+                                        "\x1c",
+                                        "1",
+                                        "publicclass",
+                                        ".",
+                                        "\xC2\xA0",
+                                        "\xE3\x80\x80",
+                                        "subclass",
+                                        "finalinterface"};
   std::uniform_int_distribution<std::size_t> count(0, 40);
   std::uniform_int_distribution<std::size_t> pick(0, std::size(kPieces) - 1);
   std::string s;
@@ -45,13 +79,14 @@ std::string random_text(std::mt19937& rng) {
 }
 
 bool method_char(unsigned char c) {
-  return c >= 0x80 || (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') ||
-         (c >= '0' && c <= '9') || c == '_' || c == '<' || c == '>' || c == '[' || c == ']' ||
-         (c >= 0x09 && c <= 0x0D) || (c >= 0x1C && c <= 0x20);
+  return c >= 0x80 || (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') ||
+         c == '_' || c == '<' || c == '>' || c == '[' || c == ']' || (c >= 0x09 && c <= 0x0D) ||
+         (c >= 0x1C && c <= 0x20);
 }
 
 TEST(RegexRuns, RunWiseSearchEqualsPlainSearch) {
-  const Regex full(R"((?:public|private|protected|static|final|\s)+(?:class|interface|enum|record)\s+([A-Za-z_]\w*))");
+  const Regex full(
+      R"((?:public|private|protected|static|final|\s)+(?:class|interface|enum|record)\s+([A-Za-z_]\w*))");
   const Regex run(R"((?:public|private|protected|static|final|\s)++)");
   const Regex tail(R"(\G(?:class|interface|enum|record)\s+([A-Za-z_]\w*))");
   std::mt19937 rng(20261208);
@@ -75,7 +110,8 @@ TEST(RegexRuns, BackwardRunFromEachKeywordEqualsPlainSearch) {
   };
   const Shape shapes[] = {
       {R"((?:public|private|protected|static|final|\s)+(?:class|interface|enum|record)\s+([A-Za-z_]\w*))",
-       R"(class|interface|enum|record)", R"(\G(?:class|interface|enum|record)\s+([A-Za-z_]\w*))",
+       R"(class|interface|enum|record)",
+       R"(\G(?:class|interface|enum|record)\s+([A-Za-z_]\w*))",
        {"public", "private", "protected", "static", "final"}},
       {R"((?:public|private|protected|\s)+(?:class|interface|enum|record|object|data\s+class|sealed\s+class|abstract\s+class|@interface)\s+([A-Za-z_]\w*))",
        R"(class|interface|enum|record|object|data|sealed|abstract|@interface)",
@@ -104,7 +140,8 @@ TEST(RegexRuns, BackwardRunFromEachKeywordEqualsPlainSearch) {
 }
 
 TEST(RegexRuns, SearchBeforeEachCharacterEqualsPlainSearch) {
-  const Regex full(R"((?:public|private|protected|static|final|\s)+(?!class|if|for|while|return)\w[\w<>\[\]]*\s+([A-Za-z_]\w*)\s*\()");
+  const Regex full(
+      R"((?:public|private|protected|static|final|\s)+(?!class|if|for|while|return)\w[\w<>\[\]]*\s+([A-Za-z_]\w*)\s*\()");
   std::mt19937 rng(7);
   std::size_t with_matches = 0;
   for (int i = 0; i < 20000; ++i) {
@@ -120,14 +157,58 @@ TEST(RegexRuns, SearchBeforeEachCharacterEqualsPlainSearch) {
 // Texts of import statements: keywords, dotted names, and white space of every
 // kind around line feeds (NEL and U+3000 are white space, U+2028 is not).
 std::string random_import_text(std::mt19937& rng) {
-  static const char* const kPieces[] = {
-      "import", "import", "from", "from", "imp",   "ort",  "fro", "m",  "os",   "a.b",
-      "_x9",    ".",      ".",    "é",      "#",     "'",    "(",   ",",  "reimport",
-      " ",      " ",      "  ",   "\t",     "\n",    "\n",   "\n\n", "\r", "\x1c",
-      "\xC2\xA0", "\xC2\x85", "\xE3\x80\x80", "\xE2\x80\xA8", "\n import", "\nfrom ",
-      "\nimport os", "\nfrom a import ", "from .m import x\n", " import\n", "\n\t",
-      "class", "struct", "union", "namespace", "enum", "enum class ", "\nstruct ", "X_API ",
-      "MY_API", "_API", "union_", "subclass", "Q"};
+  static const char* const kPieces[] = {"import",
+                                        "import",
+                                        "from",
+                                        "from",
+                                        "imp",
+                                        "ort",
+                                        "fro",
+                                        "m",
+                                        "os",
+                                        "a.b",
+                                        "_x9",
+                                        ".",
+                                        ".",
+                                        "é",
+                                        "#",
+                                        "'",
+                                        "(",
+                                        ",",
+                                        "reimport",
+                                        " ",
+                                        " ",
+                                        "  ",
+                                        "\t",
+                                        "\n",
+                                        "\n",
+                                        "\n\n",
+                                        "\r",
+                                        "\x1c",
+                                        "\xC2\xA0",
+                                        "\xC2\x85",
+                                        "\xE3\x80\x80",
+                                        "\xE2\x80\xA8",
+                                        "\n import",
+                                        "\nfrom ",
+                                        "\nimport os",
+                                        "\nfrom a import ",
+                                        "from .m import x\n",
+                                        " import\n",
+                                        "\n\t",
+                                        "class",
+                                        "struct",
+                                        "union",
+                                        "namespace",
+                                        "enum",
+                                        "enum class ",
+                                        "\nstruct ",
+                                        "X_API ",
+                                        "MY_API",
+                                        "_API",
+                                        "union_",
+                                        "subclass",
+                                        "Q"};
   std::uniform_int_distribution<std::size_t> count(0, 30);
   std::uniform_int_distribution<std::size_t> pick(0, std::size(kPieces) - 1);
   std::string s;
@@ -209,9 +290,11 @@ TEST(RegexRuns, SearchFromEachOfSeveralKeywordsToItsLineStartEqualsPlainSearch) 
 // overlaps ("@interface" holds "interface") are frequent.
 std::string random_word_text(std::mt19937& rng) {
   static const char* const kPieces[] = {
-      "class", "interface", "enum", "record", "object", "data", "sealed", "abstract",
-      "@interface", "@", "cl", "cla", "in", "int", "en", "re", "rec", "ob", "da", "dat",
-      "se", "sea", "ab", "abs", "a", "s", "e", "c", "l", "i", "\xC3\xA9", " ", "\n"};
+      "class",    "interface",  "enum",     "record", "object", "data", "sealed",
+      "abstract", "@interface", "@",        "cl",     "cla",    "in",   "int",
+      "en",       "re",         "rec",      "ob",     "da",     "dat",  "se",
+      "sea",      "ab",         "abs",      "a",      "s",      "e",    "c",
+      "l",        "i",          "\xC3\xA9", " ",      "\n"};
   std::uniform_int_distribution<std::size_t> count(0, 20);
   std::uniform_int_distribution<std::size_t> pick(0, std::size(kPieces) - 1);
   std::string s;

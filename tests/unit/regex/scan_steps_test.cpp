@@ -23,11 +23,38 @@ constexpr std::size_t kNone = std::string_view::npos;
 // White space and word characters of one to three bytes, the declarator
 // class's punctuation, characters outside every class, and the modifiers.
 const std::vector<std::string> kPieces = {
-    " ",       "\t",      "\n",       "\x0C",      "\x1C",  "\xC2\xA0", "\xE3\x80\x80",
-    "\xE2\x80\xA8", "a",  "Z",        "_",         "9",     "\xC3\xA9", "\xE4\xB8\xAD",
-    "\xCC\x81", ":",      "*",        "&",         "<",     ">",        "(",
-    ";",       "{",       "-",        "\xE2\x80\x94", "public", "private", "static",
-    "final",   "protected", "ublic",  "xfinal",
+    " ",
+    "\t",
+    "\n",
+    "\x0C",
+    "\x1C",
+    "\xC2\xA0",
+    "\xE3\x80\x80",
+    "\xE2\x80\xA8",
+    "a",
+    "Z",
+    "_",
+    "9",
+    "\xC3\xA9",
+    "\xE4\xB8\xAD",
+    "\xCC\x81",
+    ":",
+    "*",
+    "&",
+    "<",
+    ">",
+    "(",
+    ";",
+    "{",
+    "-",
+    "\xE2\x80\x94",
+    "public",
+    "private",
+    "static",
+    "final",
+    "protected",
+    "ublic",
+    "xfinal",
 };
 
 std::string random_text(std::mt19937& rng, int max_pieces) {
@@ -128,14 +155,16 @@ TEST(ScanSteps, BackwardReadsStopAtTheLeftmostRunStart) {
 }
 
 TEST(ScanSteps, CodePointsBackCountsCharactersNotBytes) {
-  const std::string t = "a\xC3\xA9\xE4\xB8\xAD" "b";  // a, é, a CJK letter, b: 7 bytes
+  const std::string t =
+      "a\xC3\xA9\xE4\xB8\xAD"
+      "b";  // a, é, a CJK letter, b: 7 bytes
   const struct {
     std::size_t end;
     std::size_t n;
     std::size_t floor;
     std::size_t want;
   } cases[] = {
-      {7, 1, 0, 6}, {7, 2, 0, 3}, {7, 3, 0, 1}, {7, 4, 0, 0},
+      {7, 1, 0, 6},     {7, 2, 0, 3}, {7, 3, 0, 1},     {7, 4, 0, 0},
       {7, 5, 0, kNone}, {7, 3, 1, 1}, {7, 4, 1, kNone}, {3, 0, 0, 3},
   };
   for (const auto& c : cases) {
@@ -151,13 +180,15 @@ TEST(ScanSteps, DeclaratorNameIsTheWordBeforeTheParenthesis) {
   } cases[] = {
       {"int main(", {4, 8}},
       {"static int\nparse (", {11, 16}},
-      {"Foo::bar(", {}},            // no white space before the name
-      {"main(", {}},                // nothing before the name
-      {" main(", {}},               // the lazy run needs a character before the space
-      {"int 9x(", {}},              // a name begins with a letter or "_"
+      {"Foo::bar(", {}},             // no white space before the name
+      {"main(", {}},                 // nothing before the name
+      {" main(", {}},                // the lazy run needs a character before the space
+      {"int 9x(", {}},               // a name begins with a letter or "_"
       {"int _x\xC3\xA9 (", {4, 8}},  // a non-ASCII letter continues it
-      {"int\xC2\xA0" "f(", {5, 6}},  // NBSP is white space
-      {"int \xC3\xA9(", {}},         // but may not begin it
+      {"int\xC2\xA0"
+       "f(",
+       {5, 6}},               // NBSP is white space
+      {"int \xC3\xA9(", {}},  // but may not begin it
   };
   for (const auto& c : cases) {
     const std::size_t paren = c.text.rfind('(');

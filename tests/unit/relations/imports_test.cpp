@@ -78,12 +78,44 @@ TEST(StatementRows, ImportRowsAgreeWithThePlainPatternsOnRandomInputs) {
   // Keywords whole and broken, the characters between them (white space of
   // one and of several bytes, line feeds, quotes, "(", ".", "/"), names, and
   // a non-ASCII letter.
-  const std::vector<std::string> pieces = {
-      "import", "import", "import ", "impor", "mport", "Import", "from", "from ", " from ",
-      "fro",    "require(", "\"",    "'",     "\"fmt\"", "'./db'", "(",    ")",    "(\n\t\"",
-      ".",      "a.b",    "x",     "_y",    "9",     "/",     "*",    ";",    " ",     " ",
-      "\t",     "\n",     "\n",    "\r",    "\xC2\xA0", "\xE3\x80\x80", "\xC3\xA9", "\xE2\x80\xA8",
-      "import React from 'react'", "from .m import X"};
+  const std::vector<std::string> pieces = {"import",
+                                           "import",
+                                           "import ",
+                                           "impor",
+                                           "mport",
+                                           "Import",
+                                           "from",
+                                           "from ",
+                                           " from ",
+                                           "fro",
+                                           "require(",
+                                           "\"",
+                                           "'",
+                                           "\"fmt\"",
+                                           "'./db'",
+                                           "(",
+                                           ")",
+                                           "(\n\t\"",
+                                           ".",
+                                           "a.b",
+                                           "x",
+                                           "_y",
+                                           "9",
+                                           "/",
+                                           "*",
+                                           ";",
+                                           " ",
+                                           " ",
+                                           "\t",
+                                           "\n",
+                                           "\n",
+                                           "\r",
+                                           "\xC2\xA0",
+                                           "\xE3\x80\x80",
+                                           "\xC3\xA9",
+                                           "\xE2\x80\xA8",
+                                           "import React from 'react'",
+                                           "from .m import X"};
   std::mt19937 rng(20261208);
   std::uniform_int_distribution<std::size_t> pick(0, pieces.size() - 1);
   std::uniform_int_distribution<int> length(0, 16);
@@ -96,8 +128,8 @@ TEST(StatementRows, ImportRowsAgreeWithThePlainPatternsOnRandomInputs) {
       if (!expected.empty()) ++with_edges;
       std::vector<Relation> got;
       append_statement_relations(text, language, got);
-      ASSERT_EQ(got, expected) << (language == ImportRows::java ? "java" : "any")
-                               << " input: \"" << escaped(text) << "\"";
+      ASSERT_EQ(got, expected) << (language == ImportRows::java ? "java" : "any") << " input: \""
+                               << escaped(text) << "\"";
     }
   }
   // The generator must produce statements for the comparison to mean much.

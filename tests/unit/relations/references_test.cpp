@@ -37,8 +37,18 @@ TEST(FileMentions, StartsLeftmostAndTakesTheLongestExtension) {
       {"src/app.test.ts", {{8, "test.ts"}}},
       {"./src/app.ts", {{1, "/src/app.ts"}}},
       {"x.tsx x.ts x.jsx x.json x.js x.cpp x.c x.hpp x.h x.kts x.kt x.yaml x.yml",
-       {{0, "x.tsx"}, {6, "x.ts"}, {11, "x.jsx"}, {17, "x.json"}, {24, "x.js"}, {29, "x.cpp"},
-        {35, "x.c"}, {39, "x.hpp"}, {45, "x.h"}, {49, "x.kts"}, {55, "x.kt"}, {60, "x.yaml"},
+       {{0, "x.tsx"},
+        {6, "x.ts"},
+        {11, "x.jsx"},
+        {17, "x.json"},
+        {24, "x.js"},
+        {29, "x.cpp"},
+        {35, "x.c"},
+        {39, "x.hpp"},
+        {45, "x.h"},
+        {49, "x.kts"},
+        {55, "x.kt"},
+        {60, "x.yaml"},
         {67, "x.yml"}}},
       // After a match the search resumes right behind the extension.
       {"a/b.pyc/d.go", {{0, "a/b.py"}, {6, "c/d.go"}}},
@@ -69,10 +79,10 @@ TEST(FileMentions, ReferencesNeedASlash) {
 // of the characters that decide a match.
 TEST(FileMentions, ScannerAgreesWithThePattern) {
   static const std::array<std::string_view, 46> kPieces{
-      "s",   "w",    "i",    "f",  "t",      "c",  "a",    "l",  "j",   "v",   "o", "n",
-      "y",   "m",    "x",    "k",  "p",      "r",  "h",    "g",  "b",   "d",   "e", "A",
-      "Z",   "0",    "9",    "_",  "-",      "/",  ".",    ".",  ".",   " ",   "\n", ":",
-      "é",   ".ts",  "json", ".c", "\u00a0", "\t", ".go", ".py", "yaml", "\u3000"};
+      "s", "w",   "i",    "f",  "t",      "c",  "a",   "l",   "j",    "v",     "o",  "n",
+      "y", "m",   "x",    "k",  "p",      "r",  "h",   "g",   "b",    "d",     "e",  "A",
+      "Z", "0",   "9",    "_",  "-",      "/",  ".",   ".",   ".",    " ",     "\n", ":",
+      "é", ".ts", "json", ".c", "\u00a0", "\t", ".go", ".py", "yaml", "\u3000"};
   std::mt19937 rng(20240531);
   std::uniform_int_distribution<std::size_t> piece(0, kPieces.size() - 1);
   std::uniform_int_distribution<int> length(0, 24);

@@ -3,9 +3,9 @@
 #include <string>
 #include <vector>
 
-#include "graph_builder/languages/languages.hpp"
 #include "graph_builder/graph/assemble_internal.hpp"
 #include "graph_builder/graph/scan.hpp"
+#include "graph_builder/languages/languages.hpp"
 #include "graph_builder/relations/relations.hpp"
 #include "support/conformance.hpp"
 
@@ -30,8 +30,8 @@ TEST(RelationsKit, EveryCaseMatchesItsFragment) {
     std::vector<graph::Edge> expected;
     for (const auto& e : fragment["edges"]) {
       if (e["rel"] == "contains") continue;
-      expected.push_back({e["from"].get<std::string>(), e["to"].get<std::string>(),
-                          e["rel"].get<std::string>()});
+      expected.push_back(
+          {e["from"].get<std::string>(), e["to"].get<std::string>(), e["rel"].get<std::string>()});
     }
     const std::string_view ext = languages::extension_of(languages::base_name(c.file_id));
     std::vector<Relation> found =
@@ -42,7 +42,8 @@ TEST(RelationsKit, EveryCaseMatchesItsFragment) {
     if (actual == expected) {
       ++matched;
     } else {
-      ADD_FAILURE() << c.file_id << "\nexpected:\n" << show(expected) << "actual:\n"
+      ADD_FAILURE() << c.file_id << "\nexpected:\n"
+                    << show(expected) << "actual:\n"
                     << show(actual);
     }
   }

@@ -60,23 +60,28 @@ TEST(FindSymbols, BodiesEndByTheProfilesBlockRule) {
     std::vector<Range> window_one;
   };
   const std::vector<Case> cases = {
-      {".rs", "pub fn a() {\n  x\n}\npub fn b() {}\n",
+      {".rs",
+       "pub fn a() {\n  x\n}\npub fn b() {}\n",
        {{"a", 0, 2}, {"b", 3, 3}},
        {{"a", 0, 3}, {"b", 3, 3}},
        {{"a", 0, 1}, {"b", 3, 3}}},
-      {".py", "def a():\n    if x: {\n    }\n    y = 1\n\ndef b():\n    pass\n",
+      {".py",
+       "def a():\n    if x: {\n    }\n    y = 1\n\ndef b():\n    pass\n",
        {{"a", 0, 2}, {"b", 5, 6}},
        {{"a", 0, 3}, {"b", 5, 6}},
        {{"a", 0, 1}, {"b", 5, 6}}},
-      {".ts", "export function a() {\n  return 1;\n}\nconst x = 1;\nclass B {}\n",
+      {".ts",
+       "export function a() {\n  return 1;\n}\nconst x = 1;\nclass B {}\n",
        {{"a", 0, 2}, {"B", 4, 4}},
        {{"a", 0, 3}, {"B", 4, 4}},
        {{"a", 0, 1}, {"B", 4, 4}}},
-      {".c", "int a(void) {\n  return 1;\n}\nstruct S {\n};\n",
+      {".c",
+       "int a(void) {\n  return 1;\n}\nstruct S {\n};\n",
        {{"S", 3, 4}, {"a", 0, 2}},
        {{"S", 3, 4}, {"a", 0, 4}},
        {{"S", 3, 4}, {"a", 0, 1}}},
-      {".rb", "def a\n  1\nend\nclass B\nend\n",
+      {".rb",
+       "def a\n  1\nend\nclass B\nend\n",
        {{"a", 0, 4}, {"B", 3, 4}},
        {{"a", 0, 2}, {"B", 3, 4}},
        {{"a", 0, 1}, {"B", 3, 4}}},
@@ -89,8 +94,7 @@ TEST(FindSymbols, BodiesEndByTheProfilesBlockRule) {
     EXPECT_EQ(ranges(find_symbols(c.text, with_block(table, BlockRule::indentation))),
               c.indentation)
         << c.ext << " with indentation";
-    EXPECT_EQ(ranges(find_symbols(c.text, with_block(table, BlockRule::window, 1))),
-              c.window_one)
+    EXPECT_EQ(ranges(find_symbols(c.text, with_block(table, BlockRule::window, 1))), c.window_one)
         << c.ext << " with a one-line window";
   }
 }
@@ -146,17 +150,25 @@ TEST(SymbolRecorder, FirstRecordingOfANameWinsAndEmptyNamesAreSkipped) {
 // sits between them, nothing for a selection past the end.
 TEST(SymbolRecorder, BodyIsTheJoinedLinesItsHashCovers) {
   const std::vector<std::string> texts = {
-      "",           "a",           "a\n",          "\n\n\n",         "a\nb",
-      "a\r\nb",     "a\r\nb\r\n",  "x\r\r\ny\rz\n", "one\n\ntwo\r\n\nthree",
-      "\xC3\xA9\n\xE2\x80\xA8z\n", "a\nb\r\nc\nd\n",
+      "",
+      "a",
+      "a\n",
+      "\n\n\n",
+      "a\nb",
+      "a\r\nb",
+      "a\r\nb\r\n",
+      "x\r\r\ny\rz\n",
+      "one\n\ntwo\r\n\nthree",
+      "\xC3\xA9\n\xE2\x80\xA8z\n",
+      "a\nb\r\nc\nd\n",
   };
   for (const std::string& t : texts) {
     const std::vector<std::string_view> lines = text::split_lines_lf(t);
     const auto n = static_cast<std::int64_t>(lines.size());
     for (std::int64_t start = 0; start <= n; ++start) {
       for (std::int64_t window = 0; window <= n + 1; ++window) {
-        SymbolRecorder rec(t, with_block(languages::profile(".rs"), BlockRule::window,
-                                         window == 0 ? 1 : window));
+        SymbolRecorder rec(
+            t, with_block(languages::profile(".rs"), BlockRule::window, window == 0 ? 1 : window));
         rec.add_sym("s", start, "model", "high", true);
         const std::vector<SymbolRecord> records = rec.take();
         ASSERT_EQ(records.size(), 1U);
@@ -166,8 +178,8 @@ TEST(SymbolRecorder, BodyIsTheJoinedLinesItsHashCovers) {
           if (i > r.line_start) want += '\n';
           want += lines[static_cast<std::size_t>(i)];
         }
-        EXPECT_EQ(r.body.in(t), want) << "text \"" << t << "\" lines " << r.line_start << ".."
-                                      << r.line_end;
+        EXPECT_EQ(r.body.in(t), want)
+            << "text \"" << t << "\" lines " << r.line_start << ".." << r.line_end;
         EXPECT_EQ(text::short_hash(r.body.in(t)), body_hash(lines, r.line_start, r.line_end));
         // Only lines cut before a CR need a copy.
         if (t.find('\r') == std::string::npos) {

@@ -14,8 +14,8 @@
 #include <random>
 #include <string>
 #include <vector>
-#include "support/symbol_rows.hpp"
 #include "support/match_offsets.hpp"
+#include "support/symbol_rows.hpp"
 
 namespace graph_builder::symbols {
 namespace {
@@ -35,13 +35,15 @@ TEST(LangCCpp, FunctionsTypesAndTheirLines) {
       // The leading white space of the pattern absorbs the blank line above.
       {"blank line above", "#include <stdio.h>\n\nint a(void) {\n}\n", {{"a", "use_case", 1, 3}}},
       {"below a non-blank line; if and while bodies are skipped",
-       "#include <x.h>\nint main(int argc, char **argv) {\n  if (x) {\n  }\n  while (y) {\n  }\n}\n",
+       "#include <x.h>\nint main(int argc, char **argv) {\n  if (x) {\n  }\n  while (y) {\n  "
+       "}\n}\n",
        {{"main", "use_case", 1, 6}}},
       {"signature over three lines is recorded at its first line",
        "static int\nparse_line(const char *line,\n           entry_t *out)\n{\n    return 0;\n}\n",
        {{"parse_line", "use_case", 0, 5}}},
       {"member definitions, star against the name and prototypes are not functions",
-       "void Foo::bar() const {\n}\nint *make(void) {\n}\nint* make2(void) {\n}\nint proto(void);\n",
+       "void Foo::bar() const {\n}\nint *make(void) {\n}\nint* make2(void) {\n}\nint "
+       "proto(void);\n",
        {{"make2", "use_case", 4, 6}}},
       {"types and namespaces",
        "class Fwd;\nstruct stat st;\nenum class Color : int { Red };\nenum E { A };\n"
@@ -54,7 +56,8 @@ TEST(LangCCpp, FunctionsTypesAndTheirLines) {
         {"U", "model", 4, 10},
         {"app", "utility", 5, 10}}},
       {"a name keeps the type of the first pass that found it",
-       "namespace foo {\n}\nint foo(void) {\n}\nstruct foo *p;\n", {{"foo", "utility", 0, 4}}},
+       "namespace foo {\n}\nint foo(void) {\n}\nstruct foo *p;\n",
+       {{"foo", "utility", 0, 4}}},
       {"Unreal class and enum at their macro lines",
        "UCLASS()\nclass MYGAME_API AMyActor : public AActor\n{\n};\nUENUM(BlueprintType)\n"
        "enum class EKind : uint8\n{\n};\n",
@@ -140,7 +143,6 @@ std::vector<regex::Spans> unreal_pattern_matches(std::string_view t) {
   return matches_of(kUnrealFunction, t);
 }
 
-
 TEST(LangCCpp, FunctionScanAgreesWithThePatternOnRandomInputs) {
   // Pieces that decide the pattern's outcome: names, digits, every member of
   // the return-type class, the parenthesis and the two stop characters, other
@@ -148,17 +150,47 @@ TEST(LangCCpp, FunctionScanAgreesWithThePatternOnRandomInputs) {
   // Names, spaces, line feeds, "(" and "{" come more often, so that about one
   // input in ten holds a match.
   const std::vector<std::string> pieces = {
-      "a",  "a",  "a",  "b",  "_",  "x1", "1",  "int", "if", " ",  " ",  " ",  " ",
-      "\n", "\n", "\n", "\t", "(",  "(",  "(",  ")",  "{",  "{",  "{",  "}",  ";",
-      ":",  "*",  "&",  "<",  ">",  ",",  "#",
-      "\xC3\xA9",          // é
-      "\xE4\xB8\xAD",      // a CJK letter
-      "\xCC\x81",          // combining acute accent
-      "\xD9\xA3",          // Arabic-Indic digit three
-      "\xC2\xA0",          // no-break space
-      "\xE2\x80\xA8",      // line separator
-      "\xE3\x80\x80",      // ideographic space
-      "\x0C",              // form feed
+      "a",
+      "a",
+      "a",
+      "b",
+      "_",
+      "x1",
+      "1",
+      "int",
+      "if",
+      " ",
+      " ",
+      " ",
+      " ",
+      "\n",
+      "\n",
+      "\n",
+      "\t",
+      "(",
+      "(",
+      "(",
+      ")",
+      "{",
+      "{",
+      "{",
+      "}",
+      ";",
+      ":",
+      "*",
+      "&",
+      "<",
+      ">",
+      ",",
+      "#",
+      "\xC3\xA9",      // é
+      "\xE4\xB8\xAD",  // a CJK letter
+      "\xCC\x81",      // combining acute accent
+      "\xD9\xA3",      // Arabic-Indic digit three
+      "\xC2\xA0",      // no-break space
+      "\xE2\x80\xA8",  // line separator
+      "\xE3\x80\x80",  // ideographic space
+      "\x0C",          // form feed
   };
   std::mt19937 rng(20240611);
   std::uniform_int_distribution<std::size_t> pick(0, pieces.size() - 1);
@@ -217,9 +249,34 @@ TEST(LangCCpp, FunctionScanAgreesWithThePatternOnLongRunsAndEveryAsciiByte) {
   // broken now and then by any ASCII byte, so that every byte value is met
   // at every offset of a block; plus the non-ASCII letters and white space.
   std::vector<std::string> pieces = {
-      "int", "a", "b_", "x1", "Foo", "Z", " ", " ", " ", "\n", "\n", "\t", "::", "*", "&", "<", ">",
-      "(", "(", "{", "{", ";",
-      "\xC3\xA9", "\xE4\xB8\xAD", "\xCC\x81", "\xC2\xA0", "\xE3\x80\x80", "\xE2\x80\xA8",
+      "int",
+      "a",
+      "b_",
+      "x1",
+      "Foo",
+      "Z",
+      " ",
+      " ",
+      " ",
+      "\n",
+      "\n",
+      "\t",
+      "::",
+      "*",
+      "&",
+      "<",
+      ">",
+      "(",
+      "(",
+      "{",
+      "{",
+      ";",
+      "\xC3\xA9",
+      "\xE4\xB8\xAD",
+      "\xCC\x81",
+      "\xC2\xA0",
+      "\xE3\x80\x80",
+      "\xE2\x80\xA8",
   };
   const std::size_t common = pieces.size();
   for (int c = 1; c < 128; ++c) pieces.emplace_back(1, static_cast<char>(c));
@@ -243,11 +300,40 @@ TEST(LangCCpp, FunctionScanAgreesWithThePatternOnLongRunsAndEveryAsciiByte) {
 
 TEST(LangCCpp, UnrealFunctionScanAgreesWithThePatternOnRandomInputs) {
   const std::vector<std::string> pieces = {
-      "UFUNCTION", "UFUNCTION", "UFUNCTION(", "UFUNCTION()\n", "(", "(", ")", ")", "\n", "\n",
-      "\n",         " ",         " ",          "\t",            "static ", "virtual ", "FORCEINLINE ",
-      "void",      "x",         "Fire",       "1",             "if",      ";",       "{",
-      ":",         "*",         "&",          "<T>",           "\xC3\xA9", "\xC2\xA0", "\xE2\x80\xA8",
-      "\xCC\x81",  "=",         "\"",
+      "UFUNCTION",
+      "UFUNCTION",
+      "UFUNCTION(",
+      "UFUNCTION()\n",
+      "(",
+      "(",
+      ")",
+      ")",
+      "\n",
+      "\n",
+      "\n",
+      " ",
+      " ",
+      "\t",
+      "static ",
+      "virtual ",
+      "FORCEINLINE ",
+      "void",
+      "x",
+      "Fire",
+      "1",
+      "if",
+      ";",
+      "{",
+      ":",
+      "*",
+      "&",
+      "<T>",
+      "\xC3\xA9",
+      "\xC2\xA0",
+      "\xE2\x80\xA8",
+      "\xCC\x81",
+      "=",
+      "\"",
   };
   std::mt19937 rng(4242);
   std::uniform_int_distribution<std::size_t> pick(0, pieces.size() - 1);
@@ -350,7 +436,8 @@ TEST(LangCCpp, TypeScanAgreesWithThePlainPatternOnRandomInputs) {
       return true;
     });
     if (!expected.empty()) ++with_matches;
-    ASSERT_EQ(c_cpp_internal::type_matches(t), expected) << "input: \"" << testing::escaped_lines(t) << "\"";
+    ASSERT_EQ(c_cpp_internal::type_matches(t), expected)
+        << "input: \"" << testing::escaped_lines(t) << "\"";
   }
   EXPECT_GT(with_matches, 50000);
 }
@@ -369,10 +456,16 @@ TEST(LangCCpp, UnrealTypeScansAgreeWithThePlainPatternsOnRandomInputs) {
       {"", "Blueprintable", "meta=(X)", "\n", ")"},
       {")", ")", ""},
       {"\n", "\n", " \n ", "", "\n\n", " ", "\xE2\x80\xA8", "\n\t\n  ", "x\n"},
-      {"class", "struct", "enum", "enum class", "class\n", "classy", "enum\xC2\xA0" "class"},
+      {"class", "struct", "enum", "enum class", "class\n", "classy",
+       "enum\xC2\xA0"
+       "class"},
       {" ", " ", "", "\n", "\t\n"},
       {"", "MYGAME_API ", "A_API\n", "_API ", "MY_API", "X_APIY "},
-      {"AActor", "_x", "1x", "", "\xC3\xA9", "E : uint8", "A\xC3\xA9" "b", "\xE3\x80\x80" "A"},
+      {"AActor", "_x", "1x", "", "\xC3\xA9", "E : uint8",
+       "A\xC3\xA9"
+       "b",
+       "\xE3\x80\x80"
+       "A"},
       {"", " {", ";", "\n"},
   };
   std::mt19937 rng(1234);

@@ -4,13 +4,13 @@
 #include <ostream>
 #include <random>
 #include <set>
-#include <utility>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "graph_builder/regex/regex.hpp"
-#include "graph_builder/symbols/symbols.hpp"
 #include "graph_builder/symbols/lang_java_internal.hpp"
+#include "graph_builder/symbols/symbols.hpp"
 #include "graph_builder/text/short_hash.hpp"
 #include "graph_builder/text/unicode.hpp"
 #include "support/symbol_rows.hpp"
@@ -247,9 +247,8 @@ std::vector<Want> extract_with_plain_patterns(std::string_view text) {
     if (name.empty() || name.front() < 'a' || name.front() > 'z') return true;
     return add(name, m.start(), "use_case", public_within(m.start(), 30));
   });
-  kIndentedMethod.for_each(text, [&](const regex::Match& m) {
-    return add(m.group(2), m.start(), "use_case", true);
-  });
+  kIndentedMethod.for_each(
+      text, [&](const regex::Match& m) { return add(m.group(2), m.start(), "use_case", true); });
   return out;
 }
 
@@ -258,11 +257,11 @@ std::vector<Want> extract_with_plain_patterns(std::string_view text) {
 TEST(LangJava, SameSymbolsAsThePlainPatterns) {
   static const char* const kPieces[] = {
       "public ", "private ", "protected", "static ", "final ", "class", "interface", "enum",
-      "record", "object", "data", "sealed", "abstract", "@interface", "@Override", "fun",
-      "int", "void", "String", "List<String>", "Map<K, V>", "[]", "foo", "Bar", "size",
-      "if", "else", "return", "new", "default", "for", "x", "_y", "9", "ñame", "(", ")",
-      "{", "}", ";", "=", ".", ",", "<", ">", " ", " ", "  ", "\t", "\n", "\n", "\n    ",
-      "\n\n  ", "\u00a0", "\u3000", "\u2028", "\x1c",
+      "record", "object", "data", "sealed", "abstract", "@interface", "@Override", "fun", "int",
+      "void", "String", "List<String>", "Map<K, V>", "[]", "foo", "Bar", "size", "if", "else",
+      "return", "new", "default", "for", "x", "_y", "9", "ñame", "(", ")", "{", "}", ";", "=", ".",
+      ",", "<", ">", " ", " ", "  ", "\t", "\n", "\n", "\n    ", "\n\n  ", "\u00a0", "\u3000",
+      "\u2028", "\x1c",
       // Whole phrases, so that many texts hold declarations.
       "\npublic class A", " class B", "\n  data class D", "\n\tsealed\u00a0class E",
       "\n    void run(", "\n  int size(", "\n    fun add(", "\n  List<String> get(",

@@ -13,8 +13,8 @@
 #include <random>
 #include <string>
 #include <vector>
-#include "support/symbol_rows.hpp"
 #include "support/match_offsets.hpp"
+#include "support/symbol_rows.hpp"
 
 namespace graph_builder::symbols {
 namespace {
@@ -49,7 +49,8 @@ TEST(LangPhp, LinesAndBlockEnds) {
        "<?php\n  function f() {\n  $re = '\\{';\n  }\n",
        {{"f", "use_case", 1, 3, true}}},
       {"anonymous functions are not recorded",
-       "<?php\n$f = function () {};\n$g = static function () {};\n", {}},
+       "<?php\n$f = function () {};\n$g = static function () {};\n",
+       {}},
       {"comments are searched like code",
        "<?php\n// the function that formats\n// this class handles it\n$x = Foo::class;\n",
        {{"that", "use_case", 1, 3, true}, {"handles", "model", 2, 3, true}}},
@@ -59,7 +60,8 @@ TEST(LangPhp, LinesAndBlockEnds) {
       {"class keyword inside a longer word",
        "<?php\n$subclass Item = 1;\n",
        {{"Item", "model", 1, 1, true}}},
-      {"traits and enums", "<?php\ntrait T {}\nenum Role: string {}\n",
+      {"traits and enums",
+       "<?php\ntrait T {}\nenum Role: string {}\n",
        {{"T", "model", 1, 1, true}, {"Role", "model", 2, 2, true}}},
   };
   for (const auto& c : cases) {
@@ -159,16 +161,48 @@ std::vector<regex::Spans> plain_function_matches(std::string_view t) {
   return out;
 }
 
-
 TEST(LangPhp, FunctionScanAgreesWithThePatternOnRandomInputs) {
   // The keyword and the words around it whole and in pieces, upper case,
   // white space of one to three bytes, name characters (a non-ASCII letter, a
   // combining mark, a digit) and punctuation.
   const std::vector<std::string> pieces = {
-      "function", "function", "function", " function ", " function\t", "func", "tion",
-      "Function", "static", "static", "stat", "static ", "public", "private", "protected",
-      "priv", "ate", "pro", "PUBLIC", " ", " ", " ", "\n", "\n", "\t", "a", "b", "_", "x1", "1",
-      "(", "$", ";", "{", "/", "@", "\"",
+      "function",
+      "function",
+      "function",
+      " function ",
+      " function\t",
+      "func",
+      "tion",
+      "Function",
+      "static",
+      "static",
+      "stat",
+      "static ",
+      "public",
+      "private",
+      "protected",
+      "priv",
+      "ate",
+      "pro",
+      "PUBLIC",
+      " ",
+      " ",
+      " ",
+      "\n",
+      "\n",
+      "\t",
+      "a",
+      "b",
+      "_",
+      "x1",
+      "1",
+      "(",
+      "$",
+      ";",
+      "{",
+      "/",
+      "@",
+      "\"",
       "\xC3\xA9",      // é
       "\xCC\x81",      // combining acute accent
       "\xC2\xA0",      // no-break space
@@ -186,7 +220,8 @@ TEST(LangPhp, FunctionScanAgreesWithThePatternOnRandomInputs) {
     for (int i = 0; i < n; ++i) t += pieces[pick(rng)];
     const auto expected = plain_function_matches(t);
     if (!expected.empty()) ++with_matches;
-    ASSERT_EQ(php_internal::function_matches(t), expected) << "input: \"" << testing::escaped_lines(t) << "\"";
+    ASSERT_EQ(php_internal::function_matches(t), expected)
+        << "input: \"" << testing::escaped_lines(t) << "\"";
   }
   EXPECT_GT(with_matches, 10000);
 }
@@ -203,7 +238,9 @@ TEST(LangPhp, FunctionScanAgreesWithThePatternOnNearMissDeclarations) {
       {"function", "function", "function", "functio", "functions"},
       {" ", " ", "", "\n  ", "\xE2\x80\xA8"},
       {"f", "_g", "run1", "1x", "\xC3\xA9", "a\xCC\x81", "function", "static", ""},
-      {"", "(", " (", "()", "\xC3\xA9" "b"},
+      {"", "(", " (", "()",
+       "\xC3\xA9"
+       "b"},
   };
   std::mt19937 rng(31337);
   std::uniform_int_distribution<int> decl_count(1, 3);
@@ -218,7 +255,8 @@ TEST(LangPhp, FunctionScanAgreesWithThePatternOnNearMissDeclarations) {
     }
     const auto expected = plain_function_matches(t);
     if (!expected.empty()) ++with_matches;
-    ASSERT_EQ(php_internal::function_matches(t), expected) << "input: \"" << testing::escaped_lines(t) << "\"";
+    ASSERT_EQ(php_internal::function_matches(t), expected)
+        << "input: \"" << testing::escaped_lines(t) << "\"";
   }
   EXPECT_GT(with_matches, 30000);
 }
@@ -229,9 +267,37 @@ TEST(LangPhp, TypeSearchAgreesWithThePatternOnRandomInputs) {
   // that are keywords themselves, white space of one to three bytes, and
   // non-ASCII and digit first letters.
   const std::vector<std::string> pieces = {
-      "class", "class", "interface", "trait", "enum", "enum", "clas", "subclass", "enums",
-      "Class", "inter", "face", " ", " ", " ", "\n", "\t", "\xC2\xA0", "\xE3\x80\x80",
-      "\xE2\x80\xA8", "A", "b", "_", "1", "\xC3\xA9", "\xCC\x81", ":", "{", "$", "/", "*",
+      "class",
+      "class",
+      "interface",
+      "trait",
+      "enum",
+      "enum",
+      "clas",
+      "subclass",
+      "enums",
+      "Class",
+      "inter",
+      "face",
+      " ",
+      " ",
+      " ",
+      "\n",
+      "\t",
+      "\xC2\xA0",
+      "\xE3\x80\x80",
+      "\xE2\x80\xA8",
+      "A",
+      "b",
+      "_",
+      "1",
+      "\xC3\xA9",
+      "\xCC\x81",
+      ":",
+      "{",
+      "$",
+      "/",
+      "*",
   };
   std::mt19937 rng(640);
   std::uniform_int_distribution<std::size_t> pick(0, pieces.size() - 1);

@@ -8,9 +8,9 @@
 #include <vector>
 
 #include "graph_builder/regex/regex.hpp"
-#include "graph_builder/symbols/symbols.hpp"
 #include "graph_builder/symbols/lang_py_internal.hpp"
 #include "graph_builder/symbols/line_starts_internal.hpp"
+#include "graph_builder/symbols/symbols.hpp"
 #include "graph_builder/text/short_hash.hpp"
 #include "support/match_offsets.hpp"
 
@@ -77,18 +77,18 @@ TEST(ExtractSymbolsPy, RouteDecorators) {
       {"async def", "@app.get(\"/items\")\nasync def items(req):\n    pass\n", "api_route"},
       {"blueprint delete", "@blueprint.delete('/x')\ndef items():\n    pass\n", "api_route"},
       {"space before the arguments", "@app.put ('/x')\ndef items():\n    pass\n", "api_route"},
-      {"one decorator between",
-       "@router.get('/items')\n@requires_auth\ndef items():\n    pass\n", "api_route"},
+      {"one decorator between", "@router.get('/items')\n@requires_auth\ndef items():\n    pass\n",
+       "api_route"},
       {"indented decorator between",
        "@router.get('/items')\n  @cache(60)\ndef items():\n    pass\n", "api_route"},
-      {"two decorators between",
-       "@router.get('/items')\n@a\n@b\ndef items():\n    pass\n", "use_case"},
-      {"space after the closing parenthesis",
-       "@router.get('/items') \ndef items():\n    pass\n", "use_case"},
+      {"two decorators between", "@router.get('/items')\n@a\n@b\ndef items():\n    pass\n",
+       "use_case"},
+      {"space after the closing parenthesis", "@router.get('/items') \ndef items():\n    pass\n",
+       "use_case"},
       {"comment after the closing parenthesis",
        "@router.get('/items')  # list\ndef items():\n    pass\n", "use_case"},
-      {"parenthesis inside the arguments",
-       "@router.get(path('/items'))\ndef items():\n    pass\n", "use_case"},
+      {"parenthesis inside the arguments", "@router.get(path('/items'))\ndef items():\n    pass\n",
+       "use_case"},
       {"blank line before the def", "@router.get('/items')\n\ndef items():\n    pass\n",
        "use_case"},
       {"case is ignored", "@APP.GET('/x')\nDEF items():\n    pass\ndef items():\n    pass\n",
@@ -96,7 +96,8 @@ TEST(ExtractSymbolsPy, RouteDecorators) {
       {"method not in the list", "@app.options('/x')\ndef items():\n    pass\n", "use_case"},
       {"other object", "@api.get('/x')\ndef items():\n    pass\n", "use_case"},
       {"decorated method names a top-level function",
-       "class V:\n    @app.get('/x')\n    def items(self):\n        pass\n\ndef items():\n    pass\n",
+       "class V:\n    @app.get('/x')\n    def items(self):\n        pass\n\ndef items():\n    "
+       "pass\n",
        "api_route"},
   };
   for (const Case& c : cases) {
@@ -110,31 +111,31 @@ TEST(ExtractSymbolsPy, RouteDecorators) {
 
 TEST(ExtractSymbolsPy, BlockRanges) {
   const std::string text =
-      "import os\n"                    // 0
-      "\n"                             // 1
-      "@app.get('/a')\n"               // 2
-      "def first():\n"                 // 3
-      "    return 1\n"                 // 4
-      "\n"                             // 5
-      "\n"                             // 6
-      "def second(x):\n"               // 7
-      "    if x:\n"                    // 8
-      "        return 2\n"             // 9
-      "# module comment\n"             // 10
-      "    return 3\n"                 // 11
-      "\n"                             // 12
-      "@decorator\n"                   // 13
-      "class Model:\n"                 // 14
-      "    def method(self):\n"        // 15
-      "        pass\n"                 // 16
-      "\n"                             // 17
-      "def third():\n"                 // 18
-      "    pass\n"                     // 19
-      "\n"                             // 20
-      "if __name__ == '__main__':\n"   // 21
-      "    third()\n"                  // 22
-      "\n"                             // 23
-      "def last(): return 4";          // 24: one-line def on the last line
+      "import os\n"                   // 0
+      "\n"                            // 1
+      "@app.get('/a')\n"              // 2
+      "def first():\n"                // 3
+      "    return 1\n"                // 4
+      "\n"                            // 5
+      "\n"                            // 6
+      "def second(x):\n"              // 7
+      "    if x:\n"                   // 8
+      "        return 2\n"            // 9
+      "# module comment\n"            // 10
+      "    return 3\n"                // 11
+      "\n"                            // 12
+      "@decorator\n"                  // 13
+      "class Model:\n"                // 14
+      "    def method(self):\n"       // 15
+      "        pass\n"                // 16
+      "\n"                            // 17
+      "def third():\n"                // 18
+      "    pass\n"                    // 19
+      "\n"                            // 20
+      "if __name__ == '__main__':\n"  // 21
+      "    third()\n"                 // 22
+      "\n"                            // 23
+      "def last(): return 4";         // 24: one-line def on the last line
   EXPECT_EQ(rows(text), (std::vector<Row>{
                             {"first", "api_route", true, 3, 4},
                             {"second", "use_case", true, 7, 11},
@@ -146,16 +147,16 @@ TEST(ExtractSymbolsPy, BlockRanges) {
 
 TEST(ExtractSymbolsPy, FunctionsFirstThenClassesFirstNameWins) {
   const std::string text =
-      "class Thing:\n"      // 0
-      "    pass\n"          // 1
-      "def Thing():\n"      // 2: recorded, the class of the same name is dropped
-      "    pass\n"          // 3
-      "def build():\n"      // 4
-      "    pass\n"          // 5
-      "def build():\n"      // 6: redeclaration dropped
-      "    return 2\n"      // 7
-      "class Alpha:\n"      // 8
-      "    pass\n";         // 9
+      "class Thing:\n"  // 0
+      "    pass\n"      // 1
+      "def Thing():\n"  // 2: recorded, the class of the same name is dropped
+      "    pass\n"      // 3
+      "def build():\n"  // 4
+      "    pass\n"      // 5
+      "def build():\n"  // 6: redeclaration dropped
+      "    return 2\n"  // 7
+      "class Alpha:\n"  // 8
+      "    pass\n";     // 9
   EXPECT_EQ(rows(text), (std::vector<Row>{
                             {"Thing", "use_case", true, 2, 3},
                             {"build", "use_case", true, 4, 5},
@@ -164,7 +165,8 @@ TEST(ExtractSymbolsPy, FunctionsFirstThenClassesFirstNameWins) {
 }
 
 TEST(ExtractSymbolsPy, IdKeywordsAndBodyHash) {
-  const auto syms = extract_symbols_py("def load_user_profile(uid):\n    return uid\n\n", "svc/users.py");
+  const auto syms =
+      extract_symbols_py("def load_user_profile(uid):\n    return uid\n\n", "svc/users.py");
   ASSERT_EQ(syms.size(), 1U);
   EXPECT_EQ(syms[0].id, "svc/users.py::load_user_profile");
   EXPECT_EQ(syms[0].keywords,
@@ -203,13 +205,13 @@ TEST(ExtractSymbolsPy, FormFeedLinesAreBlankAndDoNotShiftLines) {
 
 TEST(ExtractSymbolsPy, NonAsciiNamesAndIndentation) {
   const std::string text =
-      "# Géographie: 東京\n"         // 0
-      "def grüße(名前):\n"           // 1
-      "\u3000return 名前\n"          // 2: ideographic-space indentation
-      "def Île():\n"                 // 3: not a symbol (names begin with ASCII), still ends line 1's block
-      "    pass\n"                   // 4
-      "class Straße:\n"              // 5
-      "    pass\n";                  // 6
+      "# Géographie: 東京\n"  // 0
+      "def grüße(名前):\n"    // 1
+      "\u3000return 名前\n"   // 2: ideographic-space indentation
+      "def Île():\n"          // 3: not a symbol (names begin with ASCII), still ends line 1's block
+      "    pass\n"            // 4
+      "class Straße:\n"       // 5
+      "    pass\n";           // 6
   EXPECT_EQ(rows(text), (std::vector<Row>{
                             {"grüße", "use_case", true, 1, 2},
                             {"Straße", "model", true, 5, 6},
@@ -226,7 +228,6 @@ TEST(ExtractSymbolsPy, EmptyAndUnmatchedTextGiveNothing) {
 
 using Offsets = regex::Spans;
 Offsets offsets_of(const regex::Match& m) { return m.spans(); }
-
 
 TEST(ExtractSymbolsPy, FirstColumnSearchesAgreeWithThePlainPatternsOnRandomInputs) {
   static const regex::Regex kPlainFunction(R"(^(?:async\s+)?def\s+([A-Za-z_]\w*)\s*\()",
@@ -275,8 +276,8 @@ TEST(ExtractSymbolsPy, FirstColumnSearchesAgreeWithThePlainPatternsOnRandomInput
         py_internal::for_each_class(t, lines, collect);
       }
       if (!expected.empty()) ++(function ? function_matches : class_matches);
-      ASSERT_EQ(got, expected) << (function ? "def" : "class") << ", input: \"" << testing::escaped_lines(t)
-                               << "\"";
+      ASSERT_EQ(got, expected) << (function ? "def" : "class") << ", input: \""
+                               << testing::escaped_lines(t) << "\"";
     }
   }
   EXPECT_GT(function_matches, 5000);

@@ -14,8 +14,8 @@
 #include <random>
 #include <string>
 #include <vector>
-#include "support/symbol_rows.hpp"
 #include "support/match_offsets.hpp"
+#include "support/symbol_rows.hpp"
 
 namespace graph_builder::symbols {
 namespace {
@@ -41,12 +41,17 @@ TEST(LangRb, RecordsMethodsThenTypesAtTheirMatchLines) {
         {"total", "use_case", 6, 7},
         {"Shop", "model", 1, 7},
         {"Cart", "model", 3, 7}}},
-      {"underscore names are skipped", "def _internal\nend\ndef run\nend\n", {{"run", "use_case", 2, 3}}},
-      {"singleton class is not a type", "class << self\n  def x\n  end\nend\n", {{"x", "use_case", 1, 3}}},
+      {"underscore names are skipped",
+       "def _internal\nend\ndef run\nend\n",
+       {{"run", "use_case", 2, 3}}},
+      {"singleton class is not a type",
+       "class << self\n  def x\n  end\nend\n",
+       {{"x", "use_case", 1, 3}}},
       {"namespaced class records its first part once",
        "module Shop\n  class Shop::Item\n  end\nend\n",
        {{"Shop", "model", 0, 3}}},
-      {"a method wins over a class of the same name", "class Report\nend\ndef Report\nend\n",
+      {"a method wins over a class of the same name",
+       "class Report\nend\ndef Report\nend\n",
        {{"Report", "use_case", 2, 3}}},
       {"first definition wins", "def a\nend\ndef a\nend\ndef self.a\n", {{"a", "use_case", 0, 4}}},
       {"self without a dot is a method name", "def self\nend\n", {{"self", "use_case", 0, 1}}},
@@ -81,7 +86,6 @@ TEST(LangRb, RecordCarriesIdHashKeywordsAndIsAlwaysExported) {
 
 using Offsets = regex::Spans;
 Offsets offsets_of(const regex::Match& m) { return m.spans(); }
-
 
 TEST(LangRb, KeywordSearchesAgreeWithThePlainPatternsOnRandomInputs) {
   static const regex::Regex kPlainMethod(R"(^\s*def\s+(?:self\.)?([A-Za-z_]\w*))",
@@ -133,8 +137,8 @@ TEST(LangRb, KeywordSearchesAgreeWithThePlainPatternsOnRandomInputs) {
         rb_internal::for_each_type(t, collect);
       }
       if (!expected.empty()) ++(method ? method_matches : type_matches);
-      ASSERT_EQ(got, expected) << (method ? "def" : "class") << ", input: \"" << testing::escaped_lines(t)
-                               << "\"";
+      ASSERT_EQ(got, expected) << (method ? "def" : "class") << ", input: \""
+                               << testing::escaped_lines(t) << "\"";
     }
   }
   EXPECT_GT(method_matches, 5000);

@@ -8,12 +8,12 @@
 #include <vector>
 
 #include "graph_builder/regex/regex.hpp"
-#include "graph_builder/symbols/symbols.hpp"
 #include "graph_builder/symbols/lang_rs_internal.hpp"
 #include "graph_builder/symbols/line_starts_internal.hpp"
+#include "graph_builder/symbols/symbols.hpp"
 #include "graph_builder/text/short_hash.hpp"
-#include "support/symbol_rows.hpp"
 #include "support/match_offsets.hpp"
+#include "support/symbol_rows.hpp"
 
 namespace graph_builder::symbols {
 namespace {
@@ -94,7 +94,6 @@ TEST(LangRs, RecordCarriesIdHashAndKeywords) {
 using Offsets = regex::Spans;
 Offsets offsets_of(const regex::Match& m) { return m.spans(); }
 
-
 TEST(LangRs, TypeSearchAgreesWithThePlainPatternOnRandomInputs) {
   static const regex::Regex kPlainType(R"(^(?P<pub>pub\s+)?(?:struct|enum|trait)\s+([A-Za-z_]\w*))",
                                        regex::Flags::multiline);
@@ -146,9 +145,11 @@ TEST(LangRs, PublicFunctionSearchAgreesWithThePlainPatternOnRandomInputs) {
   static const regex::Regex kPlainPubFn(
       R"(^pub(?:\s*\([^)]*\))?\s+(?:async\s+)?fn\s+([A-Za-z_]\w*))", regex::Flags::multiline);
   const std::vector<std::string> pieces = {
-      "pub", "pub", "pub ", "pub(", "pub (", "pub\n(", "(", "(", ")", ")", "crate", "in a::b",
-      " ", " ", "\n", "\n", "\t", "\xC2\xA0", "\xE3\x80\x80", "fn", "fn ", " fn ", "async ",
-      "async", "open", "_x", "\xC3\xA9", "1", ";", "{", "Pub", "pubfn", ") fn a", ")\nfn b"};
+      "pub",  "pub",    "pub ",  "pub(",     "pub (",        "pub\n(",   "(",
+      "(",    ")",      ")",     "crate",    "in a::b",      " ",        " ",
+      "\n",   "\n",     "\t",    "\xC2\xA0", "\xE3\x80\x80", "fn",       "fn ",
+      " fn ", "async ", "async", "open",     "_x",           "\xC3\xA9", "1",
+      ";",    "{",      "Pub",   "pubfn",    ") fn a",       ")\nfn b"};
   std::mt19937 rng(4096);
   std::uniform_int_distribution<std::size_t> pick(0, pieces.size() - 1);
   std::uniform_int_distribution<int> length(0, 24);

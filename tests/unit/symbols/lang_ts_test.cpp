@@ -11,9 +11,9 @@
 #include <vector>
 
 #include "graph_builder/regex/regex.hpp"
-#include "graph_builder/symbols/symbols.hpp"
 #include "graph_builder/symbols/lang_ts_internal.hpp"
 #include "graph_builder/symbols/line_starts_internal.hpp"
+#include "graph_builder/symbols/symbols.hpp"
 #include "graph_builder/text/short_hash.hpp"
 #include "support/match_offsets.hpp"
 
@@ -127,18 +127,18 @@ TEST(ExtractSymbolsTs, OneLineDeclarations) {
 
 TEST(ExtractSymbolsTs, RecordsOrderedByPatternThenPositionFirstNameWins) {
   const std::string text =
-      "export class Store {\n"         // 0
-      "}\n"                            // 1
-      "function Store() {\n"           // 2: same name as the class, recorded first
-      "}\n"                            // 3
-      "export interface Item {\n"      // 4
-      "}\n"                            // 5
+      "export class Store {\n"           // 0
+      "}\n"                              // 1
+      "function Store() {\n"             // 2: same name as the class, recorded first
+      "}\n"                              // 3
+      "export interface Item {\n"        // 4
+      "}\n"                              // 5
       "export async function PUT() {\n"  // 6
-      "}\n"                            // 7
-      "function helper() {\n"          // 8
-      "  return 1;\n"                  // 9
-      "}\n"                            // 10
-      "function helper() {\n"          // 11: redeclaration, dropped
+      "}\n"                              // 7
+      "function helper() {\n"            // 8
+      "  return 1;\n"                    // 9
+      "}\n"                              // 10
+      "function helper() {\n"            // 11: redeclaration, dropped
       "}\n";
   EXPECT_EQ(rows(text), (std::vector<Row>{
                             {"PUT", "api_route", "high", true, 6, 7},
@@ -248,7 +248,6 @@ TEST(ExtractSymbolsTs, EmptyAndUnmatchedTextGiveNothing) {
 using Offsets = regex::Spans;
 Offsets offsets_of(const regex::Match& m) { return m.spans(); }
 
-
 // Compares the declaration search with each plain pattern on `t`; counts in
 // `with_matches` the patterns that matched.
 void expect_same_declarations(const std::string& t, std::array<int, 5>& with_matches) {
@@ -298,12 +297,56 @@ TEST(LangTs, DeclarationSearchAgreesWithThePlainPatternsOnRandomInputs) {
   // "Schema" endings, non-ASCII letters and marks), white space of one to
   // three bytes with many line feeds, and the punctuation the tails need.
   const std::vector<std::string> pieces = {
-      "export ", "export", "default ", "async ", "function", "function ", "function ",
-      "\nfunction ", "interface ", "type ",
-      "class ", "const ", "let ", "expor", "Export ", "classy", "GET", "POST", "DELETE",
-      "userSchema", "schema", "x", "_a", "A", "1", "\xC3\xA9", "\xCC\x81", " ", " ", "\n", "\n",
-      "\n", "\t", "\xC2\xA0", "\xE3\x80\x80", "\xE2\x80\xA8", "(", ")", "<", "{", "=", " = ",
-      "=>", "z.", "z", ".", ";", "}", "/", "\"",
+      "export ",
+      "export",
+      "default ",
+      "async ",
+      "function",
+      "function ",
+      "function ",
+      "\nfunction ",
+      "interface ",
+      "type ",
+      "class ",
+      "const ",
+      "let ",
+      "expor",
+      "Export ",
+      "classy",
+      "GET",
+      "POST",
+      "DELETE",
+      "userSchema",
+      "schema",
+      "x",
+      "_a",
+      "A",
+      "1",
+      "\xC3\xA9",
+      "\xCC\x81",
+      " ",
+      " ",
+      "\n",
+      "\n",
+      "\n",
+      "\t",
+      "\xC2\xA0",
+      "\xE3\x80\x80",
+      "\xE2\x80\xA8",
+      "(",
+      ")",
+      "<",
+      "{",
+      "=",
+      " = ",
+      "=>",
+      "z.",
+      "z",
+      ".",
+      ";",
+      "}",
+      "/",
+      "\"",
   };
   std::mt19937 rng(5150);
   std::uniform_int_distribution<std::size_t> pick(0, pieces.size() - 1);
@@ -376,11 +419,41 @@ TEST(LangTs, ConstFunctionSearchAgreesWithThePlainPatternOnRandomInputs) {
   static const regex::Regex kPlain(
       R"(^export\s+(?:const|let)\s+([A-Za-z_]\w*)\s*=\s*(?:async\s+)?(?:function|\([^)]*\)\s*=>|\w+\s*=>))",
       regex::Flags::multiline);
-  const std::vector<std::string> pieces = {
-      "export ", "export ", "export", "const ", "let ", "var ", "f", "fetchUser", "_a", "1",
-      "\xC3\xA9", " = ", "=", " ", " ", "\n", "\n", "\t", "\xC2\xA0", "\xE3\x80\x80", "async ",
-      "async", "(", "(", ")", ")", "(id)", "=>", " =>", "function", "x =>", "{", ";", "\nexport const a = (",
-      "\nexport let b = async ("};
+  const std::vector<std::string> pieces = {"export ",
+                                           "export ",
+                                           "export",
+                                           "const ",
+                                           "let ",
+                                           "var ",
+                                           "f",
+                                           "fetchUser",
+                                           "_a",
+                                           "1",
+                                           "\xC3\xA9",
+                                           " = ",
+                                           "=",
+                                           " ",
+                                           " ",
+                                           "\n",
+                                           "\n",
+                                           "\t",
+                                           "\xC2\xA0",
+                                           "\xE3\x80\x80",
+                                           "async ",
+                                           "async",
+                                           "(",
+                                           "(",
+                                           ")",
+                                           ")",
+                                           "(id)",
+                                           "=>",
+                                           " =>",
+                                           "function",
+                                           "x =>",
+                                           "{",
+                                           ";",
+                                           "\nexport const a = (",
+                                           "\nexport let b = async ("};
   std::mt19937 rng(2048);
   std::uniform_int_distribution<std::size_t> pick(0, pieces.size() - 1);
   std::uniform_int_distribution<int> length(0, 24);

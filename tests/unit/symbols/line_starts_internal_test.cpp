@@ -27,8 +27,29 @@ TEST(LineStarts, LetterLinesAgreeWithThePlainPatternOnRandomInputs) {
   // next to the letter range, upper case, white space, non-ASCII letters
   // (whose bytes look negative to signed compares) and line separators.
   const std::vector<std::string> pieces = {
-      "\n", "\n", "\n", "\n", "a", "z", "m", "`", "{", "A", "Z", "@", "[", " ", "\t", "\r",
-      "0",  "_",  "\xC3\xA9", "\xE3\x80\x80", "\xE2\x80\xA8", "\xC2\x85", "\xF0\x9F\x98\x80",
+      "\n",
+      "\n",
+      "\n",
+      "\n",
+      "a",
+      "z",
+      "m",
+      "`",
+      "{",
+      "A",
+      "Z",
+      "@",
+      "[",
+      " ",
+      "\t",
+      "\r",
+      "0",
+      "_",
+      "\xC3\xA9",
+      "\xE3\x80\x80",
+      "\xE2\x80\xA8",
+      "\xC2\x85",
+      "\xF0\x9F\x98\x80",
   };
   std::mt19937 rng(17);
   std::uniform_int_distribution<std::size_t> pick(0, pieces.size() - 1);

@@ -25,7 +25,6 @@ namespace {
 using nlohmann::ordered_json;
 using testing::KitCase;
 
-
 ordered_json to_json(const graph::Node& node) {
   std::string out;
   graph::append_json(out, node.as_dict(), graph::Layout::indented);
@@ -87,8 +86,7 @@ TEST(SymbolKit, EverySymbolNodeAndContainsEdgeMatches) {
       const ordered_json& want = want_nodes[i + 1];
       if (got != want) {
         ok = false;
-        ADD_FAILURE() << c.file_id << " symbol #" << i << " (" << want.value("name", "?")
-                      << "):\n"
+        ADD_FAILURE() << c.file_id << " symbol #" << i << " (" << want.value("name", "?") << "):\n"
                       << field_diff(got, want);
       }
     }

@@ -20,9 +20,19 @@ namespace {
 // Texts whose lines meet at a bare LF, at CR LF, or hold a lone CR, with
 // empty lines, a final LF or none, and multi-byte characters.
 const std::vector<std::string> kTexts{
-    "",         "a",           "a\n",           "\n",          "\n\n\n",
-    "a\nb",     "a\r\nb",      "a\r\nb\r\n",    "\r\n\r\n",    "x\r\r\ny\rz\n",
-    "one\n\ntwo\r\n\nthree",   "\xC3\xA9\n\xE2\x80\xA8z\n\xE3\x80\x80", "a\nb\r\nc\nd\n",
+    "",
+    "a",
+    "a\n",
+    "\n",
+    "\n\n\n",
+    "a\nb",
+    "a\r\nb",
+    "a\r\nb\r\n",
+    "\r\n\r\n",
+    "x\r\r\ny\rz\n",
+    "one\n\ntwo\r\n\nthree",
+    "\xC3\xA9\n\xE2\x80\xA8z\n\xE3\x80\x80",
+    "a\nb\r\nc\nd\n",
 };
 
 // The body hash as its definition reads: the selected lines joined with LF.

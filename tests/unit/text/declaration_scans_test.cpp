@@ -75,9 +75,26 @@ std::string escaped(std::string_view s) {
 
 // White space of one and of several bytes (U+00A0, U+3000, U+2028 are \s),
 // a non-ASCII letter, and the characters every language's pieces share.
-const std::vector<std::string> kCommon = {
-    " ", " ", "\t", "\n", "\n", "\r", "\xC2\xA0", "\xE3\x80\x80", "\xE2\x80\xA8", "\xC3\xA9",
-    "x", "Y", "_z", "9", "(", ")", ".", "{", ";", ":"};
+const std::vector<std::string> kCommon = {" ",
+                                          " ",
+                                          "\t",
+                                          "\n",
+                                          "\n",
+                                          "\r",
+                                          "\xC2\xA0",
+                                          "\xE3\x80\x80",
+                                          "\xE2\x80\xA8",
+                                          "\xC3\xA9",
+                                          "x",
+                                          "Y",
+                                          "_z",
+                                          "9",
+                                          "(",
+                                          ")",
+                                          ".",
+                                          "{",
+                                          ";",
+                                          ":"};
 
 // Compares `scan` with `plain_re` on `iterations` random texts of pieces
 // (plus kCommon), each text once with every stop point from "never" to 3;
@@ -105,40 +122,65 @@ int agreeing_texts(const Regex& plain_re, Scan scan, std::vector<std::string> pi
 
 TEST(DeclarationScans, DecoratorRoutesAgreeWithThePattern) {
   static const Regex kPlain(
-      R"re(@\w+\.(get|post|put|delete|patch)\s*\(\s*[\'\"]([^\'\"]+)[\'\"])re",
-      Flags::caseless);
+      R"re(@\w+\.(get|post|put|delete|patch)\s*\(\s*[\'\"]([^\'\"]+)[\'\"])re", Flags::caseless);
   // Caseless: U+017F is a caseless "s" (not in these verbs), U+212A a
   // caseless "k" (not in them either); upper-case verbs match.
-  const int with_matches = agreeing_texts(
-      kPlain, for_each_decorator_route,
-      {"@", "@", "@router", "@app.", "router", "app", ".get(", ".GET(", ".Post (", ".put",
-       ".delete",
-       "@router.get('/a')", "@APP.PATCH( \"", "@bp.delete(", "@r.put\t(", "/b\"", "/c'",
-       ".patch(", ".pAtch", "get", "post(", "('/items'", "(\"/a\"", "'", "\"", "/x", "{id}",
-       "\xC5\xBF", "\xE2\x84\xAA", "@\xC3\xA9."},
-      20261214);
+  const int with_matches = agreeing_texts(kPlain, for_each_decorator_route,
+                                          {"@",
+                                           "@",
+                                           "@router",
+                                           "@app.",
+                                           "router",
+                                           "app",
+                                           ".get(",
+                                           ".GET(",
+                                           ".Post (",
+                                           ".put",
+                                           ".delete",
+                                           "@router.get('/a')",
+                                           "@APP.PATCH( \"",
+                                           "@bp.delete(",
+                                           "@r.put\t(",
+                                           "/b\"",
+                                           "/c'",
+                                           ".patch(",
+                                           ".pAtch",
+                                           "get",
+                                           "post(",
+                                           "('/items'",
+                                           "(\"/a\"",
+                                           "'",
+                                           "\"",
+                                           "/x",
+                                           "{id}",
+                                           "\xC5\xBF",
+                                           "\xE2\x84\xAA",
+                                           "@\xC3\xA9."},
+                                          20261214);
   EXPECT_GT(with_matches, 6000);
 }
 
 TEST(DeclarationScans, RustFunctionsAgreeWithThePattern) {
   static const Regex kPlain(R"re(^(?:pub(?:\s*\([^)]*\))?\s+)?fn\s+([A-Za-z_]\w*))re",
                             Flags::multiline);
-  const int with_matches = agreeing_texts(
-      kPlain, for_each_rust_function,
-      {"pub", "pub ", "pub(crate) ", "pub (super)", "fn", "fn ", "fn main", "\nfn ", "\npub fn ",
-       "pu", "f", "n", "fnx", "pubfn", "async ", "\npub(", "\npub (", "pub(", ")", ") fn ",
-       "\n)\n"},
-      20261208);
+  const int with_matches =
+      agreeing_texts(kPlain, for_each_rust_function,
+                     {"pub",    "pub ",      "pub(crate) ", "pub (super)", "fn", "fn ",   "fn main",
+                      "\nfn ",  "\npub fn ", "pu",          "f",           "n",  "fnx",   "pubfn",
+                      "async ", "\npub(",    "\npub (",     "pub(",        ")",  ") fn ", "\n)\n"},
+                     20261208);
   EXPECT_GT(with_matches, 10000);
 }
 
 TEST(DeclarationScans, GoFunctionsAgreeWithThePattern) {
   static const Regex kPlain(R"re(^func\s+(?:\([^)]+\)\s+)?([A-Z]\w*))re", Flags::multiline);
-  const int with_matches = agreeing_texts(
-      kPlain, for_each_go_function,
-      {"func", "func ", "func (", "\nfunc ", "\nfunc (", "func(", "fun", "Handle", "Start", "s *S",
-       "()", ") ", ")\n", ") Run", ") run", "(s S) Get", "\nfunc Do", "\nfunc (r R) Go", "A", "b"},
-      20261209);
+  const int with_matches =
+      agreeing_texts(kPlain, for_each_go_function,
+                     {"func", "func ",  "func (", "\nfunc ",   "\nfunc (",  "func(",
+                      "fun",  "Handle", "Start",  "s *S",      "()",        ") ",
+                      ")\n",  ") Run",  ") run",  "(s S) Get", "\nfunc Do", "\nfunc (r R) Go",
+                      "A",    "b"},
+                     20261209);
   EXPECT_GT(with_matches, 6000);
 }
 
@@ -181,12 +223,13 @@ TEST(DeclarationScans, RustDeclarationsAgreeWithThePattern) {
   static const Regex kPlain(
       R"re(^(?:pub(?:\s*\([^)]*\))?\s+)?fn\s+([A-Za-z_]\w*)|^(?:pub\s+)?(?:struct|enum|trait)\s+([A-Za-z_]\w*))re",
       Flags::multiline);
-  const int with_matches = agreeing_texts(
-      kPlain, for_each_rust_declaration,
-      {"pub", "pub ", "pub(crate) ", "pub (super)", "fn", "fn ", "\nfn main", "\npub fn ",
-       "struct", "struct ", "enum ", "trait ", "\npub struct ", "impl ", "pu", "fnx", "pubfn",
-       "\npub(", "pub (", ")", ") fn ", ")\n"},
-      20261212);
+  const int with_matches =
+      agreeing_texts(kPlain, for_each_rust_declaration,
+                     {"pub",           "pub ",      "pub(crate) ", "pub (super)", "fn",    "fn ",
+                      "\nfn main",     "\npub fn ", "struct",      "struct ",     "enum ", "trait ",
+                      "\npub struct ", "impl ",     "pu",          "fnx",         "pubfn", "\npub(",
+                      "pub (",         ")",         ") fn ",       ")\n"},
+                     20261212);
   EXPECT_GT(with_matches, 10000);
 }
 

@@ -66,7 +66,8 @@ Words name_keywords_by_rule(std::string_view name) {
   std::size_t start = 0;
   while (true) {
     const std::size_t us = name.find('_', start);
-    list.add(name.substr(start, us == std::string_view::npos ? std::string_view::npos : us - start));
+    list.add(
+        name.substr(start, us == std::string_view::npos ? std::string_view::npos : us - start));
     if (us == std::string_view::npos) break;
     start = us + 1;
   }
@@ -79,16 +80,38 @@ Words name_keywords_by_rule(std::string_view name) {
 // length (U+0130), depends on context (final sigma) or is a caseless twin of
 // an ASCII letter (U+017F, U+212A).
 const std::vector<std::string> kNamePieces = {
-    "a", "b", "z", "x", "A", "B", "Z", "X", "0", "9", "_", "-", "ab", "AB", "Ab", "aB",
-    "HTML", "Parser", "load", "XML", "json2", " ", "\t", "\n",
-    "\xC2\xA0",          // no-break space
-    "\xE3\x80\x80",      // ideographic space
-    "\xC3\xA9",          // é
-    "\xC3\x89",          // É
-    "\xC4\xB0",          // İ
-    "\xCE\xA3",          // Σ
-    "\xC5\xBF",          // ſ
-    "\xE2\x84\xAA",      // Kelvin sign
+    "a",
+    "b",
+    "z",
+    "x",
+    "A",
+    "B",
+    "Z",
+    "X",
+    "0",
+    "9",
+    "_",
+    "-",
+    "ab",
+    "AB",
+    "Ab",
+    "aB",
+    "HTML",
+    "Parser",
+    "load",
+    "XML",
+    "json2",
+    " ",
+    "\t",
+    "\n",
+    "\xC2\xA0",      // no-break space
+    "\xE3\x80\x80",  // ideographic space
+    "\xC3\xA9",      // é
+    "\xC3\x89",      // É
+    "\xC4\xB0",      // İ
+    "\xCE\xA3",      // Σ
+    "\xC5\xBF",      // ſ
+    "\xE2\x84\xAA",  // Kelvin sign
 };
 
 std::string random_name(std::mt19937& rng) {
@@ -152,8 +175,8 @@ TEST(Identifiers, KeywordListAdmitsLikeASetOnLongRandomSequences) {
   // Long enough sequences to pass from the linear search to the hash index
   // and to grow it, over words that often repeat up to case and underscores.
   std::mt19937 rng(99);
-  const std::vector<std::string> parts = {"ab", "AB", "c", "_", "__", "x", "\xC4\xB0", "\xCE\xA3",
-                                          "\xC5\xBF", "0"};
+  const std::vector<std::string> parts = {"ab", "AB",       "c",        "_",        "__",
+                                          "x",  "\xC4\xB0", "\xCE\xA3", "\xC5\xBF", "0"};
   std::uniform_int_distribution<std::size_t> pick(0, parts.size() - 1);
   std::size_t longest = 0;
   for (int round = 0; round < 300; ++round) {

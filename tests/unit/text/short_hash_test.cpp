@@ -31,10 +31,10 @@ TEST(ShortHash, ManyEqualsOneAtATime) {
       std::vector<std::string_view> texts;
       for (std::size_t i = 0; i < count; ++i) {
         const unsigned kind = rng() % 4;
-        std::size_t len = rng() % 5000;                            // spread
-        if (kind == 0) len = 55 + rng() % 10;                      // around one block
+        std::size_t len = rng() % 5000;                             // spread
+        if (kind == 0) len = 55 + rng() % 10;                       // around one block
         if (kind == 1) len = 64 * (1 + rng() % 4) + rng() % 3 - 1;  // block multiples
-        if (kind == 2) len = rng() % 8;                            // tiny
+        if (kind == 2) len = rng() % 8;                             // tiny
         const std::size_t at = rng() % (pool.size() - len);
         texts.emplace_back(pool.data() + at, len);
       }

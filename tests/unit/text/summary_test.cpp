@@ -30,8 +30,8 @@ TEST(Summary, WholeSummaries) {
       {"empty readme", "README.md", ".md", "", "Handles README."},
       {"index file name is not generic", "src/index.ts", ".ts", "", "Handles index."},
       {"main file name stays", "main.go", ".go", "", "Handles main."},
-      {"last two pieces, dashes to spaces", "src/components/user-profile/ProfileCard.tsx", ".tsx", "",
-       "Handles user profile ProfileCard."},
+      {"last two pieces, dashes to spaces", "src/components/user-profile/ProfileCard.tsx", ".tsx",
+       "", "Handles user profile ProfileCard."},
       {"only the last extension goes", "archive.tar.gz", ".gz", "", "Handles archive.tar."},
       {"all pieces generic", "src/main", "", "", "Handles main."},
       {"backslash separates pieces", "pkg\\net_io\\wire-format.go", ".go", "",
@@ -50,9 +50,11 @@ TEST(Summary, WholeSummaries) {
        "export function ProfileCard() {\n  return null;\n}\n",
        "Renders the profile card. Used on the account page. Contains 1 function: ProfileCard."},
       {"java class word inside a comment", "x/Bar.java", ".java",
-       "// a subclass of Foo\nclass Bar {}\n", "a subclass of Foo. Contains 2 functions/classes: of, Bar."},
+       "// a subclass of Foo\nclass Bar {}\n",
+       "a subclass of Foo. Contains 2 functions/classes: of, Bar."},
       {"c prototype gives no name, definition does", "c/x.c", ".c",
-       "int foo(int x);\nint bar(int y)\n{\n  return y;\n}\n", "int foo(int x);. Contains 1 function: bar."},
+       "int foo(int x);\nint bar(int y)\n{\n  return y;\n}\n",
+       "int foo(int x);. Contains 1 function: bar."},
       {"c type names before function names", "c/ring.c", ".c",
        "int ring_len(struct ring *r) {\n  return r->n;\n}\nstruct ring {\n  int n;\n};\n",
        "int ring_len(struct ring *r) {. Contains 2 functions/classes: ring, ring_len."},
@@ -69,8 +71,8 @@ TEST(Summary, WholeSummaries) {
        "SaveButton."},
       {"xaml class alone is one function", "ui/Card.xaml", ".xaml", "<C x:Class=\"A.Card\"/>",
        "<C x:Class=\"A.Card\"/>. Contains 1 function: Card."},
-      {"shebang keeps its exclamation mark", "bin/tool.py", ".py", "#!/usr/bin/env python3\nimport os\n",
-       "!/usr/bin/env python3."},
+      {"shebang keeps its exclamation mark", "bin/tool.py", ".py",
+       "#!/usr/bin/env python3\nimport os\n", "!/usr/bin/env python3."},
       {"docstring with an apostrophe falls back to the raw line", "a/quote.py", ".py",
        "\"\"\"It's the billing module.\"\"\"\n", "\"\"\"It's the billing module.\"\"\"."},
       {"docstring below the first line is not a docstring", "a/late.py", ".py",
@@ -121,7 +123,8 @@ TEST(Summary, WholeSummaryIsCutAt250CodePoints) {
 
 TEST(Summary, UnterminatedBlockCommentFallsBackToFirstLine) {
   // No "*/" anywhere: the lazy comment body must give up and the line rule applies.
-  const std::string content = "/** Starts a comment that never ends\n" + repeat(" * more text\n", 2000);
+  const std::string content =
+      "/** Starts a comment that never ends\n" + repeat(" * more text\n", 2000);
   EXPECT_EQ(make_summary(content, "a/b.js", ".js"), "** Starts a comment that never ends.");
 }
 

@@ -17,7 +17,8 @@ namespace {
 using testing::kit_cases;
 
 // A readable diff of two keyword lists: the first differing position and both tails.
-std::string keyword_diff(const std::vector<std::string>& got, const std::vector<std::string>& want) {
+std::string keyword_diff(const std::vector<std::string>& got,
+                         const std::vector<std::string>& want) {
   std::size_t i = 0;
   while (i < got.size() && i < want.size() && got[i] == want[i]) ++i;
   std::ostringstream out;
@@ -55,7 +56,8 @@ TEST(TextKit, SummaryAndKeywordsMatchEveryScannedFile) {
     if (got_keywords == want_keywords) {
       ++keywords_ok;
     } else {
-      ADD_FAILURE() << c.file_id << ": keywords differ, " << keyword_diff(got_keywords, want_keywords);
+      ADD_FAILURE() << c.file_id << ": keywords differ, "
+                    << keyword_diff(got_keywords, want_keywords);
     }
   }
   EXPECT_EQ(summaries_ok, 68);

@@ -24,7 +24,10 @@ TEST(DecodeText, DropsUndecodableSequencesAndKeepsWhatFollows) {
   const std::vector<Case> cases{
       {"plain ascii", "abc", "abc"},
       {"latin-1 byte", "caf\xE9!", "caf!"},
-      {"truncated 3-byte then ascii", "a\xE2\x82" "b", "ab"},
+      {"truncated 3-byte then ascii",
+       "a\xE2\x82"
+       "b",
+       "ab"},
       {"truncated 4-byte then valid 2-byte", "\xF0\x9F\x98\xC3\xA9", "\xC3\xA9"},
       {"stray continuation bytes", "\x80\xBFx", "x"},
       {"overlong slash", "\xC0\xAF/", "/"},
@@ -55,10 +58,17 @@ TEST(DecodeText, SpecialBytesAtEveryOffset) {
     std::string out;
   };
   const std::string nul(1, '\0');
-  const std::vector<Piece> pieces{
-      {"a", "a"},       {"Z", "Z"},     {"\n", "\n"},     {"\r\n", "\n"},
-      {"\rq", "\nq"},    {"\xC3\xA9", "\xC3\xA9"}, {"\xFF", ""},  {"\xC3z", "z"},
-      {nul, nul},       {"\x7F", "\x7F"},  {"\xE2\x82\xAC", "\xE2\x82\xAC"}};
+  const std::vector<Piece> pieces{{"a", "a"},
+                                  {"Z", "Z"},
+                                  {"\n", "\n"},
+                                  {"\r\n", "\n"},
+                                  {"\rq", "\nq"},
+                                  {"\xC3\xA9", "\xC3\xA9"},
+                                  {"\xFF", ""},
+                                  {"\xC3z", "z"},
+                                  {nul, nul},
+                                  {"\x7F", "\x7F"},
+                                  {"\xE2\x82\xAC", "\xE2\x82\xAC"}};
   std::mt19937 rng(31);
   for (int round = 0; round < 20000; ++round) {
     std::string in;
@@ -88,9 +98,15 @@ TEST(Lines, UniversalAndLfOnlySplits) {
   EXPECT_EQ(split_lines_universal("a\n"), V{"a"});
   EXPECT_EQ(split_lines_universal("a\n\n"), (V{"a", ""}));
   EXPECT_EQ(split_lines_universal("a\r\nb\rc"), (V{"a", "b", "c"}));
-  EXPECT_EQ(split_lines_universal("a\vb\fc\x1c" "d\x1d" "e\x1e" "f\x1fg"),
+  EXPECT_EQ(split_lines_universal("a\vb\fc\x1c"
+                                  "d\x1d"
+                                  "e\x1e"
+                                  "f\x1fg"),
             (V{"a", "b", "c", "d", "e", "f\x1fg"}));
-  EXPECT_EQ(split_lines_universal("a\xC2\x85" "b\xE2\x80\xA8" "c\xE2\x80\xA9"), (V{"a", "b", "c"}));
+  EXPECT_EQ(split_lines_universal("a\xC2\x85"
+                                  "b\xE2\x80\xA8"
+                                  "c\xE2\x80\xA9"),
+            (V{"a", "b", "c"}));
   EXPECT_EQ(split_lines_universal("a\nb\rc\n", 2), (V{"a", "b"}));
   EXPECT_EQ(split_lines_universal("a\nb", 5), (V{"a", "b"}));
   EXPECT_EQ(split_lines_universal("a\nb", 1), V{"a"});
@@ -119,7 +135,9 @@ TEST(WhiteSpace, StripAndSplitUseTheUnicodeSet) {
   EXPECT_EQ(lstrip("  a "), "a ");
   EXPECT_EQ(rstrip("  a \xE2\x80\x83"), "  a");
   using V = std::vector<std::string_view>;
-  EXPECT_EQ(split_whitespace("  a\xC2\xA0\xC2\xA0" "b\n c  "), (V{"a", "b", "c"}));
+  EXPECT_EQ(split_whitespace("  a\xC2\xA0\xC2\xA0"
+                             "b\n c  "),
+            (V{"a", "b", "c"}));
   EXPECT_EQ(split_whitespace(""), V{});
   EXPECT_EQ(leading_space_count("\t \xE3\x80\x80x "), 3U);
   EXPECT_EQ(strip_chars("__a_b__", "_"), "a_b");
@@ -127,10 +145,12 @@ TEST(WhiteSpace, StripAndSplitUseTheUnicodeSet) {
 
 TEST(CaseMapping, FullUnicodeMappings) {
   EXPECT_EQ(to_lower("HeLLo"), "hello");
-  EXPECT_EQ(to_lower("\xC3\x8Ele"), "\xC3\xAEle");                 // Île
-  EXPECT_EQ(to_lower("\xC4\xB0zmir"), "i\xCC\x87zmir");            // İzmir gains a code point
-  EXPECT_EQ(to_lower("\xCE\x9F\xCE\xA3"), "\xCE\xBF\xCF\x82");     // final sigma
-  EXPECT_EQ(to_upper("stra\xC3\x9F" "e"), "STRASSE");
+  EXPECT_EQ(to_lower("\xC3\x8Ele"), "\xC3\xAEle");              // Île
+  EXPECT_EQ(to_lower("\xC4\xB0zmir"), "i\xCC\x87zmir");         // İzmir gains a code point
+  EXPECT_EQ(to_lower("\xCE\x9F\xCE\xA3"), "\xCE\xBF\xCF\x82");  // final sigma
+  EXPECT_EQ(to_upper("stra\xC3\x9F"
+                     "e"),
+            "STRASSE");
   EXPECT_TRUE(is_upper(U'A'));
   EXPECT_TRUE(is_upper(0x00C9));
   EXPECT_FALSE(is_upper(U'a'));
