@@ -4,7 +4,7 @@
 // seconds spent and a digest of all the digests (so the work cannot be
 // skipped and two runs over the same files can be compared).
 //
-// Build: g++ -std=c++20 -O2 bench/floor.cpp -o floor -lcrypto
+// Build: the `floor` target (-DGB_BUILD_BENCH=ON, see bench/README.md).
 // Usage: floor < list.txt
 #include <fcntl.h>
 #include <openssl/evp.h>

@@ -2,11 +2,9 @@
 // hash; summary; keywords; relations; symbols. Shows each phase's share of the
 // whole per-file work, grouped by extension.
 //
-// Build (after scripts/build.sh build):
-//   g++ -std=c++20 -O2 -I. bench/phase_bench.cpp build/libgraph_builder_core.a \
-//       -lpcre2-8 -lcrypto -licuuc -o build/phase_bench
+// Build: the `phase_bench` target (-DGB_BUILD_BENCH=ON, see bench/README.md).
 // Run on the files a scan would read (a directory is walked like the scan does):
-//   build/phase_bench /usr/lib/python3.11 bench/corpus-data/ts
+//   build-bench/bench/phase_bench /usr/lib/python3.11 bench/corpus-data/ts
 #include <chrono>
 #include <cstdio>
 #include <map>

@@ -39,9 +39,9 @@ command -v jq >/dev/null || apt-get install -y -qq jq >/dev/null
 tmp="$(mktemp -d)"
 trap 'rm -rf "$tmp"' EXIT
 
-scripts/build.sh build >/dev/null
-g++ -std=c++20 -O2 bench/floor.cpp -o "$tmp/floor" -lcrypto
-gb="$repo/build/graph_builder"
+scripts/build.sh build-bench -DGB_BUILD_BENCH=ON -DGB_BUILD_TESTS=OFF >/dev/null
+gb="$repo/build-bench/graph_builder"
+floor="$repo/build-bench/bench/floor"
 
 # ctags has no parser for .scala, .swift or .xaml; .yaml and .tsx are mapped
 # to the parsers it has for .yml and .ts so that it reads them too.
@@ -65,7 +65,7 @@ scanned_list() {
 
 # run_floor LIST: sets floor_wall, files, bytes.
 run_floor() {
-  /usr/bin/time -f '%e' -o "$tmp/time" "$tmp/floor" <"$1" >"$tmp/floor.out"
+  /usr/bin/time -f '%e' -o "$tmp/time" "$floor" <"$1" >"$tmp/floor.out"
   read -r floor_wall <"$tmp/time"
   files=$(awk '{print $2}' "$tmp/floor.out")
   bytes=$(awk '{print $4}' "$tmp/floor.out")
