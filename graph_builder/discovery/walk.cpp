@@ -96,20 +96,26 @@ std::string resolve_c(const std::string& path) {
   return out;
 }
 
+// What keep_dir decides, and why when a directory is pruned for trouble.
+enum class KeepDir { walk, pruned, outside_root };
+
 // keep_dir, told whether the listing already showed `d` is no link.
-bool keep_dir(std::string_view base, std::string_view d, std::string_view root_resolved,
-              bool known_plain);
+KeepDir keep_dir(std::string_view base, std::string_view d, std::string_view root_resolved,
+                 bool known_plain);
 
 class Walker {
  public:
-  Walker(std::string root_resolved, std::vector<WalkedFile>& files)
-      : root_resolved_(std::move(root_resolved)), files_(files) {}
+  Walker(std::string root_resolved, std::vector<WalkedFile>& files, const SkipObserver* on_skip)
+      : root_resolved_(std::move(root_resolved)), files_(files), on_skip_(on_skip) {}
 
   // `base_resolved` is the resolved form of `base` when known, else empty
   // (then resolved once, when the first file needs it).
   void walk(const std::string& base, std::string base_resolved) {
     Listing listing;
-    if (!list_dir(base, listing)) return;
+    if (!list_dir(base, listing)) {
+      report(base, SkipReason::unreadable);
+      return;
+    }
     for (std::size_t i = 0; i < listing.others.size(); ++i) {
       const std::string& name = listing.others[i];
       const unsigned char type = listing.other_types[i];
@@ -134,12 +140,20 @@ class Walker {
     }
     for (std::size_t i = 0; i < listing.dirs.size(); ++i) {
       const std::string& d = listing.dirs[i];
-      if (!keep_dir(base, d, root_resolved_, listing.plain_dirs[i])) continue;
+      const KeepDir keep = keep_dir(base, d, root_resolved_, listing.plain_dirs[i]);
+      if (keep == KeepDir::outside_root) report(join(base, d), SkipReason::outside_root);
+      if (keep != KeepDir::walk) continue;
       std::string path = join(base, d);
       const DirKey key = listing.dir_keys[i];
-      if (key == DirKey{0, 0}) continue;
+      if (key == DirKey{0, 0}) {
+        report(path, SkipReason::unreadable);
+        continue;
+      }
       // A link back to a directory on the current path would loop forever.
-      if (std::find(ancestors_.begin(), ancestors_.end(), key) != ancestors_.end()) continue;
+      if (std::find(ancestors_.begin(), ancestors_.end(), key) != ancestors_.end()) {
+        report(path, SkipReason::link_loop);
+        continue;
+      }
       ancestors_.push_back(key);
       // A directory (not a link) inside a resolved directory is resolved by
       // its name alone: no path lookup per directory.
@@ -155,8 +169,13 @@ class Walker {
   }
 
  private:
+  void report(const std::string& path, SkipReason reason) const {
+    if (on_skip_ != nullptr && *on_skip_) (*on_skip_)(Skipped{path, reason});
+  }
+
   std::string root_resolved_;
   std::vector<WalkedFile>& files_;
+  const SkipObserver* on_skip_;
   std::vector<DirKey> ancestors_;
 };
 
@@ -164,9 +183,9 @@ class Walker {
 
 namespace {
 
-bool keep_dir(std::string_view base, std::string_view d, std::string_view root_resolved,
-              bool known_plain) {
-  if (std::find(SKIP_DIRS.begin(), SKIP_DIRS.end(), d) != SKIP_DIRS.end()) return false;
+KeepDir keep_dir(std::string_view base, std::string_view d, std::string_view root_resolved,
+                 bool known_plain) {
+  if (std::find(SKIP_DIRS.begin(), SKIP_DIRS.end(), d) != SKIP_DIRS.end()) return KeepDir::pruned;
   std::string p = join(base, d);
   if (std::find(CONDITIONAL_SKIP.begin(), CONDITIONAL_SKIP.end(), d) != CONDITIONAL_SKIP.end()) {
     Listing inner;
@@ -175,35 +194,49 @@ bool keep_dir(std::string_view base, std::string_view d, std::string_view root_r
       for (const std::string& sub : inner.dirs) {
         if (std::find(kArtifactMarkers.begin(), kArtifactMarkers.end(), sub) !=
             kArtifactMarkers.end()) {
-          return false;
+          return KeepDir::pruned;
         }
       }
     }
   }
   // A directory the listing reports as such is no link.
-  if (known_plain) return true;
+  if (known_plain) return KeepDir::walk;
   struct stat lst {};
-  if (::lstat(p.c_str(), &lst) != 0) return true;
+  if (::lstat(p.c_str(), &lst) != 0) return KeepDir::walk;
   if (S_ISLNK(lst.st_mode)) {
     char* real = ::realpath(p.c_str(), nullptr);
-    if (real == nullptr) return false;
+    if (real == nullptr) return KeepDir::outside_root;
     std::string resolved(real);
     std::free(real);
-    if (!is_below_or_equal(resolved, root_resolved)) return false;
+    if (!is_below_or_equal(resolved, root_resolved)) return KeepDir::outside_root;
   }
-  return true;
+  return KeepDir::walk;
 }
 
 }  // namespace
 
-bool keep_dir(std::string_view base, std::string_view d, std::string_view root_resolved) {
-  return keep_dir(base, d, root_resolved, false);
+std::string_view describe(SkipReason reason) {
+  switch (reason) {
+    case SkipReason::too_large:
+      return "over the size limit";
+    case SkipReason::unreadable:
+      return "unreadable";
+    case SkipReason::outside_root:
+      return "a linked directory outside the root";
+    case SkipReason::link_loop:
+      return "a link loop";
+  }
+  return "skipped";
 }
 
-std::vector<WalkedFile> walk_files_resolved(const std::string& root) {
+bool keep_dir(std::string_view base, std::string_view d, std::string_view root_resolved) {
+  return keep_dir(base, d, root_resolved, false) == KeepDir::walk;
+}
+
+std::vector<WalkedFile> walk_files_resolved(const std::string& root, const SkipObserver* on_skip) {
   std::vector<WalkedFile> files;
   const std::string root_resolved = resolve_path(root);
-  Walker walker(root_resolved, files);
+  Walker walker(root_resolved, files, on_skip);
   walker.push_root(root);
   walker.walk(root, root_resolved);
   return files;

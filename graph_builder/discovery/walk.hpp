@@ -17,7 +17,9 @@
 // All comparisons of names are exact and case-sensitive.
 
 #include <array>
+#include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -42,6 +44,25 @@ inline constexpr std::array<std::string_view, 1> CONDITIONAL_SKIP{"build"};
 // directories and untestable entries are skipped silently; a missing root
 // yields an empty list. Never throws.
 std::vector<std::string> walk_files(const std::string& root);
+
+// Why an entry was passed over for trouble (entries pruned by the skip rules
+// above are not trouble and are not reported).
+enum class SkipReason : std::uint8_t {
+  too_large,     // a file over the size limit of the scan
+  unreadable,    // a file that cannot be opened or read, a directory that cannot be listed
+  outside_root,  // a linked directory that resolves outside the root (or not at all)
+  link_loop,     // a linked directory that leads back to one on the current walk path
+};
+// A short description of `reason`, such as "over the size limit".
+std::string_view describe(SkipReason reason);
+
+// One entry passed over, by the path the walk built for it.
+struct Skipped {
+  std::string path;
+  SkipReason reason;
+};
+// Receives each entry passed over, in the order the walk meets them.
+using SkipObserver = std::function<void(const Skipped&)>;
 
 // True when the file at `path` is of a kind that is analysed. Pure text test.
 bool should_scan(std::string_view path);

@@ -21,8 +21,11 @@ struct WalkedFile {
   std::string path;
   std::string resolved;
 };
-// walk_files() with each file's resolved path. Never throws.
-std::vector<WalkedFile> walk_files_resolved(const std::string& root);
+// walk_files() with each file's resolved path. Directories passed over for
+// trouble are reported to `on_skip` when it is set. Never throws (unless
+// `on_skip` does).
+std::vector<WalkedFile> walk_files_resolved(const std::string& root,
+                                            const SkipObserver* on_skip = nullptr);
 
 // Whether the sub-directory `d` of `base` is walked (directory rules 1 to 3).
 // `root_resolved` is the resolved project root.

@@ -217,14 +217,15 @@ WrittenDocuments write_documents(const graph::Graph& g, const std::string& out_p
   return written;
 }
 
-Built build(const std::string& root, const std::string& out_path) {
+Built build(const std::string& root, const std::string& out_path,
+            const graph::ScanOptions& options) {
   Built built;
   const std::string resolved_root = discovery::resolve_path(root);
   // The directory comes first, before anything is read or scanned.
   create_output_directory(out_path);
   std::error_code ec;
   if (std::filesystem::exists(out_path, ec)) built.previous = load_previous_graph(out_path);
-  built.graph = graph::scan(resolved_root, std::move(built.previous));
+  built.graph = graph::scan(resolved_root, std::move(built.previous), options);
   built.written = write_documents(built.graph, out_path);
   return built;
 }

@@ -52,7 +52,8 @@ struct Built {
 // nodes of the graph document at `out_path` when it exists (an unreadable
 // one is ignored), scans, and writes both documents. Prints nothing; throws
 // FatalError on a run-level failure (the output directory or a document
-// cannot be written).
-Built build(const std::string& root, const std::string& out_path);
+// cannot be written). `options` go to the scan.
+Built build(const std::string& root, const std::string& out_path,
+            const graph::ScanOptions& options = {});
 
 }  // namespace graph_builder::documents

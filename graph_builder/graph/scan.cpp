@@ -129,7 +129,9 @@ struct LoadedFile {
 // Step 1: reads the walk's files in order, a chunk at a time.
 class ChunkReader {
  public:
-  explicit ChunkReader(const std::vector<discovery::WalkedFile>& files) : files_(files) {
+  ChunkReader(const std::vector<discovery::WalkedFile>& files,
+              const discovery::SkipObserver* on_skip)
+      : files_(files), on_skip_(on_skip) {
     texts_.reserve(kChunkFiles);
   }
 
@@ -145,7 +147,11 @@ class ChunkReader {
       const discovery::WalkedFile& file = files_[next_++];
       // Size test and read on one open file.
       std::size_t stat_size = 0;
-      if (dir_.read(file.path, bytes_, &stat_size) != platform::ReadStatus::ok) continue;
+      const platform::ReadStatus status = dir_.read(file.path, bytes_, &stat_size);
+      if (status != platform::ReadStatus::ok) {
+        report(file.path, status);
+        continue;
+      }
       LoadedFile& slot = chunk[loaded++];
       slot.file = &file;
       slot.size = static_cast<std::int64_t>(stat_size);
@@ -159,7 +165,15 @@ class ChunkReader {
   }
 
  private:
+  void report(const std::string& path, platform::ReadStatus status) const {
+    if (on_skip_ == nullptr || !*on_skip_) return;
+    (*on_skip_)({path, status == platform::ReadStatus::too_large
+                           ? discovery::SkipReason::too_large
+                           : discovery::SkipReason::unreadable});
+  }
+
   const std::vector<discovery::WalkedFile>& files_;
+  const discovery::SkipObserver* on_skip_;
   std::size_t next_ = 0;
   ParentDirectory dir_;
   std::string bytes_;
@@ -382,10 +396,11 @@ class GraphMerger {
   bool id_met_twice_ = false;
 };
 
-Graph scan_with(const std::string& root, PreviousGraph& previous) {
-  const std::vector<discovery::WalkedFile> files = discovery::walk_files_resolved(root);
+Graph scan_with(const std::string& root, PreviousGraph& previous, const ScanOptions& options) {
+  const discovery::SkipObserver* on_skip = options.on_skip ? &options.on_skip : nullptr;
+  const std::vector<discovery::WalkedFile> files = discovery::walk_files_resolved(root, on_skip);
   const std::string root_resolved = discovery::resolve_path(root);
-  ChunkReader reader(files);
+  ChunkReader reader(files, on_skip);
   GraphMerger merger(root, files.size(), previous);
   std::vector<LoadedFile> chunk(kChunkFiles);
   std::vector<FileAnalysis> analyses;
@@ -412,14 +427,14 @@ Graph scan_with(const std::string& root, PreviousGraph& previous) {
 
 }  // namespace
 
-Graph scan(const std::string& root, const PriorNodes* existing_nodes) {
+Graph scan(const std::string& root, const PriorNodes* existing_nodes, const ScanOptions& options) {
   PreviousGraph previous(existing_nodes);
-  return scan_with(root, previous);
+  return scan_with(root, previous, options);
 }
 
-Graph scan(const std::string& root, PriorNodes&& existing_nodes) {
+Graph scan(const std::string& root, PriorNodes&& existing_nodes, const ScanOptions& options) {
   PreviousGraph previous(existing_nodes);
-  return scan_with(root, previous);
+  return scan_with(root, previous, options);
 }
 
 }  // namespace graph_builder::graph

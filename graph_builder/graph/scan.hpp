@@ -10,6 +10,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "graph_builder/discovery/walk.hpp"
 #include "graph_builder/graph/json.hpp"
 #include "graph_builder/graph/node.hpp"
 
@@ -36,15 +37,25 @@ struct Graph {
   std::size_t file_count() const { return nodes.size() - symbol_count; }
 };
 
+// How a scan runs; the defaults give the documented result with nothing
+// reported.
+struct ScanOptions {
+  // Called for each file or directory passed over for trouble (over the size
+  // limit, unreadable, a linked directory outside the root, a link loop), on
+  // the thread that called scan, in walk order. Empty: nothing is reported.
+  discovery::SkipObserver on_skip;
+};
+
 // Scans the project under `root` (the command line passes it absolute with
 // links resolved). A file present in `existing_nodes` with the same
 // "file_hash" keeps its stored summary, keywords and other stored values;
 // relations and symbols are always recomputed. Never prints; reads nothing
 // outside the walked files.
-Graph scan(const std::string& root, const PriorNodes* existing_nodes = nullptr);
+Graph scan(const std::string& root, const PriorNodes* existing_nodes = nullptr,
+           const ScanOptions& options = {});
 // The same, taking the previous nodes over: stored values are moved into the
 // graph instead of copied, which halves the memory of a re-run.
-Graph scan(const std::string& root, PriorNodes&& existing_nodes);
+Graph scan(const std::string& root, PriorNodes&& existing_nodes, const ScanOptions& options = {});
 
 // The first edge of every group of equal edges, in input order.
 std::vector<Edge> dedupe_edges(const std::vector<Edge>& edges);

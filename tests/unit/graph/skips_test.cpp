@@ -1,0 +1,76 @@
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "graph_builder/graph/scan.hpp"
+#include "support/temp_tree.hpp"
+
+namespace graph_builder::graph {
+namespace {
+
+using discovery::SkipReason;
+using graph_builder::testing::TempTree;
+using Report = std::pair<std::string, SkipReason>;
+
+// Everything a scan of `t` reports as passed over, by path below the root,
+// sorted (the walk's order is the file system's listing order).
+std::vector<Report> reports_of(const TempTree& t) {
+  std::vector<Report> got;
+  ScanOptions options;
+  options.on_skip = [&](const discovery::Skipped& s) {
+    const std::string root = t.root().string() + "/";
+    EXPECT_EQ(s.path.rfind(root, 0), 0U) << s.path;
+    got.emplace_back(s.path.substr(root.size()), s.reason);
+  };
+  const Graph g = scan(t.root().string(), nullptr, options);
+  std::sort(got.begin(), got.end());
+  return got;
+}
+
+// Files over the size limit, linked directories outside the root and link
+// loops are reported once each with their reason; what the skip rules prune
+// by name and files at the limit are not trouble and are not reported.
+TEST(ScanSkips, EachTroubleReportedOnceWithItsReason) {
+  TempTree outside;
+  outside.write("shared/util.ts", "");
+  TempTree t;
+  t.write("big.py", std::string(MAX_FILE_BYTES + 1, 'x'));
+  t.write("exact.py", std::string(MAX_FILE_BYTES, 'x'));
+  t.write("node_modules/dep.js", "");
+  t.write("real/a.py", "def a():\n  pass\n");
+  t.symlink((outside.root() / "shared").string(), "ext");
+  t.symlink("..", "real/up");
+  t.symlink(".", "real/self");
+  t.symlink("nowhere", "dangling");
+  const std::vector<Report> want{{"big.py", SkipReason::too_large},
+                                 {"ext", SkipReason::outside_root},
+                                 {"real/self", SkipReason::link_loop},
+                                 {"real/up", SkipReason::link_loop}};
+  EXPECT_EQ(reports_of(t), want);
+  for (const auto& [path, reason] : want) EXPECT_FALSE(discovery::describe(reason).empty());
+}
+
+// Without an observer the scan is the same; a directory that cannot be listed
+// is reported as unreadable (root reads everything, so only as another user).
+TEST(ScanSkips, UnlistableDirectoryIsUnreadable) {
+  TempTree t;
+  t.write("ok.py", "");
+  t.write("locked/secret.py", "");
+  ::chmod(t.path("locked").c_str(), 0);
+  const std::vector<Report> got = reports_of(t);
+  ::chmod(t.path("locked").c_str(), 0700);
+  if (::geteuid() == 0) {
+    EXPECT_TRUE(got.empty());
+  } else {
+    EXPECT_EQ(got, (std::vector<Report>{{"locked", SkipReason::unreadable}}));
+  }
+  EXPECT_EQ(scan(t.root().string()).file_count(), ::geteuid() == 0 ? 2U : 1U);
+}
+
+}  // namespace
+}  // namespace graph_builder::graph
