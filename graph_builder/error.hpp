@@ -12,4 +12,11 @@ class FatalError : public std::runtime_error {
   explicit FatalError(const std::string& what) : std::runtime_error(what) {}
 };
 
+// A scan stopped because its caller asked it to (graph::ScanOptions::cancelled):
+// no graph is returned and nothing was written.
+class Cancelled : public FatalError {
+ public:
+  Cancelled() : FatalError("cancelled") {}
+};
+
 }  // namespace graph_builder

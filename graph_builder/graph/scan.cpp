@@ -12,6 +12,7 @@
 #include <utility>
 
 #include "graph_builder/discovery/walk_internal.hpp"
+#include "graph_builder/error.hpp"
 #include "graph_builder/graph/assemble_internal.hpp"
 #include "graph_builder/graph/index_table.hpp"
 #include "graph_builder/languages/languages.hpp"
@@ -409,6 +410,7 @@ Graph scan_with(const std::string& root, PreviousGraph& previous, const ScanOpti
     const std::span<const LoadedFile> files_read(chunk.data(), loaded);
     analyses.clear();
     for (const LoadedFile& f : files_read) {
+      if (options.cancelled && options.cancelled()) throw Cancelled();
       analyses.push_back(analyse_file(f, root_resolved, previous.nodes()));
     }
     std::vector<std::string> body_hashes = hash_bodies(files_read, analyses);

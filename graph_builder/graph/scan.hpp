@@ -5,6 +5,7 @@
 // file silently; nothing per-file throws out of a scan.
 
 #include <cstddef>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -44,6 +45,10 @@ struct ScanOptions {
   // limit, unreadable, a linked directory outside the root, a link loop), on
   // the thread that called scan, in walk order. Empty: nothing is reported.
   discovery::SkipObserver on_skip;
+  // Asked on the thread that called scan before each file is analysed; when
+  // it returns true the scan stops and throws graph_builder::Cancelled.
+  // Empty: the scan runs to the end.
+  std::function<bool()> cancelled;
 };
 
 // Scans the project under `root` (the command line passes it absolute with

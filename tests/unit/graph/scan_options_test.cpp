@@ -7,6 +7,7 @@
 #include <utility>
 #include <vector>
 
+#include "graph_builder/error.hpp"
 #include "graph_builder/graph/scan.hpp"
 #include "support/temp_tree.hpp"
 
@@ -70,6 +71,32 @@ TEST(ScanSkips, UnlistableDirectoryIsUnreadable) {
     EXPECT_EQ(got, (std::vector<Report>{{"locked", SkipReason::unreadable}}));
   }
   EXPECT_EQ(scan(t.root().string()).file_count(), ::geteuid() == 0 ? 2U : 1U);
+}
+
+// A scan asked to stop throws Cancelled instead of returning a graph, having
+// asked before a file; one never asked to stop runs to the end.
+TEST(ScanCancel, StopsWhenAskedAndOnlyThen) {
+  TempTree t;
+  for (int i = 0; i < 40; ++i) {
+    std::string name = std::to_string(i);
+    name += ".py";
+    t.write(name, "def f():\n  pass\n");
+  }
+  for (int stop_after : {0, 1, 17}) {
+    int asked = 0;
+    ScanOptions options;
+    options.cancelled = [&] { return asked++ == stop_after; };
+    EXPECT_THROW(scan(t.root().string(), nullptr, options), Cancelled) << stop_after;
+    EXPECT_EQ(asked, stop_after + 1);
+  }
+  int asked = 0;
+  ScanOptions options;
+  options.cancelled = [&] {
+    ++asked;
+    return false;
+  };
+  EXPECT_EQ(scan(t.root().string(), nullptr, options).file_count(), 40U);
+  EXPECT_EQ(asked, 40);
 }
 
 }  // namespace
