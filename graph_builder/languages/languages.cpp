@@ -18,7 +18,7 @@ using X = SymbolExtractor;
 // symbols and imports but no keyword or summary declarations; ".kt" runs the
 // Java keyword scans and then its own; ".go" and ".swift" get keywords but no
 // symbols; the data and document formats get a file node only.
-constexpr std::array<Profile, 24> kLanguages{{
+constexpr Profile kLanguages[] = {
     // clang-format off
  //ext       name          symbols   block           window keywords   summary  lead              imports
   {".go",    "Go",         X::none,  B::none,        0,  K::go,     S::none, L::first_line,    I::none},
@@ -46,7 +46,7 @@ constexpr std::array<Profile, 24> kLanguages{{
   {".md",    "Markdown",   X::none,  B::none,        0,  K::none,   S::none, L::first_line,    I::none},
   {".xaml",  "XAML",       X::none,  B::none,        0,  K::xaml,   S::xaml, L::first_line,    I::xaml},
     // clang-format on
-}};
+};
 
 constexpr bool consistent() {
   for (const Profile& p : kLanguages) {
@@ -60,8 +60,8 @@ constexpr bool consistent() {
     if (p.has_symbols() != (p.block != BlockRule::none)) return false;
     if ((p.block == BlockRule::window) != (p.window > 0)) return false;
   }
-  for (std::size_t i = 0; i < kLanguages.size(); ++i) {
-    for (std::size_t j = i + 1; j < kLanguages.size(); ++j) {
+  for (std::size_t i = 0; i < std::size(kLanguages); ++i) {
+    for (std::size_t j = i + 1; j < std::size(kLanguages); ++j) {
       if (kLanguages[i].ext == kLanguages[j].ext) return false;
     }
   }
@@ -77,8 +77,8 @@ constexpr std::size_t count_with_symbols() {
 }
 
 constexpr auto kScanned = [] {
-  std::array<std::string_view, kLanguages.size()> out{};
-  for (std::size_t i = 0; i < kLanguages.size(); ++i) out[i] = kLanguages[i].ext;
+  std::array<std::string_view, std::size(kLanguages)> out{};
+  for (std::size_t i = 0; i < std::size(kLanguages); ++i) out[i] = kLanguages[i].ext;
   return out;
 }();
 
