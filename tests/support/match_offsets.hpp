@@ -4,7 +4,6 @@
 // pattern or a scan and printed readably in failure messages.
 
 #include <ostream>
-#include <string>
 #include <string_view>
 #include <vector>
 
@@ -50,21 +49,6 @@ std::vector<regex::Spans> spans_found(Search&& search) {
 // Every match of `re` in `text`.
 inline std::vector<regex::Spans> plain_matches(const regex::Regex& re, std::string_view text) {
   return spans_found([&](auto visit) { re.for_each(text, visit); });
-}
-
-// `s` with line feeds and tabs written as \n and \t.
-inline std::string escaped_lines(std::string_view s) {
-  std::string out;
-  for (char c : s) {
-    if (c == '\n') {
-      out += "\\n";
-    } else if (c == '\t') {
-      out += "\\t";
-    } else {
-      out += c;
-    }
-  }
-  return out;
 }
 
 }  // namespace graph_builder::testing
