@@ -280,10 +280,17 @@ const testing::Pieces kWordPieces = {
     "da",    "dat",       "se",   "sea",      "ab",     "abs",  "a",      "s",        "e",
     "c",     "l",         "i",    "\xC3\xA9", " ",      "\n"};
 
-// Whether a search may start at `from`: searches start on character
-// boundaries only.
-bool starts_a_character(std::string_view t, std::size_t from) {
-  return from >= t.size() || (static_cast<unsigned char>(t[from]) & 0xC0) != 0x80;
+// (offset, find(offset)) for each offset of `t` a search may start from:
+// every character boundary and the end.
+template <class Find>
+auto from_each_start(std::string_view t, Find&& find) {
+  std::vector<std::pair<std::size_t, decltype(find(std::size_t{0}))>> out;
+  for (std::size_t from = 0; from <= t.size(); ++from) {
+    if (from == t.size() || (static_cast<unsigned char>(t[from]) & 0xC0) != 0x80) {
+      out.emplace_back(from, find(from));
+    }
+  }
+  return out;
 }
 
 TEST(RegexRuns, WordFinderFindsWhereTheAlternationStarts) {
@@ -304,13 +311,6 @@ TEST(RegexRuns, WordFinderFindsWhereTheAlternationStarts) {
     const WordFinder finder(set.words);
     std::size_t found = 0;
     // From every start offset: the searches begin after earlier keywords.
-    auto from_each_start = [](std::string_view t, auto&& find) {
-      std::vector<std::pair<std::size_t, std::size_t>> out;
-      for (std::size_t from = 0; from <= t.size(); ++from) {
-        if (starts_a_character(t, from)) out.emplace_back(from, find(from));
-      }
-      return out;
-    };
     compare_on_random_texts(
         {.seed = seed++, .count = 30000}, texts_of(kWordPieces, {0, 20}),
         [&](std::string_view t) {
@@ -329,30 +329,22 @@ TEST(RegexRuns, WordFinderFindsWhereTheAlternationStarts) {
 
 TEST(RegexRuns, LineStartSpaceRunIsTheFirstMatchOfThePattern) {
   const Regex run(R"(^\s+)", Flags::multiline);
-  using Runs =
-      std::vector<std::pair<std::size_t, std::optional<std::pair<std::size_t, std::size_t>>>>;
+  using Run = std::optional<std::pair<std::size_t, std::size_t>>;
   std::size_t found = 0;
   compare_on_random_texts(
       {.seed = 515, .count = 30000}, texts_of(kImportPieces, {0, 30}),
       [&](std::string_view t) {
-        Runs out;
-        for (std::size_t from = 0; from <= t.size(); ++from) {
-          if (!starts_a_character(t, from)) continue;
-          std::optional<std::pair<std::size_t, std::size_t>> want;
-          if (const std::optional<Match> m = run.search(t, from)) want = {m->start(), m->end()};
-          found += want.has_value();
-          out.emplace_back(from, want);
-        }
-        return out;
+        return from_each_start(t, [&](std::size_t from) -> Run {
+          const std::optional<Match> m = run.search(t, from);
+          if (!m) return std::nullopt;
+          ++found;
+          return std::pair{m->start(), m->end()};
+        });
       },
       [&](std::string_view t) {
-        Runs out;
-        for (std::size_t from = 0; from <= t.size(); ++from) {
-          if (starts_a_character(t, from)) {
-            out.emplace_back(from, find_line_start_space_run(t, from, text::is_space));
-          }
-        }
-        return out;
+        return from_each_start(t, [&](std::size_t from) {
+          return find_line_start_space_run(t, from, text::is_space);
+        });
       });
   EXPECT_GT(found, 100000U);
 }
