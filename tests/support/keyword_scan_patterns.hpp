@@ -10,18 +10,9 @@
 #include "graph_builder/regex/span.hpp"
 #include "graph_builder/text/declarations.hpp"
 #include "graph_builder/text/routes.hpp"
+#include "support/match_offsets.hpp"
 
 namespace graph_builder::testing {
-
-// Every match of `re` in `text`, as the scans give theirs.
-inline std::vector<regex::Spans> plain_matches(const regex::Regex& re, std::string_view text) {
-  std::vector<regex::Spans> out;
-  re.for_each(text, [&](const regex::Match& m) {
-    out.push_back(m.spans());
-    return true;
-  });
-  return out;
-}
 
 inline const regex::Regex& plain_route() {
   static const regex::Regex kRoute(

@@ -1,12 +1,13 @@
 #pragma once
 // Helpers the differential tests of the hand-written scans share: matches
-// (regex::Spans, the form scans and Match::spans() give) printed readably in
-// failure messages, and a text made readable too.
+// in the form scans and Match::spans() give (regex::Spans), collected from a
+// pattern or a scan and printed readably in failure messages.
 
 #include <ostream>
-#include <string>
 #include <string_view>
+#include <vector>
 
+#include "graph_builder/regex/regex.hpp"
 #include "graph_builder/regex/span.hpp"
 
 namespace graph_builder::regex {
@@ -33,19 +34,21 @@ inline void PrintTo(const Spans& m, std::ostream* os) {
 
 namespace graph_builder::testing {
 
-// `s` with line feeds and tabs written as \n and \t.
-inline std::string escaped_lines(std::string_view s) {
-  std::string out;
-  for (char c : s) {
-    if (c == '\n') {
-      out += "\\n";
-    } else if (c == '\t') {
-      out += "\\t";
-    } else {
-      out += c;
-    }
-  }
+// Every match `search(visit)` hands to `visit`, in order: `search` runs a
+// scan or a pattern with the visitor it is given.
+template <class Search>
+std::vector<regex::Spans> spans_found(Search&& search) {
+  std::vector<regex::Spans> out;
+  search([&](const regex::Match& m) {
+    out.push_back(m.spans());
+    return true;
+  });
   return out;
+}
+
+// Every match of `re` in `text`.
+inline std::vector<regex::Spans> plain_matches(const regex::Regex& re, std::string_view text) {
+  return spans_found([&](auto visit) { re.for_each(text, visit); });
 }
 
 }  // namespace graph_builder::testing

@@ -7,6 +7,8 @@
 #include <utility>
 #include <vector>
 
+#include "support/random_text.hpp"
+
 namespace graph_builder::testing {
 
 inline std::string repeat_to(const std::string& unit, std::size_t size) {
@@ -57,14 +59,10 @@ inline std::vector<std::pair<std::string, std::string>> pathological_inputs() {
   v.emplace_back("arrow_parameter_lines", repeat_to("export const a = (=>\n", kSize));
   v.emplace_back("unreal_macro_lines", repeat_to("UCLASS(\nclass X\n", kSize));
   v.emplace_back("receiver_lines", repeat_to("func (\n", kSize));
-  std::string mixed;
-  unsigned x = 12345;
-  const std::string alphabet = " \n\t(){};:<>*&_-/.\"'@#abcXYZ019\xC3\xA9";
-  while (mixed.size() < kSize) {
-    x = x * 1103515245U + 12345U;
-    mixed += alphabet[(x >> 16) % alphabet.size()];
-  }
-  v.emplace_back("random_mixture", mixed);
+  RandomText random(12345);
+  const int size = static_cast<int>(kSize);
+  v.emplace_back("random_mixture",
+                 random.text(bytes_of(" \n\t(){};:<>*&_-/.\"'@#abcXYZ019\xC3\xA9"), {size, size}));
   return v;
 }
 
@@ -146,23 +144,13 @@ inline std::string token_soup(unsigned seed, std::size_t size = 300000) {
                                         "self.",
                                         "@",
                                         "#"};
-  constexpr std::size_t kCount = sizeof(kTokens) / sizeof(kTokens[0]);
-  unsigned x = seed * 2654435761U + 1;
-  auto next = [&] {
-    x ^= x << 13;
-    x ^= x >> 17;
-    x ^= x << 5;
-    return x;
-  };
+  RandomText random(seed);
   // Each soup favours a few tokens, so that long runs of them occur.
-  std::vector<std::size_t> favoured;
-  for (int i = 0; i < 4; ++i) favoured.push_back(next() % kCount);
+  std::vector<const char*> favoured;
+  for (int i = 0; i < 4; ++i) favoured.push_back(random.pick(kTokens));
   std::string out;
   out.reserve(size + 32);
-  while (out.size() < size) {
-    std::size_t pick = (next() % 4 != 0) ? favoured[next() % favoured.size()] : next() % kCount;
-    out += kTokens[pick];
-  }
+  while (out.size() < size) out += random.one_in(4) ? random.pick(kTokens) : random.pick(favoured);
   out.resize(size);
   return out;
 }

@@ -7,7 +7,6 @@
 #include <algorithm>
 #include <memory>
 #include <optional>
-#include <random>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -16,6 +15,7 @@
 #include "graph_builder/documents/previous_graph.hpp"
 #include "graph_builder/documents/previous_graph_internal.hpp"
 #include "graph_builder/graph/json_writer.hpp"
+#include "support/random_text.hpp"
 #include "support/temp_tree.hpp"
 
 namespace graph_builder::documents {
@@ -43,15 +43,15 @@ std::vector<std::string> sorted_ids(const graph::PriorNodes& nodes) {
 
 // `doc` through the fast reader in pieces: reads of 1 to 64 bytes into a
 // buffer that starts tiny, so that lines straddle reads and the buffer grows.
-std::optional<graph::PriorNodes> read_in_pieces(std::string_view doc, std::mt19937& rng) {
+std::optional<graph::PriorNodes> read_in_pieces(std::string_view doc, testing::RandomText& rng) {
   std::size_t pos = 0;
   const pgi::ReadSome read = [&](char* dst, std::size_t room) {
-    const std::size_t n = std::min({room, doc.size() - pos, std::size_t{1} + rng() % 64});
+    const std::size_t n = std::min({room, doc.size() - pos, rng.number(1, 64)});
     std::copy_n(doc.data() + pos, n, dst);
     pos += n;
     return static_cast<std::ptrdiff_t>(n);
   };
-  return pgi::read_fast(read, 1 + rng() % 48);
+  return pgi::read_fast(read, rng.number(1, 48));
 }
 
 // Checks that `fast` (what a fast reader made of `doc`) is nullopt or what
@@ -80,7 +80,7 @@ struct Taken {
 // Checks that the fast reader, given `doc` whole and in pieces, gives up or
 // agrees with the general reader.
 Taken agrees(std::string_view doc) {
-  static std::mt19937 rng(99);
+  static testing::RandomText rng(99);
   Taken t;
   t.whole = same_as_general(pgi::read_fast(doc), doc);
   t.pieces = same_as_general(read_in_pieces(doc, rng), doc);
@@ -91,7 +91,7 @@ Taken agrees(std::string_view doc) {
 // written as two-character escapes, other controls, DEL, non-ASCII of two,
 // three and four bytes (the last written as a surrogate pair), and the
 // multi-byte spaces U+00A0 and U+3000.
-std::string random_text(std::mt19937& rng, std::size_t max_pieces) {
+std::string random_text(testing::RandomText& rng, int max_pieces) {
   static const std::vector<std::string> kPieces = {"a",
                                                    "Z",
                                                    "kind",
@@ -125,20 +125,17 @@ std::string random_text(std::mt19937& rng, std::size_t max_pieces) {
                                                    "-1.5e3",
                                                    "\\u0041",
                                                    "\xF4\x8F\xBF\xBF"};
-  std::string s;
-  const std::size_t n = rng() % (max_pieces + 1);
-  for (std::size_t i = 0; i < n; ++i) s += kPieces[rng() % kPieces.size()];
-  return s;
+  return rng.text(kPieces, {0, max_pieces});
 }
 
 // A stored value such as a previous document may have carried: any type,
 // integers of any length, finite reals.
-JsonValue random_stored_value(std::mt19937& rng, int depth) {
-  switch (rng() % (depth > 0 ? 8 : 6)) {
+JsonValue random_stored_value(testing::RandomText& rng, int depth) {
+  switch (rng.below(depth > 0 ? 8 : 6)) {
     case 0:
       return JsonValue();
     case 1:
-      return JsonValue::boolean(rng() % 2 == 0);
+      return JsonValue::boolean(rng.below(2) == 0);
     case 2: {
       static const std::vector<std::string> kIntegers = {"0",
                                                          "-0",
@@ -150,26 +147,26 @@ JsonValue random_stored_value(std::mt19937& rng, int depth) {
                                                          "18446744073709551616",
                                                          "-9223372036854775809",
                                                          "123456789012345678901234567890"};
-      return JsonValue::integer_text(kIntegers[rng() % kIntegers.size()]);
+      return JsonValue::integer_text(kIntegers[rng.below(kIntegers.size())]);
     }
     case 3: {
       static const std::vector<std::string> kReals = {"1.5",   "-0.0", "1e5",       "2.5E-7",
                                                       "1e300", "0.1",  "-3.25e+10", "5e-324"};
-      return JsonValue::real_text(kReals[rng() % kReals.size()]);
+      return JsonValue::real_text(kReals[rng.below(kReals.size())]);
     }
     case 4:
     case 5:
       return JsonValue::string(random_text(rng, 6));
     case 6: {
       JsonValue a = JsonValue::array();
-      for (int i = static_cast<int>(rng() % 4); i > 0; --i) {
+      for (int i = static_cast<int>(rng.below(4)); i > 0; --i) {
         a.items().push_back(random_stored_value(rng, depth - 1));
       }
       return a;
     }
     default: {
       JsonValue o = JsonValue::object();
-      for (int i = static_cast<int>(rng() % 4); i > 0; --i) {
+      for (int i = static_cast<int>(rng.below(4)); i > 0; --i) {
         o.set(random_text(rng, 2), random_stored_value(rng, depth - 1));
       }
       return o;
@@ -179,54 +176,55 @@ JsonValue random_stored_value(std::mt19937& rng, int depth) {
 
 // A graph as a scan may leave it: file nodes, some with values stored from an
 // earlier document, symbol nodes, edges; ids may repeat.
-graph::Graph random_graph(std::mt19937& rng) {
+graph::Graph random_graph(testing::RandomText& rng) {
   graph::Graph g;
   g.root = "/r/" + random_text(rng, 3);
-  const int files = static_cast<int>(rng() % 6);
+  const int files = static_cast<int>(rng.below(6));
   for (int f = 0; f < files; ++f) {
     graph::Node n;
-    n.id = rng() % 5 == 0 ? "same.py" : random_text(rng, 4);
+    n.id = rng.below(5) == 0 ? "same.py" : random_text(rng, 4);
     n.kind = "file";
     n.path = n.id;
     n.ext = ".py";
-    n.size = static_cast<std::int64_t>(rng() % 100000);
-    for (int k = static_cast<int>(rng() % 4); k > 0; --k) n.keywords.push_back(random_text(rng, 2));
+    n.size = static_cast<std::int64_t>(rng.below(100000));
+    for (int k = static_cast<int>(rng.below(4)); k > 0; --k)
+      n.keywords.push_back(random_text(rng, 2));
     n.content = random_text(rng, 60);
     n.summary = random_text(rng, 8);
     n.file_hash = "0123abcd";
-    if (rng() % 3 == 0) {
+    if (rng.below(3) == 0) {
       auto stored = std::make_shared<graph::StoredFields>();
-      if (rng() % 2 == 0) stored->size = random_stored_value(rng, 2);
-      if (rng() % 2 == 0) stored->keywords = random_stored_value(rng, 2);
-      if (rng() % 2 == 0) stored->content = random_stored_value(rng, 2);
-      if (rng() % 2 == 0) stored->summary = random_stored_value(rng, 2);
+      if (rng.below(2) == 0) stored->size = random_stored_value(rng, 2);
+      if (rng.below(2) == 0) stored->keywords = random_stored_value(rng, 2);
+      if (rng.below(2) == 0) stored->content = random_stored_value(rng, 2);
+      if (rng.below(2) == 0) stored->summary = random_stored_value(rng, 2);
       n.stored = std::move(stored);
     }
     g.nodes.push_back(std::move(n));
-    for (int s = static_cast<int>(rng() % 3); s > 0; --s) {
+    for (int s = static_cast<int>(rng.below(3)); s > 0; --s) {
       graph::Node sym;
       sym.id = g.nodes.back().id + "::" + random_text(rng, 2);
       sym.kind = "symbol";
       sym.path = g.nodes.back().id;
       sym.symbol_type = "function";
       sym.name = random_text(rng, 2);
-      sym.line_start = static_cast<std::int64_t>(rng() % 50);
+      sym.line_start = static_cast<std::int64_t>(rng.below(50));
       sym.line_end = sym.line_start + 3;
       sym.body_hash = "feed";
       sym.confidence = "high";
-      sym.exported = rng() % 2 == 0;
+      sym.exported = rng.below(2) == 0;
       g.nodes.push_back(std::move(sym));
       ++g.symbol_count;
     }
   }
-  for (int e = static_cast<int>(rng() % 5); e > 0; --e) {
+  for (int e = static_cast<int>(rng.below(5)); e > 0; --e) {
     g.edges.push_back({random_text(rng, 2), random_text(rng, 2), "imports"});
   }
   return g;
 }
 
 TEST(PreviousGraphFast, TakesEveryDocumentThisProgramWritesAndAgrees) {
-  std::mt19937 rng(20240611);
+  testing::RandomText rng(20240611);
   for (int i = 0; i < 3000; ++i) {
     const std::string doc = graph_document(random_graph(rng));
     // A fast reader that gave up on its own documents would make every
@@ -286,26 +284,26 @@ TEST(PreviousGraphFast, AgreesOnMutatedDocuments) {
                                                      "d",
                                                      "s",
                                                      "f"};
-  std::mt19937 rng(77);
+  testing::RandomText rng(77);
   int taken = 0;
   constexpr int kRounds = 30000;
   for (int i = 0; i < kRounds; ++i) {
     std::string doc = graph_document(random_graph(rng));
-    for (int m = static_cast<int>(rng() % 3) + 1; m > 0 && !doc.empty(); --m) {
-      const std::size_t at = rng() % doc.size();
-      switch (rng() % 6) {
+    for (int m = static_cast<int>(rng.below(3)) + 1; m > 0 && !doc.empty(); --m) {
+      const std::size_t at = rng.below(doc.size());
+      switch (rng.below(6)) {
         case 0:
-          doc[at] = kSnippets[rng() % kSnippets.size()][0];
+          doc[at] = kSnippets[rng.below(kSnippets.size())][0];
           break;
         case 1:
         case 2:
-          doc.insert(at, kSnippets[rng() % kSnippets.size()]);
+          doc.insert(at, kSnippets[rng.below(kSnippets.size())]);
           break;
         case 3:
-          doc.erase(at, rng() % 4 + 1);
+          doc.erase(at, rng.below(4) + 1);
           break;
         case 4:
-          doc.insert(at, doc.substr(at, rng() % 30));
+          doc.insert(at, doc.substr(at, rng.below(30)));
           break;
         default:
           doc.resize(at);
@@ -360,9 +358,9 @@ class DocumentMaker {
   }
 
  private:
-  bool one_in(int n) { return rng_() % static_cast<unsigned>(n) == 0; }
-  std::size_t pick(std::size_t n) { return rng_() % n; }
-  int pick(int n) { return static_cast<int>(rng_() % static_cast<unsigned>(n)); }
+  bool one_in(int n) { return rng_.one_in(static_cast<std::size_t>(n)); }
+  std::size_t pick(std::size_t n) { return rng_.below(n); }
+  int pick(int n) { return static_cast<int>(rng_.below(static_cast<std::size_t>(n))); }
 
   std::string ws() {
     static const std::vector<std::string> kSpaces = {
@@ -529,7 +527,7 @@ class DocumentMaker {
     d += '"';
   }
 
-  std::mt19937 rng_;
+  testing::RandomText rng_;
   bool damaged_ = false;
 };
 
@@ -694,12 +692,12 @@ TEST(PreviousGraphFast, AReadFailureGivesUp) {
 }
 
 TEST(PreviousGraphFast, LoadingAFileGivesWhatTheGeneralReaderGives) {
-  std::mt19937 rng(4);
+  testing::RandomText rng(4);
   // Several megabytes of long lines, as a real document has.
   graph::Graph big;
   for (int f = 0; f < 400; ++f) {
     graph::Node n;
-    n.id = "f" + std::to_string(f) + ".py";
+    n.id = std::string("f") + std::to_string(f) + ".py";
     n.kind = "file";
     n.path = n.id;
     n.content = random_text(rng, 6000);

@@ -1,6 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <random>
 #include <set>
 #include <string>
 #include <tuple>
@@ -8,6 +7,7 @@
 
 #include "graph_builder/graph/index_table.hpp"
 #include "graph_builder/graph/scan.hpp"
+#include "support/random_text.hpp"
 
 namespace graph_builder::graph {
 namespace {
@@ -17,12 +17,11 @@ namespace {
 // far apart and texts that differ only in one field.
 TEST(DedupeEdges, KeepsEachFirstOccurrenceInOrder) {
   const std::vector<std::string> texts{"a", "b", "src/a.ts", "src/a.ts::f", "", "imports"};
-  std::mt19937 rng(5);
+  testing::RandomText random(5);
   for (int round = 0; round < 300; ++round) {
     std::vector<Edge> edges;
-    for (int i = static_cast<int>(rng() % 200); i > 0; --i) {
-      edges.push_back(
-          {texts[rng() % texts.size()], texts[rng() % texts.size()], texts[rng() % texts.size()]});
+    for (std::size_t i = random.below(200); i > 0; --i) {
+      edges.push_back({random.pick(texts), random.pick(texts), random.pick(texts)});
     }
     std::vector<Edge> expected;
     std::set<std::tuple<std::string, std::string, std::string>> seen;

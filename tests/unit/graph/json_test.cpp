@@ -3,11 +3,12 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
-#include <random>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "graph_builder/graph/node_writer.hpp"
+#include "support/differential.hpp"
 
 namespace graph_builder::graph {
 namespace {
@@ -36,28 +37,40 @@ TEST(JsonString, EscapesLikeTheDocumentsRequire) {
   for (const Case& c : cases) EXPECT_EQ(str(c.in), c.out) << c.out;
 }
 
-// Escaping of each piece on its own, concatenated, is the escaping of the
-// whole: plain text is copied and tested a block of 16 or 32 bytes at a
+// `s` (valid UTF-8) escaped one character at a time: each character alone
+// takes the byte-by-byte path.
+std::string str_by_character(std::string_view s) {
+  std::string out = "\"";
+  std::string one;
+  for (std::size_t i = 0; i < s.size();) {
+    const auto lead = static_cast<unsigned char>(s[i]);
+    const std::size_t n = lead < 0x80 ? 1 : lead < 0xE0 ? 2 : lead < 0xF0 ? 3 : 4;
+    one.clear();
+    append_json_string(one, s.substr(i, n));
+    out.append(one, 1, one.size() - 2);
+    i += n;
+  }
+  return out + "\"";
+}
+
+// Escaping of each character on its own, concatenated, is the escaping of
+// the whole: plain text is copied and tested a block of 16 or 32 bytes at a
 // time, so every special byte is tried at every offset within and across
-// those blocks. The pieces are short, so each is escaped byte by byte.
+// those blocks.
 TEST(JsonString, EveryOffsetOfLongTextsEscapesLikeItsPieces) {
+  const std::vector<std::string> plain{"a", "~"};
   const std::vector<std::string> pieces{
       "a",  "~",    " ",    "\"",   "\\",   "\n",   "\b",       "\f",           "\r",
       "\t", "\x01", "\x1c", "\x1f", "\x7f", "\x08", "\xC3\xA9", "\xE2\x82\xAC", "\xF0\x9F\x98\x80"};
-  std::mt19937 rng(8);
-  for (int round = 0; round < 20000; ++round) {
-    std::string in;
-    std::string expected;
-    const int n = static_cast<int>(rng() % 120);
-    for (int i = 0; i < n; ++i) {
-      // Mostly plain characters, so long unescaped runs occur.
-      const std::string& p = rng() % 3 != 0 ? pieces[rng() % 2] : pieces[rng() % pieces.size()];
-      in += p;
-      const std::string one = str(p);
-      expected += one.substr(1, one.size() - 2);
-    }
-    ASSERT_EQ(str(in), "\"" + expected + "\"") << in;
-  }
+  testing::compare_on_random_texts(
+      {.seed = 8, .count = 20000},
+      [&](testing::RandomText& random) {
+        // Mostly plain characters, so long unescaped runs occur.
+        return random.text({0, 119}, [&]() -> const std::string& {
+          return random.one_in(3) ? random.pick(pieces) : random.pick(plain);
+        });
+      },
+      str_by_character, str);
 }
 
 // The same over texts of many kilobytes: plain runs of any length up to
@@ -66,25 +79,16 @@ TEST(JsonString, EveryOffsetOfLongTextsEscapesLikeItsPieces) {
 TEST(JsonString, LongTextsEscapeLikeTheirPieces) {
   const std::vector<std::string> specials{"\"",   "\n",       "\x01",
                                           "\x7f", "\xC3\xA9", "\xF0\x9F\x98\x80"};
-  std::mt19937 rng(4096);
-  for (int round = 0; round < 400; ++round) {
-    std::string in;
-    std::string expected;
-    const int n = static_cast<int>(rng() % 60);
-    for (int i = 0; i < n; ++i) {
-      const std::size_t run = rng() % 2 == 0 ? rng() % 80 : rng() % 6000;
-      in.append(run, 'x');
-      expected.append(run, 'x');
-      const int escapes = static_cast<int>(rng() % 4);
-      for (int e = 0; e < escapes; ++e) {
-        const std::string& p = specials[rng() % specials.size()];
-        in += p;
-        const std::string one = str(p);
-        expected += one.substr(1, one.size() - 2);
-      }
-    }
-    ASSERT_EQ(str(in), "\"" + expected + "\"") << "round " << round;
-  }
+  testing::compare_on_random_texts(
+      {.seed = 4096, .count = 400},
+      [&](testing::RandomText& random) {
+        // Stretches of a plain run and up to three escapes.
+        return random.text({0, 59}, [&] {
+          std::string stretch(random.one_in(2) ? random.below(80) : random.below(6000), 'x');
+          return stretch + random.text(specials, {0, 3});
+        });
+      },
+      str_by_character, str);
 }
 
 TEST(JsonNumber, IntegersExactFloatsShortestRepr) {
@@ -163,13 +167,12 @@ TEST(JsonRecord, EqualsItsPiecesWrittenOneByOne) {
                                          std::string(70, 'x'),
                                          std::string(5000, 'y') + "\n"};
   const std::vector<std::int64_t> integers{0, -1, 7, 1234567890123, INT64_MIN, INT64_MAX};
-  std::mt19937 rng(14);
+  testing::RandomText random(14);
   for (int round = 0; round < 3000; ++round) {
     std::vector<Piece> pieces;
-    const int n = static_cast<int>(rng() % 16);
-    for (int i = 0; i < n; ++i) {
-      Piece p{static_cast<Kind>(rng() % 5), strings[rng() % strings.size()],
-              integers[rng() % integers.size()], JsonValue()};
+    for (std::size_t n = random.below(16); n > 0; --n) {
+      Piece p{static_cast<Kind>(random.below(5)), random.pick(strings), random.pick(integers),
+              JsonValue()};
       // Stored values are rare in records: one round in four may hold one.
       if (p.kind == Kind::json && round % 4 != 0) p.kind = Kind::text;
       if (p.kind == Kind::json) {

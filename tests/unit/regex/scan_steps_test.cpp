@@ -4,15 +4,16 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <array>
 #include <cstddef>
-#include <random>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "graph_builder/regex/char_class.hpp"
 #include "graph_builder/regex/regex.hpp"
+#include "support/differential.hpp"
 #include "support/match_offsets.hpp"
 
 namespace graph_builder::regex {
@@ -22,7 +23,7 @@ constexpr std::size_t kNone = std::string_view::npos;
 
 // White space and word characters of one to three bytes, the declarator
 // class's punctuation, characters outside every class, and the modifiers.
-const std::vector<std::string> kPieces = {
+const testing::Pieces kPieces = {
     " ",
     "\t",
     "\n",
@@ -57,15 +58,6 @@ const std::vector<std::string> kPieces = {
     "xfinal",
 };
 
-std::string random_text(std::mt19937& rng, int max_pieces) {
-  std::uniform_int_distribution<std::size_t> pick(0, kPieces.size() - 1);
-  std::string t;
-  for (int n = std::uniform_int_distribution<int>(0, max_pieces)(rng); n > 0; --n) {
-    t += kPieces[pick(rng)];
-  }
-  return t;
-}
-
 // The code-point boundaries of `t`, its end included.
 std::vector<std::size_t> boundaries(std::string_view t) {
   std::vector<std::size_t> out;
@@ -85,20 +77,31 @@ TEST(ScanSteps, ForwardRunsEndWhereThePatternsDo) {
   static const Regex kSpaces(R"(\G\s*)");
   static const Regex kWord(R"(\G\w*)");
   static const Regex kDeclarator(R"(\G[\w:*&<>\s]*)");
-  std::mt19937 rng(2024);
+  // From each code-point boundary: (offset, end of the white-space run, end
+  // of the word run, end of the declarator run).
+  using Ends = std::vector<std::array<std::size_t, 4>>;
   int long_runs = 0;
-  for (int iter = 0; iter < 3000; ++iter) {
-    // Up to 60 pieces: declarator runs longer than sixteen bytes take the
-    // vector path.
-    const std::string t = random_text(rng, 60);
-    for (std::size_t pos : boundaries(t)) {
-      ASSERT_EQ(skip_spaces(t, pos), match_end(kSpaces, t, pos)) << testing::escaped_lines(t);
-      ASSERT_EQ(skip_word(t, pos), match_end(kWord, t, pos)) << testing::escaped_lines(t);
-      const std::size_t end = end_of_declarator_run(t, pos);
-      ASSERT_EQ(end, match_end(kDeclarator, t, pos)) << testing::escaped_lines(t) << " at " << pos;
-      if (end >= pos + 17) ++long_runs;
-    }
-  }
+  // Up to 60 pieces: declarator runs longer than sixteen bytes take the
+  // vector path.
+  testing::compare_on_random_texts(
+      {.seed = 2024, .count = 3000}, testing::texts_of(kPieces, {0, 60}),
+      [&](std::string_view t) {
+        Ends out;
+        for (std::size_t pos : boundaries(t)) {
+          const std::size_t end = match_end(kDeclarator, t, pos);
+          if (end >= pos + 17) ++long_runs;
+          out.push_back({pos, match_end(kSpaces, t, pos), match_end(kWord, t, pos), end});
+        }
+        return out;
+      },
+      [](std::string_view t) {
+        Ends out;
+        for (std::size_t pos : boundaries(t)) {
+          out.push_back(
+              {pos, skip_spaces(t, pos), skip_word(t, pos), end_of_declarator_run(t, pos)});
+        }
+        return out;
+      });
   EXPECT_GT(long_runs, 1000);
 }
 
@@ -118,16 +121,21 @@ TEST(ScanSteps, DeclaratorRunStopsAtEveryAsciiByteOutsideTheClass) {
   }
 }
 
-// The leftmost start s >= floor of a text [s, end) that `run` matches whole;
-// `at` are the code-point boundaries of `t`.
-std::size_t leftmost_run_start(const Regex& run, std::string_view t,
-                               const std::vector<std::size_t>& at, std::size_t end,
-                               std::size_t floor) {
+// The starts s <= end, code-point boundaries of `t` (`at`), from which `run`
+// matches the text [s, end) whole, in order.
+std::vector<std::size_t> run_starts(const Regex& run, std::string_view t,
+                                    const std::vector<std::size_t>& at, std::size_t end) {
+  std::vector<std::size_t> out;
   for (std::size_t s : at) {
-    if (s < floor || s > end) continue;
-    if (run.full_match(t.substr(s, end - s))) return s;
+    if (s <= end && run.full_match(t.substr(s, end - s))) out.push_back(s);
   }
-  return kNone;
+  return out;
+}
+
+// The first of `starts` at or after `floor`.
+std::size_t first_from(const std::vector<std::size_t>& starts, std::size_t floor) {
+  const auto it = std::lower_bound(starts.begin(), starts.end(), floor);
+  return it == starts.end() ? kNone : *it;
 }
 
 TEST(ScanSteps, BackwardReadsStopAtTheLeftmostRunStart) {
@@ -135,22 +143,40 @@ TEST(ScanSteps, BackwardReadsStopAtTheLeftmostRunStart) {
   static const Regex kModifierRun(R"((?:public|private|protected|static|final|\s)*)");
   static constexpr std::array<std::string_view, 5> kModifiers{"public", "private", "protected",
                                                               "static", "final"};
-  std::mt19937 rng(77);
+  // For each end and each floor at or before it: (end, floor, start of the
+  // white-space run, start of the run of white space and modifiers).
+  using Starts = std::vector<std::array<std::size_t, 4>>;
   int past_words = 0;
-  for (int iter = 0; iter < 2500; ++iter) {
-    const std::string t = random_text(rng, 14);
-    const std::vector<std::size_t> at = boundaries(t);
-    const std::size_t floor = at[std::uniform_int_distribution<std::size_t>(0, at.size() - 1)(rng)];
-    for (std::size_t end : at) {
-      if (end < floor) continue;
-      ASSERT_EQ(space_run_start(t, end, floor), leftmost_run_start(kSpaces, t, at, end, floor))
-          << testing::escaped_lines(t) << " end " << end << " floor " << floor;
-      const std::size_t s = spaces_and_words_back(t, end, floor, kModifiers, is_space);
-      ASSERT_EQ(s, leftmost_run_start(kModifierRun, t, at, end, floor))
-          << testing::escaped_lines(t) << " end " << end << " floor " << floor;
-      if (s + 5 < space_run_start(t, end, floor)) ++past_words;
-    }
-  }
+  testing::compare_on_random_texts(
+      {.seed = 77, .count = 2500}, testing::texts_of(kPieces, {0, 14}),
+      [&](std::string_view t) {
+        const std::vector<std::size_t> at = boundaries(t);
+        Starts out;
+        for (std::size_t end : at) {
+          const std::vector<std::size_t> spaces = run_starts(kSpaces, t, at, end);
+          const std::vector<std::size_t> words = run_starts(kModifierRun, t, at, end);
+          for (std::size_t floor : at) {
+            if (floor > end) break;
+            const std::size_t space_start = first_from(spaces, floor);
+            const std::size_t word_start = first_from(words, floor);
+            if (word_start + 5 < space_start) ++past_words;
+            out.push_back({end, floor, space_start, word_start});
+          }
+        }
+        return out;
+      },
+      [&](std::string_view t) {
+        const std::vector<std::size_t> at = boundaries(t);
+        Starts out;
+        for (std::size_t end : at) {
+          for (std::size_t floor : at) {
+            if (floor > end) break;
+            out.push_back({end, floor, space_run_start(t, end, floor),
+                           spaces_and_words_back(t, end, floor, kModifiers, is_space)});
+          }
+        }
+        return out;
+      });
   EXPECT_GT(past_words, 1000);
 }
 

@@ -2,13 +2,12 @@
 
 #include <gtest/gtest.h>
 
-#include <array>
-#include <random>
 #include <string>
 #include <utility>
 #include <vector>
 
 #include "graph_builder/regex/regex.hpp"
+#include "support/differential.hpp"
 
 namespace graph_builder::relations {
 namespace {
@@ -78,24 +77,14 @@ TEST(FileMentions, ReferencesNeedASlash) {
 // The hand-written scanner and the single pattern agree on random texts made
 // of the characters that decide a match.
 TEST(FileMentions, ScannerAgreesWithThePattern) {
-  static const std::array<std::string_view, 46> kPieces{
+  const testing::Pieces pieces{
       "s", "w",   "i",    "f",  "t",      "c",  "a",   "l",   "j",    "v",     "o",  "n",
       "y", "m",   "x",    "k",  "p",      "r",  "h",   "g",   "b",    "d",     "e",  "A",
       "Z", "0",   "9",    "_",  "-",      "/",  ".",   ".",   ".",    " ",     "\n", ":",
       "é", ".ts", "json", ".c", "\u00a0", "\t", ".go", ".py", "yaml", "\u3000"};
-  std::mt19937 rng(20240531);
-  std::uniform_int_distribution<std::size_t> piece(0, kPieces.size() - 1);
-  std::uniform_int_distribution<int> length(0, 24);
-  std::size_t with_matches = 0;
-  for (int i = 0; i < 60000; ++i) {
-    std::string text;
-    for (int n = length(rng); n > 0; --n) text += kPieces[piece(rng)];
-    Spans expected = by_pattern(text);
-    if (!expected.empty()) ++with_matches;
-    ASSERT_EQ(scanned(text), expected) << "text: \"" << text << "\"";
-  }
   // The generator must actually produce mentions for the comparison to mean much.
-  EXPECT_GT(with_matches, 6000U);
+  testing::compare_on_random_texts({.seed = 20240531, .count = 60000, .with_results_above = 6000},
+                                   testing::texts_of(pieces, {0, 24}), by_pattern, scanned);
 }
 
 }  // namespace

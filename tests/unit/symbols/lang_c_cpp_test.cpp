@@ -11,9 +11,10 @@
 #include <cstddef>
 #include <cstdint>
 #include <ostream>
-#include <random>
+#include <span>
 #include <string>
 #include <vector>
+#include "support/differential.hpp"
 #include "support/match_offsets.hpp"
 #include "support/symbol_rows.hpp"
 
@@ -22,6 +23,10 @@ namespace {
 
 using test_support::Row;
 using test_support::rows;
+using testing::compare_on_random_texts;
+using testing::plain_matches;
+using testing::shapes_of;
+using testing::texts_of;
 
 struct Case {
   const char* label;
@@ -121,26 +126,17 @@ TEST(LangCCpp, OnlyLineFeedsSeparateLines) {
 }
 
 // The hand-written scans must give exactly the matches of the plain patterns.
-std::vector<regex::Spans> matches_of(const regex::Regex& re, std::string_view t) {
-  std::vector<regex::Spans> out;
-  re.for_each(t, [&](const regex::Match& m) {
-    out.push_back(m.spans());
-    return true;
-  });
-  return out;
-}
-
 std::vector<regex::Spans> pattern_matches(std::string_view t) {
   static const regex::Regex kFunction(R"(^[\w:*&<>\s]+?\s+([A-Za-z_]\w*)\s*\([^;{]*\{)",
                                       regex::Flags::multiline);
-  return matches_of(kFunction, t);
+  return plain_matches(kFunction, t);
 }
 
 std::vector<regex::Spans> unreal_pattern_matches(std::string_view t) {
   static const regex::Regex kUnrealFunction(
       R"(^\s*UFUNCTION\s*\([^)]*\)\s*\n\s*(?:virtual\s+|static\s+|FORCEINLINE\s+)*[\w:*&<>\s]+?\s+([A-Za-z_]\w*)\s*\()",
       regex::Flags::multiline);
-  return matches_of(kUnrealFunction, t);
+  return plain_matches(kUnrealFunction, t);
 }
 
 TEST(LangCCpp, FunctionScanAgreesWithThePatternOnRandomInputs) {
@@ -192,21 +188,10 @@ TEST(LangCCpp, FunctionScanAgreesWithThePatternOnRandomInputs) {
       "\xE3\x80\x80",  // ideographic space
       "\x0C",          // form feed
   };
-  std::mt19937 rng(20240611);
-  std::uniform_int_distribution<std::size_t> pick(0, pieces.size() - 1);
-  std::uniform_int_distribution<int> length(0, 24);
-  int with_matches = 0;
-  for (int iter = 0; iter < 200000; ++iter) {
-    std::string t;
-    const int n = length(rng);
-    for (int i = 0; i < n; ++i) t += pieces[pick(rng)];
-    const auto expected = pattern_matches(t);
-    const auto got = c_cpp_internal::function_definition_matches(t);
-    if (!expected.empty()) ++with_matches;
-    ASSERT_EQ(got, expected) << "input: \"" << testing::escaped_lines(t) << "\"";
-  }
   // The generator must produce matches often enough to mean something.
-  EXPECT_GT(with_matches, 1000);
+  compare_on_random_texts({.seed = 20240611, .count = 200000, .with_results_above = 1000},
+                          texts_of(pieces, {0, 24}), pattern_matches,
+                          c_cpp_internal::function_definition_matches);
 }
 
 TEST(LangCCpp, FunctionScanAgreesWithThePatternOnNearMissDefinitions) {
@@ -223,25 +208,11 @@ TEST(LangCCpp, FunctionScanAgreesWithThePatternOnNearMissDefinitions) {
       {"", "void", "a;b", "x{", "\n", ")(", "int a,\n int b"},
       {")", ")", ""},
       {" {", "\n{", ";", "", " const {", "{}", "\n\n", " ;{"},
+      {"\n"},
   };
-  std::mt19937 rng(77);
-  std::uniform_int_distribution<int> line_count(1, 4);
-  int with_matches = 0;
-  for (int iter = 0; iter < 100000; ++iter) {
-    std::string t;
-    const int lines = line_count(rng);
-    for (int l = 0; l < lines; ++l) {
-      for (const auto& slot : slots) {
-        t += slot[std::uniform_int_distribution<std::size_t>(0, slot.size() - 1)(rng)];
-      }
-      t += '\n';
-    }
-    const auto expected = pattern_matches(t);
-    if (!expected.empty()) ++with_matches;
-    ASSERT_EQ(c_cpp_internal::function_definition_matches(t), expected)
-        << "input: \"" << testing::escaped_lines(t) << "\"";
-  }
-  EXPECT_GT(with_matches, 20000);
+  compare_on_random_texts({.seed = 77, .count = 100000, .with_results_above = 20000},
+                          shapes_of(slots, {1, 4}), pattern_matches,
+                          c_cpp_internal::function_definition_matches);
 }
 
 TEST(LangCCpp, FunctionScanAgreesWithThePatternOnLongRunsAndEveryAsciiByte) {
@@ -280,22 +251,15 @@ TEST(LangCCpp, FunctionScanAgreesWithThePatternOnLongRunsAndEveryAsciiByte) {
   };
   const std::size_t common = pieces.size();
   for (int c = 1; c < 128; ++c) pieces.emplace_back(1, static_cast<char>(c));
-  std::mt19937 rng(160);
-  std::uniform_int_distribution<std::size_t> pick_common(0, common - 1);
-  std::uniform_int_distribution<std::size_t> pick_any(0, pieces.size() - 1);
-  std::uniform_int_distribution<int> coin(0, 15);
-  std::uniform_int_distribution<int> length(0, 120);
-  int with_matches = 0;
-  for (int iter = 0; iter < 100000; ++iter) {
-    std::string t;
-    const int n = length(rng);
-    for (int i = 0; i < n; ++i) t += pieces[coin(rng) == 0 ? pick_any(rng) : pick_common(rng)];
-    const auto expected = pattern_matches(t);
-    if (!expected.empty()) ++with_matches;
-    ASSERT_EQ(c_cpp_internal::function_definition_matches(t), expected)
-        << "input: \"" << testing::escaped_lines(t) << "\"";
-  }
-  EXPECT_GT(with_matches, 5000);
+  const std::span<const std::string> common_pieces(pieces.data(), common);
+  // One piece in sixteen from all of them, the others from the common ones.
+  auto make = [&](testing::RandomText& random) {
+    return random.text({0, 120}, [&]() -> const std::string& {
+      return random.one_in(16) ? random.pick(pieces) : random.pick(common_pieces);
+    });
+  };
+  compare_on_random_texts({.seed = 160, .count = 100000, .with_results_above = 5000}, make,
+                          pattern_matches, c_cpp_internal::function_definition_matches);
 }
 
 TEST(LangCCpp, UnrealFunctionScanAgreesWithThePatternOnRandomInputs) {
@@ -335,20 +299,9 @@ TEST(LangCCpp, UnrealFunctionScanAgreesWithThePatternOnRandomInputs) {
       "=",
       "\"",
   };
-  std::mt19937 rng(4242);
-  std::uniform_int_distribution<std::size_t> pick(0, pieces.size() - 1);
-  std::uniform_int_distribution<int> length(0, 20);
-  int with_matches = 0;
-  for (int iter = 0; iter < 200000; ++iter) {
-    std::string t;
-    const int n = length(rng);
-    for (int i = 0; i < n; ++i) t += pieces[pick(rng)];
-    const auto expected = unreal_pattern_matches(t);
-    if (!expected.empty()) ++with_matches;
-    ASSERT_EQ(c_cpp_internal::unreal_function_matches(t), expected)
-        << "input: \"" << testing::escaped_lines(t) << "\"";
-  }
-  EXPECT_GT(with_matches, 500);
+  compare_on_random_texts({.seed = 4242, .count = 200000, .with_results_above = 500},
+                          texts_of(pieces, {0, 20}), unreal_pattern_matches,
+                          c_cpp_internal::unreal_function_matches);
 }
 
 TEST(LangCCpp, UnrealFunctionScanAgreesWithThePatternOnNearMissDeclarations) {
@@ -367,25 +320,11 @@ TEST(LangCCpp, UnrealFunctionScanAgreesWithThePatternOnNearMissDeclarations) {
       {"", " ", "\n"},
       {"(", "(", "", ";", "{"},
       {");", ") const {}", "", "\n"},
+      {"\n"},
   };
-  std::mt19937 rng(99);
-  std::uniform_int_distribution<int> decl_count(1, 3);
-  int with_matches = 0;
-  for (int iter = 0; iter < 100000; ++iter) {
-    std::string t;
-    const int decls = decl_count(rng);
-    for (int d = 0; d < decls; ++d) {
-      for (const auto& slot : slots) {
-        t += slot[std::uniform_int_distribution<std::size_t>(0, slot.size() - 1)(rng)];
-      }
-      t += '\n';
-    }
-    const auto expected = unreal_pattern_matches(t);
-    if (!expected.empty()) ++with_matches;
-    ASSERT_EQ(c_cpp_internal::unreal_function_matches(t), expected)
-        << "input: \"" << testing::escaped_lines(t) << "\"";
-  }
-  EXPECT_GT(with_matches, 5000);
+  compare_on_random_texts({.seed = 99, .count = 100000, .with_results_above = 5000},
+                          shapes_of(slots, {1, 3}), unreal_pattern_matches,
+                          c_cpp_internal::unreal_function_matches);
 }
 
 TEST(LangCCpp, TypeScanAgreesWithThePlainPatternOnRandomInputs) {
@@ -407,17 +346,7 @@ TEST(LangCCpp, TypeScanAgreesWithThePlainPatternOnRandomInputs) {
       {"", " {", ";", "\n", " : int", "<T>"},
       {"", "\n", "\n};\n"},
   };
-  std::mt19937 rng(1972);
-  std::uniform_int_distribution<int> decl_count(1, 4);
-  int with_matches = 0;
-  for (int iter = 0; iter < 150000; ++iter) {
-    std::string t;
-    const int decls = decl_count(rng);
-    for (int d = 0; d < decls; ++d) {
-      for (const auto& slot : slots) {
-        t += slot[std::uniform_int_distribution<std::size_t>(0, slot.size() - 1)(rng)];
-      }
-    }
+  auto plain = [](std::string_view t) {
     std::vector<regex::Spans> expected;
     kPlainType.for_each(t, [&](const regex::Match& m) {
       const int g = m.has(1) ? 1 : 2;
@@ -435,11 +364,10 @@ TEST(LangCCpp, TypeScanAgreesWithThePlainPatternOnRandomInputs) {
       expected.push_back(spans);
       return true;
     });
-    if (!expected.empty()) ++with_matches;
-    ASSERT_EQ(c_cpp_internal::type_matches(t), expected)
-        << "input: \"" << testing::escaped_lines(t) << "\"";
-  }
-  EXPECT_GT(with_matches, 50000);
+    return expected;
+  };
+  compare_on_random_texts({.seed = 1972, .count = 150000, .with_results_above = 50000},
+                          shapes_of(slots, {1, 4}), plain, c_cpp_internal::type_matches);
 }
 
 TEST(LangCCpp, UnrealTypeScansAgreeWithThePlainPatternsOnRandomInputs) {
@@ -467,32 +395,29 @@ TEST(LangCCpp, UnrealTypeScansAgreeWithThePlainPatternsOnRandomInputs) {
        "\xE3\x80\x80"
        "A"},
       {"", " {", ";", "\n"},
+      {"\n"},
   };
-  std::mt19937 rng(1234);
-  std::uniform_int_distribution<int> decl_count(1, 3);
-  int type_matches = 0;
-  int enum_matches = 0;
-  for (int iter = 0; iter < 200000; ++iter) {
-    std::string t;
-    const int decls = decl_count(rng);
-    for (int d = 0; d < decls; ++d) {
-      for (const auto& slot : slots) {
-        t += slot[std::uniform_int_distribution<std::size_t>(0, slot.size() - 1)(rng)];
-      }
-      t += '\n';
-    }
-    const auto plain_type = matches_of(kPlainType, t);
-    const auto plain_enum = matches_of(kPlainEnum, t);
-    if (!plain_type.empty()) ++type_matches;
-    if (!plain_enum.empty()) ++enum_matches;
-    const std::vector<std::size_t> u_lines = c_cpp_internal::lines_starting_with(t, 'U');
-    ASSERT_EQ(c_cpp_internal::unreal_type_matches(t, u_lines), plain_type)
-        << "input: \"" << testing::escaped_lines(t) << "\"";
-    ASSERT_EQ(c_cpp_internal::unreal_enum_matches(t, u_lines), plain_enum)
-        << "input: \"" << testing::escaped_lines(t) << "\"";
+  // The same texts for both.
+  {
+    SCOPED_TRACE("class");
+    compare_on_random_texts(
+        {.seed = 1234, .count = 200000, .with_results_above = 4000}, shapes_of(slots, {1, 3}),
+        [](std::string_view t) { return plain_matches(kPlainType, t); },
+        [](std::string_view t) {
+          return c_cpp_internal::unreal_type_matches(t,
+                                                     c_cpp_internal::lines_starting_with(t, 'U'));
+        });
   }
-  EXPECT_GT(type_matches, 4000);
-  EXPECT_GT(enum_matches, 3000);
+  {
+    SCOPED_TRACE("enum");
+    compare_on_random_texts(
+        {.seed = 1234, .count = 200000, .with_results_above = 3000}, shapes_of(slots, {1, 3}),
+        [](std::string_view t) { return plain_matches(kPlainEnum, t); },
+        [](std::string_view t) {
+          return c_cpp_internal::unreal_enum_matches(t,
+                                                     c_cpp_internal::lines_starting_with(t, 'U'));
+        });
+  }
 }
 
 }  // namespace

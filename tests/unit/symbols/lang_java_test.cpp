@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <ostream>
-#include <random>
 #include <set>
 #include <string>
 #include <utility>
@@ -13,6 +12,7 @@
 #include "graph_builder/symbols/symbols.hpp"
 #include "graph_builder/text/short_hash.hpp"
 #include "graph_builder/text/unicode.hpp"
+#include "support/differential.hpp"
 #include "support/symbol_rows.hpp"
 
 namespace graph_builder::symbols {
@@ -167,21 +167,24 @@ TEST(LangJava, BlockCommentsDoNotMoveLines) {
 // where openers, closers, "/*/" and "*/*" overlap in every way.
 TEST(LangJava, BlockCommentScanEqualsThePattern) {
   const regex::Regex plain(R"(/\*.*?\*/)", regex::Flags::dotall);
-  const char* const pieces[] = {"/*", "*/", "/", "*", "a", "\n", " ", "/*/", "*/*", "\xC3\xA9"};
-  std::mt19937 rng(41);
-  for (int round = 0; round < 30000; ++round) {
-    std::string t;
-    for (int i = static_cast<int>(rng() % 16); i > 0; --i) t += pieces[rng() % std::size(pieces)];
-    std::vector<std::pair<std::size_t, std::size_t>> expected;
-    plain.for_each(t, [&](const regex::Match& m) {
-      expected.emplace_back(m.start(), m.end());
-      return true;
-    });
-    std::vector<std::pair<std::size_t, std::size_t>> got;
-    java_internal::for_each_block_comment(
-        t, [&](std::size_t start, std::size_t end) { got.emplace_back(start, end); });
-    ASSERT_EQ(got, expected) << t;
-  }
+  using Comments = std::vector<std::pair<std::size_t, std::size_t>>;
+  testing::compare_on_random_texts(
+      {.seed = 41, .count = 30000},
+      testing::texts_of({"/*", "*/", "/", "*", "a", "\n", " ", "/*/", "*/*", "\xC3\xA9"}, {0, 15}),
+      [&](std::string_view t) {
+        Comments expected;
+        plain.for_each(t, [&](const regex::Match& m) {
+          expected.emplace_back(m.start(), m.end());
+          return true;
+        });
+        return expected;
+      },
+      [](std::string_view t) {
+        Comments got;
+        java_internal::for_each_block_comment(
+            t, [&](std::size_t start, std::size_t end) { got.emplace_back(start, end); });
+        return got;
+      });
 }
 
 TEST(LangJava, BodyHashCoversTheFileLinesFromTheMappedLine) {
@@ -255,7 +258,7 @@ std::vector<Want> extract_with_plain_patterns(std::string_view text) {
 // The keyword, run and tail searches that stand in for plain searches give
 // the same symbols as the plain patterns on random Java-like texts.
 TEST(LangJava, SameSymbolsAsThePlainPatterns) {
-  static const char* const kPieces[] = {
+  const testing::Pieces pieces = {
       "public ", "private ", "protected", "static ", "final ", "class", "interface", "enum",
       "record", "object", "data", "sealed", "abstract", "@interface", "@Override", "fun", "int",
       "void", "String", "List<String>", "Map<K, V>", "[]", "foo", "Bar", "size", "if", "else",
@@ -270,18 +273,16 @@ TEST(LangJava, SameSymbolsAsThePlainPatterns) {
       // Type arguments whose ">" comes lines later, or never, or is followed
       // by what a method needs only after spaces.
       "\n  Map<", "\n  List<x", "> x (", ">[] y(", "> z\u00a0(", ">>", " (\n"};
-  std::mt19937 rng(1208);
-  std::uniform_int_distribution<std::size_t> count(0, 40);
-  std::uniform_int_distribution<std::size_t> pick(0, std::size(kPieces) - 1);
   std::size_t models = 0;
   std::size_t methods = 0;
-  for (int i = 0; i < 40000; ++i) {
-    std::string t;
-    for (std::size_t n = count(rng); n > 0; --n) t += kPieces[pick(rng)];
-    const std::vector<Want> plain = extract_with_plain_patterns(t);
-    ASSERT_EQ(summarize(extract_symbols_java(t, "A.java")), plain) << "text: " << t;
-    for (const Want& w : plain) ++(w.type == "model" ? models : methods);
-  }
+  testing::compare_on_random_texts(
+      {.seed = 1208, .count = 40000}, testing::texts_of(pieces, {0, 40}),
+      [&](std::string_view t) {
+        std::vector<Want> plain = extract_with_plain_patterns(t);
+        for (const Want& w : plain) ++(w.type == "model" ? models : methods);
+        return plain;
+      },
+      [](std::string_view t) { return summarize(extract_symbols_java(t, "A.java")); });
   EXPECT_GT(models, 20000U);
   EXPECT_GT(methods, 40000U);
 }

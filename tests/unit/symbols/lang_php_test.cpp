@@ -10,9 +10,9 @@
 #include <cstddef>
 #include <cstdint>
 #include <ostream>
-#include <random>
 #include <string>
 #include <vector>
+#include "support/differential.hpp"
 #include "support/match_offsets.hpp"
 #include "support/symbol_rows.hpp"
 
@@ -21,6 +21,7 @@ namespace {
 
 using Row = test_support::Want;
 using test_support::summarize;
+using testing::compare_on_random_texts;
 
 struct Case {
   const char* label;
@@ -210,20 +211,9 @@ TEST(LangPhp, FunctionScanAgreesWithThePatternOnRandomInputs) {
       "\xE2\x80\xA8",  // line separator
       "\x0C",
   };
-  std::mt19937 rng(8086);
-  std::uniform_int_distribution<std::size_t> pick(0, pieces.size() - 1);
-  std::uniform_int_distribution<int> length(0, 14);
-  int with_matches = 0;
-  for (int iter = 0; iter < 200000; ++iter) {
-    std::string t;
-    const int n = length(rng);
-    for (int i = 0; i < n; ++i) t += pieces[pick(rng)];
-    const auto expected = plain_function_matches(t);
-    if (!expected.empty()) ++with_matches;
-    ASSERT_EQ(php_internal::function_matches(t), expected)
-        << "input: \"" << testing::escaped_lines(t) << "\"";
-  }
-  EXPECT_GT(with_matches, 10000);
+  compare_on_random_texts({.seed = 8086, .count = 200000, .with_results_above = 10000},
+                          testing::texts_of(pieces, {0, 14}), plain_function_matches,
+                          php_internal::function_matches);
 }
 
 TEST(LangPhp, FunctionScanAgreesWithThePatternOnNearMissDeclarations) {
@@ -242,23 +232,9 @@ TEST(LangPhp, FunctionScanAgreesWithThePatternOnNearMissDeclarations) {
        "\xC3\xA9"
        "b"},
   };
-  std::mt19937 rng(31337);
-  std::uniform_int_distribution<int> decl_count(1, 3);
-  int with_matches = 0;
-  for (int iter = 0; iter < 100000; ++iter) {
-    std::string t;
-    const int decls = decl_count(rng);
-    for (int d = 0; d < decls; ++d) {
-      for (const auto& slot : slots) {
-        t += slot[std::uniform_int_distribution<std::size_t>(0, slot.size() - 1)(rng)];
-      }
-    }
-    const auto expected = plain_function_matches(t);
-    if (!expected.empty()) ++with_matches;
-    ASSERT_EQ(php_internal::function_matches(t), expected)
-        << "input: \"" << testing::escaped_lines(t) << "\"";
-  }
-  EXPECT_GT(with_matches, 30000);
+  compare_on_random_texts({.seed = 31337, .count = 100000, .with_results_above = 30000},
+                          testing::shapes_of(slots, {1, 3}), plain_function_matches,
+                          php_internal::function_matches);
 }
 
 TEST(LangPhp, TypeSearchAgreesWithThePatternOnRandomInputs) {
@@ -299,28 +275,13 @@ TEST(LangPhp, TypeSearchAgreesWithThePatternOnRandomInputs) {
       "/",
       "*",
   };
-  std::mt19937 rng(640);
-  std::uniform_int_distribution<std::size_t> pick(0, pieces.size() - 1);
-  std::uniform_int_distribution<int> length(0, 16);
-  int with_matches = 0;
-  for (int iter = 0; iter < 200000; ++iter) {
-    std::string t;
-    const int n = length(rng);
-    for (int i = 0; i < n; ++i) t += pieces[pick(rng)];
-    std::vector<regex::Spans> expected;
-    kPlainType.for_each(t, [&](const regex::Match& m) {
-      expected.push_back(m.spans());
-      return true;
-    });
-    std::vector<regex::Spans> got;
-    php_internal::for_each_type(t, [&](const regex::Match& m) {
-      got.push_back(m.spans());
-      return true;
-    });
-    if (!expected.empty()) ++with_matches;
-    ASSERT_EQ(got, expected) << "input: \"" << testing::escaped_lines(t) << "\"";
-  }
-  EXPECT_GT(with_matches, 10000);
+  compare_on_random_texts(
+      {.seed = 640, .count = 200000, .with_results_above = 10000},
+      testing::texts_of(pieces, {0, 16}),
+      [](std::string_view t) { return testing::plain_matches(kPlainType, t); },
+      [](std::string_view t) {
+        return testing::spans_found([&](auto visit) { php_internal::for_each_type(t, visit); });
+      });
 }
 
 TEST(LangPhp, TypeSearchStopsWhenTheCallerSaysSo) {

@@ -3,7 +3,6 @@
 #include <array>
 #include <cstddef>
 #include <ostream>
-#include <random>
 #include <string>
 #include <vector>
 
@@ -12,6 +11,7 @@
 #include "graph_builder/symbols/line_starts_internal.hpp"
 #include "graph_builder/symbols/symbols.hpp"
 #include "graph_builder/text/short_hash.hpp"
+#include "support/differential.hpp"
 #include "support/match_offsets.hpp"
 
 namespace graph_builder::symbols {
@@ -226,9 +226,6 @@ TEST(ExtractSymbolsPy, EmptyAndUnmatchedTextGiveNothing) {
   EXPECT_TRUE(extract_symbols_py("    def indented():\n        pass\n", "f.py").empty());
 }
 
-using Offsets = regex::Spans;
-Offsets offsets_of(const regex::Match& m) { return m.spans(); }
-
 TEST(ExtractSymbolsPy, FirstColumnSearchesAgreeWithThePlainPatternsOnRandomInputs) {
   static const regex::Regex kPlainFunction(R"(^(?:async\s+)?def\s+([A-Za-z_]\w*)\s*\()",
                                            regex::Flags::multiline);
@@ -245,43 +242,29 @@ TEST(ExtractSymbolsPy, FirstColumnSearchesAgreeWithThePlainPatternsOnRandomInput
       {"", "(", " (", "\n(", ":", "(Base):", "\xC2\xA0("},
       {"", "\n", "):\n    pass\n"},
   };
-  std::mt19937 rng(3000);
-  std::uniform_int_distribution<int> decl_count(1, 4);
-  int function_matches = 0;
-  int class_matches = 0;
-  for (int iter = 0; iter < 150000; ++iter) {
-    std::string t;
-    const int decls = decl_count(rng);
-    for (int d = 0; d < decls; ++d) {
-      for (const auto& slot : slots) {
-        t += slot[std::uniform_int_distribution<std::size_t>(0, slot.size() - 1)(rng)];
-      }
-    }
-    const std::vector<std::size_t> lines = letter_lines(t);
-    for (const bool function : {true, false}) {
-      const regex::Regex& plain = function ? kPlainFunction : kPlainClass;
-      std::vector<Offsets> expected;
-      plain.for_each(t, [&](const regex::Match& m) {
-        expected.push_back(offsets_of(m));
-        return true;
-      });
-      std::vector<Offsets> got;
-      auto collect = [&](const regex::Match& m) {
-        got.push_back(offsets_of(m));
-        return true;
-      };
-      if (function) {
-        py_internal::for_each_function(t, lines, collect);
-      } else {
-        py_internal::for_each_class(t, lines, collect);
-      }
-      if (!expected.empty()) ++(function ? function_matches : class_matches);
-      ASSERT_EQ(got, expected) << (function ? "def" : "class") << ", input: \""
-                               << testing::escaped_lines(t) << "\"";
-    }
+  // The same texts for both.
+  {
+    SCOPED_TRACE("def");
+    testing::compare_on_random_texts(
+        {.seed = 3000, .count = 150000, .with_results_above = 5000},
+        testing::shapes_of(slots, {1, 4}),
+        [](std::string_view t) { return testing::plain_matches(kPlainFunction, t); },
+        [](std::string_view t) {
+          return testing::spans_found(
+              [&](auto visit) { py_internal::for_each_function(t, letter_lines(t), visit); });
+        });
   }
-  EXPECT_GT(function_matches, 5000);
-  EXPECT_GT(class_matches, 5000);
+  {
+    SCOPED_TRACE("class");
+    testing::compare_on_random_texts(
+        {.seed = 3000, .count = 150000, .with_results_above = 5000},
+        testing::shapes_of(slots, {1, 4}),
+        [](std::string_view t) { return testing::plain_matches(kPlainClass, t); },
+        [](std::string_view t) {
+          return testing::spans_found(
+              [&](auto visit) { py_internal::for_each_class(t, letter_lines(t), visit); });
+        });
+  }
 }
 
 }  // namespace

@@ -11,9 +11,9 @@
 #include <cstddef>
 #include <cstdint>
 #include <ostream>
-#include <random>
 #include <string>
 #include <vector>
+#include "support/differential.hpp"
 #include "support/match_offsets.hpp"
 #include "support/symbol_rows.hpp"
 
@@ -84,9 +84,6 @@ TEST(LangRb, RecordCarriesIdHashKeywordsAndIsAlwaysExported) {
   EXPECT_NE(m.body_hash, body_hash(text::split_lines_lf(text), 0, 4));
 }
 
-using Offsets = regex::Spans;
-Offsets offsets_of(const regex::Match& m) { return m.spans(); }
-
 TEST(LangRb, KeywordSearchesAgreeWithThePlainPatternsOnRandomInputs) {
   static const regex::Regex kPlainMethod(R"(^\s*def\s+(?:self\.)?([A-Za-z_]\w*))",
                                          regex::Flags::multiline);
@@ -107,42 +104,27 @@ TEST(LangRb, KeywordSearchesAgreeWithThePlainPatternsOnRandomInputs) {
       {"", "?", "(items)", " < Base", "\n", "!"},
       {"", "\n", "\n  end\n"},
   };
-  std::mt19937 rng(1995);
-  std::uniform_int_distribution<int> decl_count(1, 4);
-  int method_matches = 0;
-  int type_matches = 0;
-  for (int iter = 0; iter < 150000; ++iter) {
-    std::string t;
-    const int decls = decl_count(rng);
-    for (int d = 0; d < decls; ++d) {
-      for (const auto& slot : slots) {
-        t += slot[std::uniform_int_distribution<std::size_t>(0, slot.size() - 1)(rng)];
-      }
-    }
-    for (const bool method : {true, false}) {
-      const regex::Regex& plain = method ? kPlainMethod : kPlainType;
-      std::vector<Offsets> expected;
-      plain.for_each(t, [&](const regex::Match& m) {
-        expected.push_back(offsets_of(m));
-        return true;
-      });
-      std::vector<Offsets> got;
-      auto collect = [&](const regex::Match& m) {
-        got.push_back(offsets_of(m));
-        return true;
-      };
-      if (method) {
-        rb_internal::for_each_method(t, collect);
-      } else {
-        rb_internal::for_each_type(t, collect);
-      }
-      if (!expected.empty()) ++(method ? method_matches : type_matches);
-      ASSERT_EQ(got, expected) << (method ? "def" : "class") << ", input: \""
-                               << testing::escaped_lines(t) << "\"";
-    }
+  // The same texts for both.
+  {
+    SCOPED_TRACE("def");
+    testing::compare_on_random_texts(
+        {.seed = 1995, .count = 150000, .with_results_above = 5000},
+        testing::shapes_of(slots, {1, 4}),
+        [](std::string_view t) { return testing::plain_matches(kPlainMethod, t); },
+        [](std::string_view t) {
+          return testing::spans_found([&](auto visit) { rb_internal::for_each_method(t, visit); });
+        });
   }
-  EXPECT_GT(method_matches, 5000);
-  EXPECT_GT(type_matches, 5000);
+  {
+    SCOPED_TRACE("class");
+    testing::compare_on_random_texts(
+        {.seed = 1995, .count = 150000, .with_results_above = 5000},
+        testing::shapes_of(slots, {1, 4}),
+        [](std::string_view t) { return testing::plain_matches(kPlainType, t); },
+        [](std::string_view t) {
+          return testing::spans_found([&](auto visit) { rb_internal::for_each_type(t, visit); });
+        });
+  }
 }
 
 }  // namespace

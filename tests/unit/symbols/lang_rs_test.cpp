@@ -3,7 +3,6 @@
 #include <array>
 #include <cstddef>
 #include <ostream>
-#include <random>
 #include <string>
 #include <vector>
 
@@ -12,6 +11,7 @@
 #include "graph_builder/symbols/line_starts_internal.hpp"
 #include "graph_builder/symbols/symbols.hpp"
 #include "graph_builder/text/short_hash.hpp"
+#include "support/differential.hpp"
 #include "support/match_offsets.hpp"
 #include "support/symbol_rows.hpp"
 
@@ -91,9 +91,6 @@ TEST(LangRs, RecordCarriesIdHashAndKeywords) {
   EXPECT_EQ(syms[0].keywords, (std::vector<std::string>{"load_config", "load", "config"}));
 }
 
-using Offsets = regex::Spans;
-Offsets offsets_of(const regex::Match& m) { return m.spans(); }
-
 TEST(LangRs, TypeSearchAgreesWithThePlainPatternOnRandomInputs) {
   static const regex::Regex kPlainType(R"(^(?P<pub>pub\s+)?(?:struct|enum|trait)\s+([A-Za-z_]\w*))",
                                        regex::Flags::multiline);
@@ -110,31 +107,14 @@ TEST(LangRs, TypeSearchAgreesWithThePlainPatternOnRandomInputs) {
       {"Store", "Mode", "_x", "1x", "\xC3\xA9", "a\xCC\x81", "A\xC3\xA9", "(", ""},
       {"", "<T>", " {", ";", "\n", "(u8);"},
   };
-  std::mt19937 rng(1015);
-  std::uniform_int_distribution<int> decl_count(1, 4);
-  int with_matches = 0;
-  for (int iter = 0; iter < 150000; ++iter) {
-    std::string t;
-    const int decls = decl_count(rng);
-    for (int d = 0; d < decls; ++d) {
-      for (const auto& slot : slots) {
-        t += slot[std::uniform_int_distribution<std::size_t>(0, slot.size() - 1)(rng)];
-      }
-    }
-    std::vector<Offsets> expected;
-    kPlainType.for_each(t, [&](const regex::Match& m) {
-      expected.push_back(offsets_of(m));
-      return true;
-    });
-    std::vector<Offsets> got;
-    rs_internal::for_each_type(t, letter_lines(t), [&](const regex::Match& m) {
-      got.push_back(offsets_of(m));
-      return true;
-    });
-    if (!expected.empty()) ++with_matches;
-    ASSERT_EQ(got, expected) << "input: \"" << testing::escaped_lines(t) << "\"";
-  }
-  EXPECT_GT(with_matches, 20000);
+  testing::compare_on_random_texts(
+      {.seed = 1015, .count = 150000, .with_results_above = 20000},
+      testing::shapes_of(slots, {1, 4}),
+      [](std::string_view t) { return testing::plain_matches(kPlainType, t); },
+      [](std::string_view t) {
+        return testing::spans_found(
+            [&](auto visit) { rs_internal::for_each_type(t, letter_lines(t), visit); });
+      });
 }
 
 // The public-function search, which looks for the ")" of "pub(" once per
@@ -150,27 +130,14 @@ TEST(LangRs, PublicFunctionSearchAgreesWithThePlainPatternOnRandomInputs) {
       "\n",   "\n",     "\t",    "\xC2\xA0", "\xE3\x80\x80", "fn",       "fn ",
       " fn ", "async ", "async", "open",     "_x",           "\xC3\xA9", "1",
       ";",    "{",      "Pub",   "pubfn",    ") fn a",       ")\nfn b"};
-  std::mt19937 rng(4096);
-  std::uniform_int_distribution<std::size_t> pick(0, pieces.size() - 1);
-  std::uniform_int_distribution<int> length(0, 24);
-  int with_matches = 0;
-  for (int iter = 0; iter < 100000; ++iter) {
-    std::string t;
-    for (int n = length(rng); n > 0; --n) t += pieces[pick(rng)];
-    std::vector<Offsets> expected;
-    kPlainPubFn.for_each(t, [&](const regex::Match& m) {
-      expected.push_back(offsets_of(m));
-      return true;
-    });
-    std::vector<Offsets> got;
-    rs_internal::for_each_pub_function(t, letter_lines(t), [&](const regex::Match& m) {
-      got.push_back(offsets_of(m));
-      return true;
-    });
-    if (!expected.empty()) ++with_matches;
-    ASSERT_EQ(got, expected) << "input: \"" << testing::escaped_lines(t) << "\"";
-  }
-  EXPECT_GT(with_matches, 3000);
+  testing::compare_on_random_texts(
+      {.seed = 4096, .count = 100000, .with_results_above = 3000},
+      testing::texts_of(pieces, {0, 24}),
+      [](std::string_view t) { return testing::plain_matches(kPlainPubFn, t); },
+      [](std::string_view t) {
+        return testing::spans_found(
+            [&](auto visit) { rs_internal::for_each_pub_function(t, letter_lines(t), visit); });
+      });
 }
 
 }  // namespace

@@ -4,8 +4,8 @@
 
 #include <array>
 #include <cstddef>
+#include <cstdint>
 #include <ostream>
-#include <random>
 #include <string>
 #include <tuple>
 #include <vector>
@@ -15,6 +15,7 @@
 #include "graph_builder/symbols/line_starts_internal.hpp"
 #include "graph_builder/symbols/symbols.hpp"
 #include "graph_builder/text/short_hash.hpp"
+#include "support/differential.hpp"
 #include "support/match_offsets.hpp"
 
 namespace graph_builder::symbols {
@@ -245,12 +246,12 @@ TEST(ExtractSymbolsTs, EmptyAndUnmatchedTextGiveNothing) {
   EXPECT_TRUE(extract_symbols_ts("\n\n  const x = 1;\n", "f.ts").empty());
 }
 
-using Offsets = regex::Spans;
-Offsets offsets_of(const regex::Match& m) { return m.spans(); }
-
-// Compares the declaration search with each plain pattern on `t`; counts in
-// `with_matches` the patterns that matched.
-void expect_same_declarations(const std::string& t, std::array<int, 5>& with_matches) {
+// Compares the declaration search with each plain pattern on the same
+// `count` texts from `make`; more than `with_matches_above[p]` texts must
+// match pattern p (negative: no minimum).
+template <class Make>
+void expect_same_declarations(std::uint32_t seed, int count, const Make& make,
+                              const std::array<int, 5>& with_matches_above) {
   using ts_internal::Declaration;
   struct Plain {
     Declaration which;
@@ -274,21 +275,17 @@ void expect_same_declarations(const std::string& t, std::array<int, 5>& with_mat
        regex::Regex(R"(^(?:export\s+)?const\s+([A-Za-z_]\w*[Ss]chema)\s*=\s*z\.)",
                     regex::Flags::multiline)},
   }};
-  const std::vector<std::size_t> lines = letter_lines(t);
   for (const Plain& p : kPlain) {
-    std::vector<Offsets> expected;
-    p.pattern.for_each(t, [&](const regex::Match& m) {
-      expected.push_back(offsets_of(m));
-      return true;
-    });
-    std::vector<Offsets> got;
-    ts_internal::for_each_declaration(t, lines, p.which, [&](const regex::Match& m) {
-      got.push_back(offsets_of(m));
-      return true;
-    });
-    if (!expected.empty()) ++with_matches[static_cast<std::size_t>(p.which)];
-    ASSERT_EQ(got, expected) << "pattern " << static_cast<int>(p.which) << ", input: \""
-                             << testing::escaped_lines(t) << "\"";
+    const auto which = static_cast<std::size_t>(p.which);
+    SCOPED_TRACE("pattern " + std::to_string(which));
+    testing::compare_on_random_texts(
+        {.seed = seed, .count = count, .with_results_above = with_matches_above[which]}, make,
+        [&](std::string_view t) { return testing::plain_matches(p.pattern, t); },
+        [&](std::string_view t) {
+          return testing::spans_found([&](auto visit) {
+            ts_internal::for_each_declaration(t, letter_lines(t), p.which, visit);
+          });
+        });
   }
 }
 
@@ -348,21 +345,9 @@ TEST(LangTs, DeclarationSearchAgreesWithThePlainPatternsOnRandomInputs) {
       "/",
       "\"",
   };
-  std::mt19937 rng(5150);
-  std::uniform_int_distribution<std::size_t> pick(0, pieces.size() - 1);
-  std::uniform_int_distribution<int> length(0, 18);
-  std::array<int, 5> with_matches{};
-  for (int iter = 0; iter < 100000; ++iter) {
-    std::string t;
-    const int n = length(rng);
-    for (int i = 0; i < n; ++i) t += pieces[pick(rng)];
-    expect_same_declarations(t, with_matches);
-    if (HasFatalFailure()) return;
-  }
   // Function, type and class declarations come up by chance often enough.
-  EXPECT_GT(with_matches[1], 200);
-  EXPECT_GT(with_matches[2], 200);
-  EXPECT_GT(with_matches[3], 200);
+  expect_same_declarations(5150, 100000, testing::texts_of(pieces, {0, 18}),
+                           {-1, 200, 200, 200, -1});
 }
 
 TEST(LangTs, DeclarationSearchAgreesWithThePlainPatternsOnNearMissDeclarations) {
@@ -382,23 +367,8 @@ TEST(LangTs, DeclarationSearchAgreesWithThePlainPatternsOnNearMissDeclarations) 
        ";", "z.", "= (a\n) =>", "= z"},
       {"", "\n", " {}\n"},
   };
-  std::mt19937 rng(2112);
-  std::uniform_int_distribution<int> decl_count(1, 3);
-  std::array<int, 5> with_matches{};
-  for (int iter = 0; iter < 100000; ++iter) {
-    std::string t;
-    const int decls = decl_count(rng);
-    for (int d = 0; d < decls; ++d) {
-      for (const auto& slot : slots) {
-        t += slot[std::uniform_int_distribution<std::size_t>(0, slot.size() - 1)(rng)];
-      }
-    }
-    expect_same_declarations(t, with_matches);
-    if (HasFatalFailure()) return;
-  }
-  for (std::size_t i = 0; i < with_matches.size(); ++i) {
-    EXPECT_GT(with_matches[i], 200) << "pattern " << i;
-  }
+  expect_same_declarations(2112, 100000, testing::shapes_of(slots, {1, 3}),
+                           {200, 200, 200, 200, 200});
 }
 
 TEST(LangTs, DeclarationSearchStopsWhenTheCallerSaysSo) {
@@ -454,27 +424,14 @@ TEST(LangTs, ConstFunctionSearchAgreesWithThePlainPatternOnRandomInputs) {
                                            ";",
                                            "\nexport const a = (",
                                            "\nexport let b = async ("};
-  std::mt19937 rng(2048);
-  std::uniform_int_distribution<std::size_t> pick(0, pieces.size() - 1);
-  std::uniform_int_distribution<int> length(0, 24);
-  int with_matches = 0;
-  for (int iter = 0; iter < 100000; ++iter) {
-    std::string t;
-    for (int n = length(rng); n > 0; --n) t += pieces[pick(rng)];
-    std::vector<Offsets> expected;
-    kPlain.for_each(t, [&](const regex::Match& m) {
-      expected.push_back(offsets_of(m));
-      return true;
-    });
-    std::vector<Offsets> got;
-    ts_internal::for_each_const_function(t, letter_lines(t), [&](const regex::Match& m) {
-      got.push_back(offsets_of(m));
-      return true;
-    });
-    if (!expected.empty()) ++with_matches;
-    ASSERT_EQ(got, expected) << "input: \"" << testing::escaped_lines(t) << "\"";
-  }
-  EXPECT_GT(with_matches, 1000);
+  testing::compare_on_random_texts(
+      {.seed = 2048, .count = 100000, .with_results_above = 1000},
+      testing::texts_of(pieces, {0, 24}),
+      [](std::string_view t) { return testing::plain_matches(kPlain, t); },
+      [](std::string_view t) {
+        return testing::spans_found(
+            [&](auto visit) { ts_internal::for_each_const_function(t, letter_lines(t), visit); });
+      });
 }
 
 }  // namespace

@@ -3,11 +3,11 @@
 #include <gtest/gtest.h>
 
 #include <cstddef>
-#include <random>
 #include <string>
 #include <vector>
 
 #include "graph_builder/regex/regex.hpp"
+#include "support/differential.hpp"
 
 namespace graph_builder::symbols {
 namespace {
@@ -51,18 +51,15 @@ TEST(LineStarts, LetterLinesAgreeWithThePlainPatternOnRandomInputs) {
       "\xC2\x85",
       "\xF0\x9F\x98\x80",
   };
-  std::mt19937 rng(17);
-  std::uniform_int_distribution<std::size_t> pick(0, pieces.size() - 1);
-  std::uniform_int_distribution<int> length(0, 80);
   std::size_t lines_found = 0;
-  for (int iter = 0; iter < 50000; ++iter) {
-    std::string t;
-    const int n = length(rng);
-    for (int i = 0; i < n; ++i) t += pieces[pick(rng)];
-    const std::vector<std::size_t> expected = plain_letter_lines(t);
-    lines_found += expected.size();
-    ASSERT_EQ(letter_lines(t), expected) << "input of " << t.size() << " bytes: " << t;
-  }
+  testing::compare_on_random_texts(
+      {.seed = 17, .count = 50000}, testing::texts_of(pieces, {0, 80}),
+      [&](std::string_view t) {
+        std::vector<std::size_t> expected = plain_letter_lines(t);
+        lines_found += expected.size();
+        return expected;
+      },
+      letter_lines);
   EXPECT_GT(lines_found, 40000U);
 }
 

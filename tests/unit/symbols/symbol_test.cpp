@@ -4,7 +4,6 @@
 
 #include <algorithm>
 #include <cstdint>
-#include <random>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -13,6 +12,8 @@
 #include "graph_builder/symbols/recorder.hpp"
 #include "graph_builder/text/short_hash.hpp"
 #include "graph_builder/text/unicode.hpp"
+#include "support/differential.hpp"
+#include "support/random_text.hpp"
 
 namespace graph_builder::symbols {
 namespace {
@@ -81,19 +82,15 @@ TEST(SymbolRecorder, LinesAndLineIndexesFollowTheLfSplit) {
   // The fixed texts, then random ones long enough for line feeds and CR LF
   // pairs to fall at every place in and across sixteen-byte blocks.
   std::vector<std::string> texts = kTexts;
-  std::mt19937 rng(16);
-  for (int i = 0; i < 400; ++i) {
-    std::string t;
-    const std::size_t len = rng() % 90;
-    for (std::size_t k = 0; k < len; ++k) t += "ab \r\n\n"[rng() % 6];
-    texts.push_back(t);
-  }
+  testing::RandomText random(16);
+  for (int i = 0; i < 400; ++i)
+    texts.push_back(random.text(testing::bytes_of("ab \r\n\n"), {0, 89}));
   for (const std::string& t : texts) {
     const SymbolRecorder rec(t, languages::profile(".py"));
-    EXPECT_EQ(rec.lines(), text::split_lines_lf(t)) << "text \"" << t << "\"";
+    EXPECT_EQ(rec.lines(), text::split_lines_lf(t)) << "text " << testing::escaped(t);
     for (std::size_t offset = 0; offset <= t.size(); ++offset) {
       const auto lfs = std::count(t.begin(), t.begin() + static_cast<std::ptrdiff_t>(offset), '\n');
-      EXPECT_EQ(rec.line_of(offset), lfs) << "text \"" << t << "\" offset " << offset;
+      EXPECT_EQ(rec.line_of(offset), lfs) << "text " << testing::escaped(t) << " offset " << offset;
     }
   }
 }

@@ -2,8 +2,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cstdio>
-#include <random>
 #include <string>
 #include <unordered_set>
 #include <vector>
@@ -12,26 +10,12 @@
 #include "graph_builder/text/keyword_list.hpp"
 #include "graph_builder/text/keywords.hpp"
 #include "graph_builder/text/unicode.hpp"
+#include "support/differential.hpp"
 
 namespace graph_builder::text {
 namespace {
 
 using Words = std::vector<std::string>;
-
-std::string escaped(std::string_view s) {
-  std::string out;
-  for (char c : s) {
-    const auto u = static_cast<unsigned char>(c);
-    if (u < 0x20 || u >= 0x7F || c == '"' || c == '\\') {
-      char buf[8];
-      std::snprintf(buf, sizeof buf, "\\x%02X", u);
-      out += buf;
-    } else {
-      out += c;
-    }
-  }
-  return out;
-}
 
 // The camel split as two substitutions, a white-space split, the length rule
 // and lower-casing.
@@ -79,7 +63,7 @@ Words name_keywords_by_rule(std::string_view name) {
 // multi-byte white space, and non-ASCII letters whose lower case differs in
 // length (U+0130), depends on context (final sigma) or is a caseless twin of
 // an ASCII letter (U+017F, U+212A).
-const std::vector<std::string> kNamePieces = {
+const testing::Pieces kNamePieces = {
     "a",
     "b",
     "z",
@@ -113,15 +97,6 @@ const std::vector<std::string> kNamePieces = {
     "\xC5\xBF",      // ſ
     "\xE2\x84\xAA",  // Kelvin sign
 };
-
-std::string random_name(std::mt19937& rng) {
-  std::uniform_int_distribution<std::size_t> pick(0, kNamePieces.size() - 1);
-  std::string t;
-  for (int n = std::uniform_int_distribution<int>(0, 10)(rng); n > 0; --n) {
-    t += kNamePieces[pick(rng)];
-  }
-  return t;
-}
 
 TEST(Identifiers, SplitCamelAndNameKeywords) {
   const struct {
@@ -158,41 +133,39 @@ TEST(Identifiers, NameKeywordsStopAtTenWithTheWholeNameFirst) {
 }
 
 TEST(Identifiers, SplitCamelAgreesWithTheSubstitutionsOnRandomNames) {
-  std::mt19937 rng(20240614);
+  // The same names for both.
   int with_words = 0;
-  for (int i = 0; i < 200000; ++i) {
-    const std::string name = random_name(rng);
-    const Words expected = split_camel_by_patterns(name);
-    if (expected.size() >= 2) ++with_words;
-    ASSERT_EQ(split_camel(name), expected) << "name: \"" << escaped(name) << "\"";
-    ASSERT_EQ(name_keywords(name), name_keywords_by_rule(name))
-        << "name: \"" << escaped(name) << "\"";
-  }
+  testing::compare_on_random_texts(
+      {.seed = 20240614, .count = 200000}, testing::texts_of(kNamePieces, {0, 10}),
+      [&](std::string_view name) {
+        Words expected = split_camel_by_patterns(name);
+        if (expected.size() >= 2) ++with_words;
+        return expected;
+      },
+      split_camel);
   EXPECT_GT(with_words, 20000);
+  testing::compare_on_random_texts({.seed = 20240614, .count = 200000},
+                                   testing::texts_of(kNamePieces, {0, 10}), name_keywords_by_rule,
+                                   name_keywords);
 }
 
 TEST(Identifiers, KeywordListAdmitsLikeASetOnLongRandomSequences) {
   // Long enough sequences to pass from the linear search to the hash index
   // and to grow it, over words that often repeat up to case and underscores.
-  std::mt19937 rng(99);
-  const std::vector<std::string> parts = {"ab", "AB",       "c",        "_",        "__",
-                                          "x",  "\xC4\xB0", "\xCE\xA3", "\xC5\xBF", "0"};
-  std::uniform_int_distribution<std::size_t> pick(0, parts.size() - 1);
+  testing::RandomText random(99);
+  const testing::Pieces parts = {"ab", "AB",       "c",        "_",        "__",
+                                 "x",  "\xC4\xB0", "\xCE\xA3", "\xC5\xBF", "0"};
   std::size_t longest = 0;
   for (int round = 0; round < 300; ++round) {
     // Caps below, around and above the list lengths reached.
     const auto cap = static_cast<std::size_t>(round % 160);
     KeywordList list(cap);
     ReferenceList reference;
-    const int words = std::uniform_int_distribution<int>(0, 400)(rng);
-    for (int w = 0; w < words; ++w) {
-      std::string word;
-      for (int n = std::uniform_int_distribution<int>(1, 4)(rng); n > 0; --n) {
-        word += parts[pick(rng)];
-      }
+    for (std::size_t w = random.number(0, 400); w > 0; --w) {
+      const std::string word = random.text(parts, {1, 4});
       const std::size_t before = reference.tokens.size();
       reference.add(word);
-      ASSERT_EQ(list.add(word), reference.tokens.size() > before) << escaped(word);
+      ASSERT_EQ(list.add(word), reference.tokens.size() > before) << testing::escaped(word);
       ASSERT_EQ(list.full(), reference.tokens.size() >= cap);
     }
     ASSERT_EQ(list.tokens(), reference.tokens);

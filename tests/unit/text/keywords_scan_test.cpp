@@ -3,8 +3,6 @@
 // characters that decide a match.
 #include <gtest/gtest.h>
 
-#include <cstdio>
-#include <random>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -13,6 +11,7 @@
 #include "graph_builder/regex/span.hpp"
 #include "graph_builder/text/declarations.hpp"
 #include "graph_builder/text/routes.hpp"
+#include "support/differential.hpp"
 #include "support/keyword_scan_patterns.hpp"
 #include "support/match_offsets.hpp"
 
@@ -30,6 +29,8 @@ using regex::Span;
 using regex::Spans;
 using routes::http_call_matches;
 using routes::route_matches;
+using testing::compare_on_random_texts;
+using testing::Pieces;
 using testing::plain_c_function;
 using testing::plain_c_type;
 using testing::plain_http_call;
@@ -40,60 +41,13 @@ using testing::plain_matches;
 using testing::plain_route;
 using testing::plain_swift_function;
 using testing::plain_swift_type;
+using testing::shapes_of;
+using testing::Slots;
+using testing::texts_of;
 
-using Pieces = std::vector<std::string>;
-using Slots = std::vector<Pieces>;
-
-std::string escaped(std::string_view s) {
-  std::string out;
-  for (char c : s) {
-    const auto u = static_cast<unsigned char>(c);
-    if (u < 0x20 || u >= 0x7F || c == '"' || c == '\\') {
-      char buf[8];
-      std::snprintf(buf, sizeof buf, "\\x%02X", u);
-      out += buf;
-    } else {
-      out += c;
-    }
-  }
-  return out;
-}
-
-// A text of 0 to `max_pieces` random pieces.
-std::string random_text(std::mt19937& rng, const Pieces& pieces, int max_pieces) {
-  std::uniform_int_distribution<std::size_t> pick(0, pieces.size() - 1);
-  std::string t;
-  for (int n = std::uniform_int_distribution<int>(0, max_pieces)(rng); n > 0; --n) {
-    t += pieces[pick(rng)];
-  }
-  return t;
-}
-
-// One to four shapes, each made of one random choice per slot.
-std::string shaped_text(std::mt19937& rng, const Slots& slots) {
-  std::string t;
-  for (int k = std::uniform_int_distribution<int>(1, 4)(rng); k > 0; --k) {
-    for (const Pieces& slot : slots) {
-      t += slot[std::uniform_int_distribution<std::size_t>(0, slot.size() - 1)(rng)];
-    }
-  }
-  return t;
-}
-
-// Runs `scan` and the plain pattern on `iterations` texts from `make` and
-// returns how many texts had at least one match.
-template <class Make, class Scan>
-int count_agreeing(const regex::Regex& plain, int iterations, Make&& make, Scan&& scan) {
-  int with_matches = 0;
-  for (int i = 0; i < iterations; ++i) {
-    const std::string t = make();
-    const std::vector<Spans> expected = plain_matches(plain, t);
-    if (!expected.empty()) ++with_matches;
-    const std::vector<Spans> got = scan(t);
-    EXPECT_EQ(got, expected) << "input: \"" << escaped(t) << "\"";
-    if (got != expected) break;
-  }
-  return with_matches;
+// The matches of `plain`, as a function of the text.
+auto matches_of(const regex::Regex& plain) {
+  return [&plain](std::string_view t) { return plain_matches(plain, t); };
 }
 
 // Characters under a caseless match: U+017F is a caseless "s", U+212A a
@@ -186,10 +140,8 @@ TEST(KeywordScans, RouteScanAgreesWithThePatternOnRandomInputs) {
       "i",
       "x",
   };
-  std::mt19937 rng(20240612);
-  const int with_matches = count_agreeing(
-      plain_route(), 500000, [&] { return random_text(rng, pieces, 14); }, route_matches);
-  EXPECT_GT(with_matches, 4000);
+  compare_on_random_texts({.seed = 20240612, .count = 500000, .with_results_above = 4000},
+                          texts_of(pieces, {0, 14}), matches_of(plain_route()), route_matches);
 }
 
 TEST(KeywordScans, RouteScanAgreesWithThePatternOnNearMissRegistrations) {
@@ -210,10 +162,8 @@ TEST(KeywordScans, RouteScanAgreesWithThePatternOnNearMissRegistrations) {
        "b"},
       {"'", ")", "", " ", "\"", "/"},
   };
-  std::mt19937 rng(4711);
-  const int with_matches = count_agreeing(
-      plain_route(), 100000, [&] { return shaped_text(rng, slots); }, route_matches);
-  EXPECT_GT(with_matches, 10000);
+  compare_on_random_texts({.seed = 4711, .count = 100000, .with_results_above = 10000},
+                          shapes_of(slots, {1, 4}), matches_of(plain_route()), route_matches);
 }
 
 TEST(KeywordScans, HttpCallScanFindsTheCallee) {
@@ -289,10 +239,9 @@ TEST(KeywordScans, HttpCallScanAgreesWithThePatternOnRandomInputs) {
       "requests.delete(`",
       "'/x'",
   };
-  std::mt19937 rng(20240613);
-  const int with_matches = count_agreeing(
-      plain_http_call(), 500000, [&] { return random_text(rng, pieces, 14); }, http_call_matches);
-  EXPECT_GT(with_matches, 4000);
+  compare_on_random_texts({.seed = 20240613, .count = 500000, .with_results_above = 4000},
+                          texts_of(pieces, {0, 14}), matches_of(plain_http_call()),
+                          http_call_matches);
 }
 
 TEST(KeywordScans, HttpCallScanAgreesWithThePatternOnNearMissCalls) {
@@ -309,10 +258,9 @@ TEST(KeywordScans, HttpCallScanAgreesWithThePatternOnNearMissCalls) {
       {"a", "a/b", "", "a b", kEAcute, "{id}", "'", "?q=1"},
       {"'", "\"", "`", "", " ", ")"},
   };
-  std::mt19937 rng(815);
-  const int with_matches = count_agreeing(
-      plain_http_call(), 200000, [&] { return shaped_text(rng, slots); }, http_call_matches);
-  EXPECT_GT(with_matches, 8000);
+  compare_on_random_texts({.seed = 815, .count = 200000, .with_results_above = 8000},
+                          shapes_of(slots, {1, 4}), matches_of(plain_http_call()),
+                          http_call_matches);
 }
 
 TEST(KeywordScans, JavaMethodScanAgreesWithThePatternOnRandomInputs) {
@@ -373,11 +321,9 @@ TEST(KeywordScans, JavaMethodScanAgreesWithThePatternOnRandomInputs) {
       " x ",
       "\tList<T> ",
   };
-  std::mt19937 rng(20240615);
-  const int with_matches = count_agreeing(
-      plain_java_method(), 300000, [&] { return random_text(rng, pieces, 16); },
-      java_method_matches);
-  EXPECT_GT(with_matches, 10000);
+  compare_on_random_texts({.seed = 20240615, .count = 300000, .with_results_above = 10000},
+                          texts_of(pieces, {0, 16}), matches_of(plain_java_method()),
+                          java_method_matches);
 }
 
 TEST(KeywordScans, JavaMethodScanAgreesWithThePatternOnNearMissDeclarations) {
@@ -392,10 +338,9 @@ TEST(KeywordScans, JavaMethodScanAgreesWithThePatternOnNearMissDeclarations) {
       {"(", "(", "(", "", ")", "()"},
       {"", "int a", ") {", ");", "x("},
   };
-  std::mt19937 rng(5150);
-  const int with_matches = count_agreeing(
-      plain_java_method(), 200000, [&] { return shaped_text(rng, slots); }, java_method_matches);
-  EXPECT_GT(with_matches, 50000);
+  compare_on_random_texts({.seed = 5150, .count = 200000, .with_results_above = 50000},
+                          shapes_of(slots, {1, 4}), matches_of(plain_java_method()),
+                          java_method_matches);
 }
 
 // Names, digits, every member of the declarator class, "(" and ";", other
@@ -450,11 +395,9 @@ const Pieces kCPieces = {
 };
 
 TEST(KeywordScans, CFunctionScanAgreesWithThePatternOnRandomInputs) {
-  std::mt19937 rng(20240616);
-  const int with_matches = count_agreeing(
-      plain_c_function(), 300000, [&] { return random_text(rng, kCPieces, 24); },
-      c_function_matches);
-  EXPECT_GT(with_matches, 5000);
+  compare_on_random_texts({.seed = 20240616, .count = 300000, .with_results_above = 5000},
+                          texts_of(kCPieces, {0, 24}), matches_of(plain_c_function()),
+                          c_function_matches);
 }
 
 TEST(KeywordScans, CFunctionScanAgreesWithThePatternOnNearMissDeclarations) {
@@ -472,17 +415,14 @@ TEST(KeywordScans, CFunctionScanAgreesWithThePatternOnNearMissDeclarations) {
       {";", "\n", " {", "", ";\n", "\n\n", " ;{", "\n}"},
       {"\n", "", "\n"},
   };
-  std::mt19937 rng(78);
-  const int with_matches = count_agreeing(
-      plain_c_function(), 150000, [&] { return shaped_text(rng, slots); }, c_function_matches);
-  EXPECT_GT(with_matches, 30000);
+  compare_on_random_texts({.seed = 78, .count = 150000, .with_results_above = 30000},
+                          shapes_of(slots, {1, 4}), matches_of(plain_c_function()),
+                          c_function_matches);
 }
 
 TEST(KeywordScans, CTypeScanAgreesWithThePatternOnRandomInputs) {
-  std::mt19937 rng(20240617);
-  const int with_matches = count_agreeing(
-      plain_c_type(), 300000, [&] { return random_text(rng, kCPieces, 16); }, c_type_matches);
-  EXPECT_GT(with_matches, 3000);
+  compare_on_random_texts({.seed = 20240617, .count = 300000, .with_results_above = 3000},
+                          texts_of(kCPieces, {0, 16}), matches_of(plain_c_type()), c_type_matches);
 }
 
 TEST(KeywordScans, JavaTypeScanAgreesWithThePatternOnRandomInputs) {
@@ -526,10 +466,9 @@ TEST(KeywordScans, JavaTypeScanAgreesWithThePatternOnRandomInputs) {
       "<T>",
       "@",
   };
-  std::mt19937 rng(20240618);
-  const int with_matches = count_agreeing(
-      plain_java_type(), 300000, [&] { return random_text(rng, pieces, 16); }, java_type_matches);
-  EXPECT_GT(with_matches, 8000);
+  compare_on_random_texts({.seed = 20240618, .count = 300000, .with_results_above = 8000},
+                          texts_of(pieces, {0, 16}), matches_of(plain_java_type()),
+                          java_type_matches);
 }
 
 TEST(KeywordScans, KotlinDeclarationScanAgreesWithThePatternOnRandomInputs) {
@@ -574,11 +513,9 @@ TEST(KeywordScans, KotlinDeclarationScanAgreesWithThePatternOnRandomInputs) {
       "{",
       "@",
   };
-  std::mt19937 rng(20240619);
-  const int with_matches = count_agreeing(
-      plain_kotlin_declaration(), 300000, [&] { return random_text(rng, pieces, 14); },
-      kotlin_declaration_matches);
-  EXPECT_GT(with_matches, 5000);
+  compare_on_random_texts({.seed = 20240619, .count = 300000, .with_results_above = 5000},
+                          texts_of(pieces, {0, 14}), matches_of(plain_kotlin_declaration()),
+                          kotlin_declaration_matches);
 }
 
 TEST(KeywordScans, SwiftScansAgreeWithThePatternsOnRandomInputs) {
@@ -625,14 +562,12 @@ TEST(KeywordScans, SwiftScansAgreeWithThePatternsOnRandomInputs) {
       "{",
       "@",
   };
-  std::mt19937 rng(20261208);
-  const int types = count_agreeing(
-      plain_swift_type(), 200000, [&] { return random_text(rng, pieces, 14); }, swift_type_matches);
-  EXPECT_GT(types, 3000);
-  const int functions = count_agreeing(
-      plain_swift_function(), 200000, [&] { return random_text(rng, pieces, 14); },
-      swift_function_matches);
-  EXPECT_GT(functions, 1000);
+  compare_on_random_texts({.seed = 20261208, .count = 200000, .with_results_above = 3000},
+                          texts_of(pieces, {0, 14}), matches_of(plain_swift_type()),
+                          swift_type_matches);
+  compare_on_random_texts({.seed = 20261209, .count = 200000, .with_results_above = 1000},
+                          texts_of(pieces, {0, 14}), matches_of(plain_swift_function()),
+                          swift_function_matches);
 }
 
 }  // namespace

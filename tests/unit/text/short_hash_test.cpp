@@ -2,10 +2,11 @@
 
 #include <gtest/gtest.h>
 
-#include <random>
 #include <string>
 #include <string_view>
 #include <vector>
+
+#include "support/random_text.hpp"
 
 namespace graph_builder::text {
 namespace {
@@ -22,20 +23,20 @@ TEST(ShortHash, KnownDigests) {
 // multiples), whose sizes leave lanes idle or refill them many times, and
 // whose texts share storage (views into one buffer, like symbol bodies).
 TEST(ShortHash, ManyEqualsOneAtATime) {
-  std::mt19937 rng(20261208);
+  testing::RandomText random(20261208);
   std::string pool(1 << 16, '\0');
-  for (char& c : pool) c = static_cast<char>(rng());
+  for (char& c : pool) c = static_cast<char>(random.below(256));
   const std::vector<std::size_t> batch_sizes = {0, 1, 2, 3, 15, 16, 17, 31, 33, 100, 257};
   for (int round = 0; round < 40; ++round) {
     for (std::size_t count : batch_sizes) {
       std::vector<std::string_view> texts;
       for (std::size_t i = 0; i < count; ++i) {
-        const unsigned kind = rng() % 4;
-        std::size_t len = rng() % 5000;                             // spread
-        if (kind == 0) len = 55 + rng() % 10;                       // around one block
-        if (kind == 1) len = 64 * (1 + rng() % 4) + rng() % 3 - 1;  // block multiples
-        if (kind == 2) len = rng() % 8;                             // tiny
-        const std::size_t at = rng() % (pool.size() - len);
+        const std::size_t kind = random.below(4);
+        std::size_t len = random.below(5000);        // spread
+        if (kind == 0) len = random.number(55, 64);  // around one block
+        if (kind == 1) len = 64 * random.number(1, 4) + random.number(0, 2) - 1;  // block multiples
+        if (kind == 2) len = random.below(8);                                     // tiny
+        const std::size_t at = random.below(pool.size() - len);
         texts.emplace_back(pool.data() + at, len);
       }
       const std::vector<std::string> many = short_hashes(texts);

@@ -2,9 +2,10 @@
 
 #include <gtest/gtest.h>
 
-#include <random>
 #include <string>
 #include <vector>
+
+#include "support/differential.hpp"
 
 namespace graph_builder::text {
 namespace {
@@ -69,19 +70,20 @@ TEST(DecodeText, SpecialBytesAtEveryOffset) {
                                   {nul, nul},
                                   {"\x7F", "\x7F"},
                                   {"\xE2\x82\xAC", "\xE2\x82\xAC"}};
-  std::mt19937 rng(31);
+  testing::RandomText random(31);
   for (int round = 0; round < 20000; ++round) {
     std::string in;
     std::string expected;
     bool valid = true;  // no piece had a byte to drop
-    for (int i = static_cast<int>(rng() % 40); i > 0; --i) {
-      const Piece& p = rng() % 3 != 0 ? pieces[rng() % 2] : pieces[rng() % pieces.size()];
+    for (std::size_t i = random.below(40); i > 0; --i) {
+      // Mostly plain letters.
+      const Piece& p = random.one_in(3) ? random.pick(pieces) : pieces[random.below(2)];
       in += p.in;
       expected += p.out;
       valid = valid && p.in != "\xFF" && p.in != "\xC3z";
     }
-    ASSERT_EQ(decoded(in), expected) << in;
-    ASSERT_EQ(is_valid_utf8(in), valid) << in;
+    ASSERT_EQ(decoded(in), expected) << testing::escaped(in);
+    ASSERT_EQ(is_valid_utf8(in), valid) << testing::escaped(in);
   }
 }
 
