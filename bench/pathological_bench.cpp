@@ -45,7 +45,10 @@ int main(int argc, char** argv) {
       inputs.emplace_back("soup" + std::to_string(seed), graph_builder::testing::token_soup(seed));
     }
   }
-  for (const auto& [name, bytes] : inputs) {
+  for (const auto& input : inputs) {
+    // Named references: a lambda cannot capture a structured binding in clang 14.
+    const std::string& name = input.first;
+    const std::string& bytes = input.second;
     if (!only.empty() && only.rfind("soup", 0) != 0 && name.find(only) == std::string::npos)
       continue;
     std::string text;
