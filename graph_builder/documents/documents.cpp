@@ -2,6 +2,7 @@
 
 #include <cerrno>
 #include <cstdint>
+#include <cstring>
 #include <filesystem>
 #include <functional>
 #include <string_view>
@@ -222,6 +223,14 @@ WrittenDocuments write_documents(const graph::Graph& g, const std::string& out_p
 
 Built build(const std::string& root, const std::string& out_path,
             const graph::ScanOptions& options) {
+  // Refused before anything is created or read: scanning a root that is not
+  // there would put an empty graph in place of the previous one.
+  if (const std::string problem = root_problem(root); !problem.empty()) {
+    throw FatalError("cannot scan " + root + ": " + problem);
+  }
+  if (names_a_directory(out_path)) {
+    throw FatalError("cannot write " + out_path + ": " + std::strerror(EISDIR));
+  }
   Built built;
   const std::string resolved_root = discovery::resolve_path(root);
   // The directory comes first, before anything is read or scanned.

@@ -51,10 +51,12 @@ struct Built {
 
 // Does what the command line does: resolves `root` (absolute, links
 // resolved), creates the output directory of `out_path`, reads back the file
-// nodes of the graph document at `out_path` when it exists (an unreadable
-// one is ignored), scans, and writes both documents. Prints nothing; throws
-// FatalError on a run-level failure (the output directory or a document
-// cannot be written). `options` go to the scan.
+// nodes of the graph document at `out_path` when it is a regular file (an
+// unreadable one is ignored), scans, and writes both documents. Prints
+// nothing; throws FatalError on a run-level failure: a `root` that does not
+// exist or is not a directory, or an `out_path` that names a directory (both
+// refused before anything is created), or an output directory or a document
+// that cannot be written. `options` go to the scan.
 Built build(const std::string& root, const std::string& out_path,
             const graph::ScanOptions& options = {});
 
