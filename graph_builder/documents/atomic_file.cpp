@@ -188,6 +188,7 @@ AtomicFile::AtomicFile(std::string path, Temporary temporary) : path_(std::move(
 AtomicFile::~AtomicFile() {
   fd_.reset();
   if (!temporary_.empty()) ::unlink(temporary_.c_str());
+  replaced_.reset();
 }
 
 void AtomicFile::open_in_place(mode_t type) {
@@ -265,18 +266,33 @@ void AtomicFile::name_temporary() {
   }
 }
 
+void AtomicFile::flush() {
+  if (flushed_ || in_place_) return;
+  // The data reaches the disk before the rename makes it visible.
+  if (::fsync(fd_.get()) != 0) fail(errno);
+  flushed_ = true;
+}
+
 void AtomicFile::prepare() {
   if (prepared_ || in_place_) {
     prepared_ = true;
     return;
   }
-  // The data reaches the disk before the rename makes it visible.
-  if (::fsync(fd_.get()) != 0) fail(errno);
+  flush();
   if (temporary_.empty()) name_temporary();
   // A rename cannot put a file over a directory: found now, before any other
   // document committed with this one is put in place.
   struct stat st {};
-  if (::lstat(target_.c_str(), &st) == 0 && S_ISDIR(st.st_mode)) fail(EISDIR);
+  if (::lstat(target_.c_str(), &st) == 0) {
+    if (S_ISDIR(st.st_mode)) fail(EISDIR);
+    // Held open until this object goes, so that the rename does not free
+    // the old file's blocks: that can take milliseconds for a large graph,
+    // and the temporaries of documents committed together keep their
+    // names until the last rename.
+    if (S_ISREG(st.st_mode)) {
+      replaced_.reset(::open(target_.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
+    }
+  }
   prepared_ = true;
 }
 
@@ -299,6 +315,7 @@ void AtomicFile::fail(int err) const {
 }
 
 void commit_together(std::initializer_list<AtomicFile*> files) {
+  for (AtomicFile* f : files) f->flush();
   for (AtomicFile* f : files) f->prepare();
   for (AtomicFile* f : files) f->commit();
 }

@@ -25,11 +25,12 @@ enum class Temporary {
 // - a regular file, or nothing yet: replaced whole, so that the path holds
 //   either its old or its new content, never a mix. The bytes go to a
 //   temporary file in the same directory, which `commit` flushes to the disk
-//   and renames over the path. With an unnamed temporary a run killed at any
-//   moment before the commit leaves nothing behind; a named one stays behind
-//   when the process dies before the commit, and the next document written
-//   in that directory removes it (a temporary in use is locked, and only
-//   unlocked ones are removed).
+//   and renames over the path. An unnamed temporary gets its name only in
+//   `prepare`, a few calls before the rename, so a run killed while the
+//   document is produced or written leaves nothing behind. A named one (from
+//   the start, or in those few calls) stays behind when the process dies
+//   before the rename, and the next document written in that directory
+//   removes it (a temporary in use is locked; only unlocked ones go).
 // - a symbolic link: the file it finally points to (every link followed) is
 //   replaced as above; the link stays a link.
 // - anything else that is not a directory (a character or block device, a
@@ -57,10 +58,13 @@ class AtomicFile {
   // being produced and the flush before the rename waits for the last
   // stretch only.
   void write(std::string_view bytes);
-  // Readies a replacing document without touching the path: flushed to the
-  // disk, named in its directory, and the path checked to be replaceable
-  // (not a directory). Nothing to do for a document written straight into.
-  // Call after the last write; `commit` calls it when it was not.
+  // Flushes a replacing document to the disk. Call after the last write;
+  // `prepare` calls it when it was not.
+  void flush();
+  // Readies a replacing document without touching the path: flushed, named
+  // in its directory, and the path checked to be replaceable (not a
+  // directory). Nothing to do for a document written straight into. Call
+  // after the last write; `commit` calls it when it was not.
   void prepare();
   // Puts the document in place (the rename), or closes the path written
   // straight into.
@@ -83,8 +87,10 @@ class AtomicFile {
   std::string directory_;  // the directory of `target_`, where the temporary lives
   std::string temporary_;  // the temporary's name once it has one; removed unless committed
   platform::UniqueFd fd_;
+  platform::UniqueFd replaced_;  // the file the rename replaces, freed only when this goes
   bool in_place_ = false;
   bool pipe_like_ = false;  // a FIFO or a socket: a reader that goes away fails the write
+  bool flushed_ = false;
   bool prepared_ = false;
   off_t written_ = 0;
   off_t handed_ = 0;  // bytes already handed to the disk
@@ -94,7 +100,8 @@ class AtomicFile {
 // its path checked) before the first is put in place, so a failure on the
 // way leaves every path as it was. Only a crash between the renames, or a
 // rename failing after its path was checked, leaves some replaced and others
-// not.
+// not. All are flushed before any is named, so that the named temporaries
+// exist only for the few calls up to the renames.
 void commit_together(std::initializer_list<AtomicFile*> files);
 
 }  // namespace graph_builder::documents

@@ -72,6 +72,7 @@ TEST(InterruptedWrite, KilledRunsLeaveOldOrNewDocuments) {
   if (unnamed) ::close(probe);
 
   // Restore the old documents, then kill fresh runs at spread-out moments.
+  int kills_leaving_one = 0;
   for (int k = 1; k <= 12; ++k) {
     t.write("o/g.json", old_graph);
     t.write("o/symbol_index.json", old_index);
@@ -84,13 +85,32 @@ TEST(InterruptedWrite, KilledRunsLeaveOldOrNewDocuments) {
     const std::string idx = read_file(t.path("o/symbol_index.json"));
     EXPECT_TRUE(g == old_graph || g == new_graph) << "kill " << k << ": graph torn";
     EXPECT_TRUE(idx == old_index || idx == new_index) << "kill " << k << ": index torn";
-    // Where the file system has unnamed temporaries, a killed run leaves no
-    // file behind; elsewhere the next run removes what it left.
-    if (!unnamed) {
-      ASSERT_EQ(run_cli(args).status, 0);
+    // Where the file system has unnamed temporaries, a temporary has a name
+    // only in the instant between its document being complete and its
+    // rename, so one a killed run left holds a whole new document.
+    // Elsewhere it may hold anything. Either way the next run removes it.
+    std::vector<std::string> left;
+    for (const std::string& name : names_in(t.path("o"))) {
+      if (name != "g.json" && name != "symbol_index.json") left.push_back(name);
     }
-    EXPECT_EQ(names_in(t.path("o")), (std::vector<std::string>{"g.json", "symbol_index.json"}))
-        << "kill " << k;
+    for (const std::string& name : left) {
+      const std::string bytes = read_file(t.path("o") / name);
+      if (unnamed) {
+        EXPECT_TRUE(bytes == new_graph || bytes == new_index)
+            << "kill " << k << ": " << name << " left, " << bytes.size() << " bytes";
+      }
+    }
+    if (!left.empty()) {
+      ++kills_leaving_one;
+      ASSERT_EQ(run_cli(args).status, 0);
+      EXPECT_EQ(names_in(t.path("o")), (std::vector<std::string>{"g.json", "symbol_index.json"}))
+          << "kill " << k;
+    }
+  }
+  // That instant is a few system calls long; a temporary named while its
+  // document is still written would be left by several of the kills.
+  if (unnamed) {
+    EXPECT_LE(kills_leaving_one, 1);
   }
 }
 
