@@ -18,15 +18,15 @@ constexpr std::array<OptionSpec, 2> kOptions{
 // Options that take none.
 enum class Flag { help, version, verbose };
 
-struct FlagSpec {
+struct FlagEntry {
   std::string_view name;
   std::string_view short_name;  // empty: none
   Flag flag;
 };
 
-constexpr std::array<FlagSpec, 3> kFlags{{{"--help", "-h", Flag::help},
-                                          {"--version", "", Flag::version},
-                                          {"--verbose", "-v", Flag::verbose}}};
+constexpr std::array<FlagEntry, 3> kFlags{{{"--help", "-h", Flag::help},
+                                           {"--version", "", Flag::version},
+                                           {"--verbose", "-v", Flag::verbose}}};
 
 ParseResult usage_error(std::string what) {
   ParseResult r;
@@ -59,8 +59,8 @@ ParseResult parse_options(const std::vector<std::string>& args) {
   ParseResult r;
   for (std::size_t i = 0; i < args.size(); ++i) {
     const std::string& a = args[i];
-    const FlagSpec* flag = nullptr;
-    for (const FlagSpec& f : kFlags) {
+    const FlagEntry* flag = nullptr;
+    for (const FlagEntry& f : kFlags) {
       if (!f.short_name.empty() && a == f.short_name) flag = &f;
     }
     std::size_t eq = std::string::npos;
@@ -72,7 +72,7 @@ ParseResult parse_options(const std::vector<std::string>& args) {
       const OptionSpec* option = nullptr;
       int candidates = 0;
       bool exact = false;
-      auto consider = [&](std::string_view name, const OptionSpec* o, const FlagSpec* f) {
+      auto consider = [&](std::string_view name, const OptionSpec* o, const FlagEntry* f) {
         if (exact) return;
         if (name == key) {
           exact = true;
@@ -86,7 +86,7 @@ ParseResult parse_options(const std::vector<std::string>& args) {
         flag = f;
       };
       for (const OptionSpec& o : kOptions) consider(o.name, &o, nullptr);
-      for (const FlagSpec& f : kFlags) consider(f.name, nullptr, &f);
+      for (const FlagEntry& f : kFlags) consider(f.name, nullptr, &f);
       if (candidates > 1) return usage_error("ambiguous option: " + std::string(key));
       if (candidates == 0) return usage_error("unrecognized arguments: " + a);
       if (option != nullptr) {
