@@ -248,7 +248,7 @@ void AtomicFile::write(std::string_view bytes) {
     written_ += static_cast<off_t>(n);
   }
   if (!in_place_ && written_ - handed_ >= kStartWriteback) {
-    // Only starts the writing; failures show in the flush of `prepare`.
+    // Only starts the writing; failures show in `flush`.
     (void)::sync_file_range(fd_.get(), handed_, written_ - handed_, SYNC_FILE_RANGE_WRITE);
     handed_ = written_;
   }
