@@ -19,6 +19,7 @@
 //   text::split_camel, text::name_keywords, text::extract_keywords,
 //   text::make_summary
 //   graph_builder::FatalError, thrown on run-level failures
+//   graph_builder::version
 
 #include "graph_builder/discovery/walk.hpp"
 #include "graph_builder/documents/documents.hpp"
@@ -32,3 +33,4 @@
 #include "graph_builder/symbols/symbols.hpp"
 #include "graph_builder/text/keywords.hpp"
 #include "graph_builder/text/summary.hpp"
+#include "graph_builder/version.hpp"

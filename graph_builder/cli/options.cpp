@@ -6,6 +6,7 @@
 namespace graph_builder::cli {
 namespace {
 
+// Options that take a value.
 struct OptionSpec {
   std::string_view name;
   std::string Options::*field;
@@ -14,10 +15,30 @@ struct OptionSpec {
 constexpr std::array<OptionSpec, 2> kOptions{
     {{"--root", &Options::root}, {"--out", &Options::out}}};
 
+// Options that take none.
+enum class Flag { help, version, verbose };
+
+struct FlagEntry {
+  std::string_view name;
+  std::string_view short_name;  // empty: none
+  Flag flag;
+};
+
+constexpr std::array<FlagEntry, 3> kFlags{{{"--help", "-h", Flag::help},
+                                           {"--version", "", Flag::version},
+                                           {"--verbose", "-v", Flag::verbose}}};
+
+ParseResult usage_error(std::string what) {
+  ParseResult r;
+  r.outcome = ParseOutcome::usage_error;
+  r.error = std::move(what);
+  return r;
+}
+
 }  // namespace
 
 std::string usage_line(const std::string& prog) {
-  return "usage: " + prog + " [-h] [--root ROOT] [--out OUT]\n";
+  return "usage: " + prog + " [-h] [--version] [-v] [--root ROOT] [--out OUT]\n";
 }
 
 std::string help_text(const std::string& prog) {
@@ -25,9 +46,12 @@ std::string help_text(const std::string& prog) {
   s += "\n";
   s += kDescription;
   s += "\n\noptions:\n";
-  s += "  -h, --help   show this help message and exit\n";
-  s += "  --root ROOT  Project root to scan.\n";
-  s += "  --out OUT    Output JSON path.\n";
+  s += "  -h, --help     show this help message and exit\n";
+  s += "  --version      show the program's version and exit\n";
+  s += "  -v, --verbose  report each file or directory passed over and why, and the\n";
+  s += "                 time taken, on standard error\n";
+  s += "  --root ROOT    Project root to scan. (default: " + std::string(kDefaultRoot) + ")\n";
+  s += "  --out OUT      Output JSON path. (default: " + std::string(kDefaultOut) + ")\n";
   return s;
 }
 
@@ -35,49 +59,72 @@ ParseResult parse_options(const std::vector<std::string>& args) {
   ParseResult r;
   for (std::size_t i = 0; i < args.size(); ++i) {
     const std::string& a = args[i];
-    if (a == "-h" || (a.size() >= 3 && std::string_view("--help").starts_with(a))) {
-      r.outcome = ParseOutcome::help;
-      return r;
+    const FlagEntry* flag = nullptr;
+    for (const FlagEntry& f : kFlags) {
+      if (!f.short_name.empty() && a == f.short_name) flag = &f;
     }
-    if (!a.starts_with("--") || a == "--") {
-      r.outcome = ParseOutcome::usage_error;
-      r.error = "unrecognized arguments: " + a;
-      return r;
-    }
-    std::size_t eq = a.find('=');
-    std::string_view key = std::string_view(a).substr(0, eq);
-    const OptionSpec* match = nullptr;
-    int candidates = 0;
-    for (const OptionSpec& o : kOptions) {
-      if (o.name == key) {
-        match = &o;
-        candidates = 1;
-        break;
+    std::size_t eq = std::string::npos;
+    if (flag == nullptr) {
+      if (!a.starts_with("--") || a == "--") return usage_error("unrecognized arguments: " + a);
+      eq = a.find('=');
+      const std::string_view key = std::string_view(a).substr(0, eq);
+      // An exact name, or else the one name that `key` begins.
+      const OptionSpec* option = nullptr;
+      int candidates = 0;
+      bool exact = false;
+      auto consider = [&](std::string_view name, const OptionSpec* o, const FlagEntry* f) {
+        if (exact) return;
+        if (name == key) {
+          exact = true;
+          candidates = 1;
+        } else if (key.size() > 2 && name.starts_with(key)) {
+          ++candidates;
+        } else {
+          return;
+        }
+        option = o;
+        flag = f;
+      };
+      for (const OptionSpec& o : kOptions) consider(o.name, &o, nullptr);
+      for (const FlagEntry& f : kFlags) consider(f.name, nullptr, &f);
+      if (candidates > 1) return usage_error("ambiguous option: " + std::string(key));
+      if (candidates == 0) return usage_error("unrecognized arguments: " + a);
+      if (option != nullptr) {
+        std::string value;
+        if (eq != std::string::npos) {
+          value = a.substr(eq + 1);
+        } else {
+          // A following word that looks like an option is not taken as the value.
+          if (i + 1 >= args.size() || (args[i + 1].size() > 1 && args[i + 1][0] == '-')) {
+            return usage_error("argument " + std::string(option->name) + ": expected one argument");
+          }
+          value = args[++i];
+        }
+        // An empty path would name the working directory's parent or nothing
+        // at all; it is always a slip (an unset variable, "--root=").
+        if (value.empty()) {
+          return usage_error("argument " + std::string(option->name) +
+                             ": expected a non-empty value");
+        }
+        r.options.*(option->field) = std::move(value);
+        continue;
       }
-      if (key.size() > 2 && o.name.starts_with(key)) {
-        match = &o;
-        ++candidates;
-      }
     }
-    if (candidates != 1) {
-      r.outcome = ParseOutcome::usage_error;
-      r.error =
-          candidates > 1 ? "ambiguous option: " + std::string(key) : "unrecognized arguments: " + a;
-      return r;
-    }
-    std::string value;
     if (eq != std::string::npos) {
-      value = a.substr(eq + 1);
-    } else {
-      // A following word that looks like an option is not taken as the value.
-      if (i + 1 >= args.size() || (args[i + 1].size() > 1 && args[i + 1][0] == '-')) {
-        r.outcome = ParseOutcome::usage_error;
-        r.error = "argument " + std::string(match->name) + ": expected one argument";
-        return r;
-      }
-      value = args[++i];
+      return usage_error("argument " + std::string(flag->name) + ": ignored explicit argument '" +
+                         a.substr(eq + 1) + "'");
     }
-    r.options.*(match->field) = value;
+    switch (flag->flag) {
+      case Flag::help:
+        r.outcome = ParseOutcome::help;
+        return r;
+      case Flag::version:
+        r.outcome = ParseOutcome::version;
+        return r;
+      case Flag::verbose:
+        r.options.verbose = true;
+        break;
+    }
   }
   return r;
 }

@@ -13,9 +13,11 @@ inline constexpr const char* kDefaultOut = "mirelane-dashboard/data/info_graph.j
 struct Options {
   std::string root = kDefaultRoot;
   std::string out = kDefaultOut;
+  // -v/--verbose: each entry passed over, and the time taken, on stderr.
+  bool verbose = false;
 };
 
-enum class ParseOutcome { run, help, usage_error };
+enum class ParseOutcome { run, help, version, usage_error };
 
 struct ParseResult {
   ParseOutcome outcome = ParseOutcome::run;
@@ -24,13 +26,16 @@ struct ParseResult {
 };
 
 // Parses `args` (without the program name): --root and --out, each as
-// "--opt value" or "--opt=value" (unambiguous prefixes such as --ro are
-// accepted; the last occurrence wins), and -h/--help. Pure.
+// "--opt value" or "--opt=value" with a value that is not empty
+// (unambiguous prefixes such as --ro are accepted; the last occurrence
+// wins), -v/--verbose, and -h/--help and --version, which end the parsing.
+// Pure: whether the paths exist is not looked at.
 ParseResult parse_options(const std::vector<std::string>& args);
 
 // The usage line, ended by a newline, naming the program `prog`.
 std::string usage_line(const std::string& prog);
-// The usage line, the description and each option's help text.
+// The usage line, the description and each option's help text with its
+// default.
 std::string help_text(const std::string& prog);
 
 }  // namespace graph_builder::cli

@@ -1,5 +1,6 @@
 #include "graph_builder/cli/run.hpp"
 
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <exception>
@@ -7,13 +8,26 @@
 #include <vector>
 
 #include "graph_builder/cli/options.hpp"
+#include "graph_builder/discovery/walk.hpp"
 #include "graph_builder/documents/documents.hpp"
+#include "graph_builder/documents/paths.hpp"
 #include "graph_builder/error.hpp"
+#include "graph_builder/graph/scan.hpp"
+#include "graph_builder/version.hpp"
 
 namespace graph_builder::cli {
 namespace {
 
 constexpr const char* kProg = "graph_builder";
+
+// One line on standard error: "graph_builder: <note>".
+void print_note(const std::string& note) {
+  const std::string line = std::string(kProg) + ": " + note + "\n";
+  std::fwrite(line.data(), 1, line.size(), stderr);
+}
+
+// One line on standard error: "graph_builder: error: <what>".
+void print_error(const std::string& what) { print_note("error: " + what); }
 
 // The three lines printed after a run.
 std::string tally(const documents::Built& built) {
@@ -39,20 +53,49 @@ int run_with(int argc, char** argv, documents::Built& built) {
     std::fwrite(h.data(), 1, h.size(), stdout);
     return 0;
   }
+  if (parsed.outcome == ParseOutcome::version) {
+    const std::string v = std::string(kProg) + " " + std::string(version()) + "\n";
+    std::fwrite(v.data(), 1, v.size(), stdout);
+    return 0;
+  }
   if (parsed.outcome == ParseOutcome::usage_error) {
     std::string msg = usage_line(kProg) + kProg + ": error: " + parsed.error + "\n";
     std::fwrite(msg.data(), 1, msg.size(), stderr);
     return 2;
   }
+  const Options& options = parsed.options;
+  // Usage errors too, found on the file system before anything is created:
+  // a mistyped root would otherwise replace a good graph with an empty one.
+  if (const std::string problem = documents::root_problem(options.root); !problem.empty()) {
+    print_error("--root " + options.root + ": " + problem);
+    return 2;
+  }
+  if (documents::names_a_directory(options.out)) {
+    print_error("--out must name a file: " + options.out);
+    return 2;
+  }
+  graph::ScanOptions scan_options;
+  if (options.verbose) {
+    scan_options.on_skip = [](const discovery::Skipped& skipped) {
+      print_note("skipped " + skipped.path + ": " +
+                 std::string(discovery::describe(skipped.reason)));
+    };
+  }
+  const auto start = std::chrono::steady_clock::now();
   try {
-    built = documents::build(parsed.options.root, parsed.options.out);
+    built = documents::build(options.root, options.out, scan_options);
     const std::string lines = tally(built);
     std::fwrite(lines.data(), 1, lines.size(), stdout);
     if (std::fflush(stdout) != 0) throw FatalError("cannot write to standard output");
   } catch (const std::exception& e) {
-    std::string msg = std::string(kProg) + ": error: " + e.what() + "\n";
-    std::fwrite(msg.data(), 1, msg.size(), stderr);
+    print_error(e.what());
     return 1;
+  }
+  if (options.verbose) {
+    const std::chrono::duration<double> took = std::chrono::steady_clock::now() - start;
+    char seconds[32];
+    std::snprintf(seconds, sizeof seconds, "%.3f", took.count());
+    print_note(std::string("took ") + seconds + " s");
   }
   return 0;
 }

@@ -2,6 +2,7 @@
 
 #include <cerrno>
 #include <cstdint>
+#include <cstring>
 #include <filesystem>
 #include <functional>
 #include <string_view>
@@ -153,10 +154,9 @@ void write_symbol_index_document(const graph::Graph& g, std::string& out, const 
   flush(out);
 }
 
-// Writes to `path` (replacing it whole) what `stream(buffer, flush)` streams.
+// Writes to `file` what `stream(buffer, flush)` streams.
 template <class Stream>
-void write_document(const std::string& path, Stream&& stream) {
-  AtomicFile file(path);
+void write_document(AtomicFile& file, Stream&& stream) {
   std::string buffer;
   buffer.reserve(kFlushBytes + (64U << 10));
   try {
@@ -172,7 +172,6 @@ void write_document(const std::string& path, Stream&& stream) {
     // temporary file removed.
     file.fail(EIO);
   }
-  file.commit();
 }
 
 // Creates the directory `out_path` is to be written in, with its missing
@@ -208,23 +207,35 @@ WrittenDocuments write_documents(const graph::Graph& g, const std::string& out_p
   WrittenDocuments written;
   written.graph_path = normalize_path(out_path);
   written.index_path = sibling_path(out_path, kSymbolIndexName);
-  write_document(out_path, [&](std::string& buffer, const Flush& flush) {
+  // Both documents are complete and their paths checked before either
+  // replaces the old one, so that a failure leaves the pair in step.
+  AtomicFile graph_file(out_path);
+  AtomicFile index_file(written.index_path);
+  write_document(graph_file, [&](std::string& buffer, const Flush& flush) {
     write_graph_document(g, buffer, flush);
   });
-  write_document(written.index_path, [&](std::string& buffer, const Flush& flush) {
+  write_document(index_file, [&](std::string& buffer, const Flush& flush) {
     write_symbol_index_document(g, buffer, flush, &written.index_members);
   });
+  commit_together({&graph_file, &index_file});
   return written;
 }
 
 Built build(const std::string& root, const std::string& out_path,
             const graph::ScanOptions& options) {
+  // Refused before anything is created or read: scanning a root that is not
+  // there would put an empty graph in place of the previous one.
+  if (const std::string problem = root_problem(root); !problem.empty()) {
+    throw FatalError("cannot scan " + root + ": " + problem);
+  }
+  if (names_a_directory(out_path)) {
+    throw FatalError("cannot write " + out_path + ": " + std::strerror(EISDIR));
+  }
   Built built;
   const std::string resolved_root = discovery::resolve_path(root);
   // The directory comes first, before anything is read or scanned.
   create_output_directory(out_path);
-  std::error_code ec;
-  if (std::filesystem::exists(out_path, ec)) built.previous = load_previous_graph(out_path);
+  built.previous = load_previous_graph(out_path);
   built.graph = graph::scan(resolved_root, std::move(built.previous), options);
   built.written = write_documents(built.graph, out_path);
   return built;

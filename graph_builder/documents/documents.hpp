@@ -30,11 +30,13 @@ struct WrittenDocuments {
   std::size_t index_members = 0;  // distinct symbol ids in the index
 };
 
-// Writes the graph document of `g` to `out_path`, then the symbol index
-// beside it, creating the output directory when missing. Each document
-// replaces the previous one whole (a crash leaves the old one), the graph
-// first. Throws FatalError when a document cannot be written; a graph
-// document written before the failure stays.
+// Writes the graph document of `g` to `out_path` and the symbol index beside
+// it, creating the output directory when missing. A regular file (or a link
+// to one, which stays a link) is replaced whole; a device, FIFO or socket is
+// written straight into. Both documents are written and both paths checked
+// before either replaces the old one, so a failure replaces neither (only a
+// crash between the two renames can leave one replaced). Throws FatalError
+// when a document cannot be written.
 WrittenDocuments write_documents(const graph::Graph& g, const std::string& out_path);
 
 // What `build` made and wrote.
@@ -49,10 +51,12 @@ struct Built {
 
 // Does what the command line does: resolves `root` (absolute, links
 // resolved), creates the output directory of `out_path`, reads back the file
-// nodes of the graph document at `out_path` when it exists (an unreadable
-// one is ignored), scans, and writes both documents. Prints nothing; throws
-// FatalError on a run-level failure (the output directory or a document
-// cannot be written). `options` go to the scan.
+// nodes of the graph document at `out_path` when it is a regular file (an
+// unreadable one is ignored), scans, and writes both documents. Prints
+// nothing; throws FatalError on a run-level failure: a `root` that does not
+// exist or is not a directory, or an `out_path` that names a directory (both
+// refused before anything is created), or an output directory or a document
+// that cannot be written. `options` go to the scan.
 Built build(const std::string& root, const std::string& out_path,
             const graph::ScanOptions& options = {});
 

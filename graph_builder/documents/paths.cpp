@@ -1,5 +1,9 @@
 #include "graph_builder/documents/paths.hpp"
 
+#include <sys/stat.h>
+
+#include <cerrno>
+#include <cstring>
 #include <string_view>
 
 namespace graph_builder::documents {
@@ -37,6 +41,23 @@ std::string sibling_path(const std::string& out, const std::string& name) {
   std::string parent = norm.substr(0, slash);
   if (parent.empty() || parent == "/") return norm.substr(0, slash + 1) + name;
   return parent + "/" + name;
+}
+
+std::string root_problem(const std::string& root) {
+  struct stat st {};
+  if (::stat(root.c_str(), &st) != 0) return std::strerror(errno);
+  if (!S_ISDIR(st.st_mode)) return std::strerror(ENOTDIR);
+  return {};
+}
+
+bool names_a_directory(const std::string& out) {
+  if (out.empty() || out.back() == '/') return true;
+  const std::size_t slash = out.rfind('/');
+  const std::string_view last =
+      slash == std::string::npos ? std::string_view(out) : std::string_view(out).substr(slash + 1);
+  if (last == "." || last == "..") return true;
+  struct stat st {};
+  return ::stat(out.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
 }
 
 }  // namespace graph_builder::documents

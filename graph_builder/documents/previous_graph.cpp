@@ -1,6 +1,7 @@
 #include "graph_builder/documents/previous_graph.hpp"
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -11,7 +12,6 @@
 
 #include "graph_builder/documents/previous_graph_internal.hpp"
 #include "graph_builder/platform/fd.hpp"
-#include "graph_builder/platform/read_file.hpp"
 
 #include "graph_builder/text/unicode.hpp"
 
@@ -171,13 +171,19 @@ graph::PriorNodes parse_previous_graph(std::string_view bytes) {
 }
 
 graph::PriorNodes load_previous_graph(const std::string& path) {
+  // Only a regular file can hold a previous graph: a FIFO would wait for a
+  // writer, and a device such as /dev/zero never ends. Anything else reads
+  // as no previous graph. The test is made on the open file too (the path
+  // may change in between), which O_NONBLOCK keeps from waiting on a FIFO.
+  struct stat st {};
+  if (::stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return {};
+  platform::UniqueFd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
+  if (!fd || ::fstat(fd.get(), &st) != 0 || !S_ISREG(st.st_mode)) return {};
   // The fast reader takes the document a megabyte at a time instead of as
   // one buffer of its whole size: the pages of such a buffer cost more to
   // fault in than the reading itself, and it would double the memory a
   // re-run peaks at. Only a document it leaves to the general reader is read
   // whole (a second time).
-  platform::UniqueFd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
-  if (!fd) return {};
   const previous_graph_internal::ReadSome read_some = [&fd](char* dst, std::size_t room) {
     while (true) {
       const ssize_t got = ::read(fd.get(), dst, room);
@@ -187,13 +193,18 @@ graph::PriorNodes load_previous_graph(const std::string& path) {
   constexpr std::size_t kPieceBytes = std::size_t{1} << 20;
   std::optional<graph::PriorNodes> fast =
       previous_graph_internal::read_fast(read_some, kPieceBytes);
-  fd.reset();
   if (fast) return std::move(*fast);
+  if (::lseek(fd.get(), 0, SEEK_SET) != 0) return {};
   std::string bytes;
-  if (platform::read_file(path.c_str(), bytes, platform::kNoSizeLimit) !=
-      platform::ReadStatus::ok) {
-    return {};
+  bytes.reserve(static_cast<std::size_t>(st.st_size));
+  char piece[1 << 16];
+  while (true) {
+    const std::ptrdiff_t got = read_some(piece, sizeof piece);
+    if (got < 0) return {};
+    if (got == 0) break;
+    bytes.append(piece, static_cast<std::size_t>(got));
   }
+  fd.reset();
   return previous_graph_internal::read_general(bytes);
 }
 

@@ -15,8 +15,9 @@ namespace graph_builder::documents {
 // with an array or object as id) yields an empty map. Never throws.
 graph::PriorNodes parse_previous_graph(std::string_view bytes);
 
-// Reads and parses the document at `path`; empty when it does not exist or
-// cannot be read.
+// Reads and parses the document at `path` (following links); empty when it
+// does not exist, cannot be read, or is not a regular file (a FIFO or device
+// is never read from).
 graph::PriorNodes load_previous_graph(const std::string& path);
 
 }  // namespace graph_builder::documents

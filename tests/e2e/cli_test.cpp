@@ -4,11 +4,17 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <cstring>
 #include <filesystem>
+#include <regex>
+#include <sstream>
 #include <string>
+#include <vector>
 
 #include <nlohmann/json.hpp>
 
+#include "graph_builder/version.hpp"
 #include "support/run_cli.hpp"
 #include "support/temp_tree.hpp"
 
@@ -40,40 +46,127 @@ Json node_of(const std::string& graph, const std::string& id) {
   return Json();
 }
 
+// Usage errors exit 2 before anything is created or replaced: a malformed
+// command line (usage line, then the error), and a root or output path that
+// cannot be what it should (one line naming it and the reason). A good graph
+// already at the output path stays as it was.
 TEST(Cli, UsageErrorsExitTwoAndCreateNothing) {
   TempTree t;
-  const std::vector<std::vector<std::string>> bad{
-      {"--out", t.path("made/g.json").string(), "--bogus"},
-      {"--out", t.path("made/g.json").string(), "--root"},
-      {"positional", "--out", t.path("made/g.json").string()},
+  t.write("p/a.md", "# A\n");
+  t.write("kept/g.json", "a good graph");
+  t.mkdir("adir");
+  const std::string made = t.path("made/g.json").string();
+  const std::string kept = t.path("kept/g.json").string();
+  const std::string root = t.path("p").string();
+  const std::string usage =
+      "usage: graph_builder [-h] [--version] [-v] [--root ROOT] [--out OUT]\n";
+  struct Case {
+    std::vector<std::string> args;
+    std::string err;  // a prefix of standard error
   };
-  for (const auto& args : bad) {
-    CliResult r = run_cli(args);
-    EXPECT_EQ(r.status, 2);
-    EXPECT_EQ(r.out, "");
-    EXPECT_EQ(r.err.rfind("usage: graph_builder", 0), 0U) << r.err;
-    EXPECT_FALSE(fs::exists(t.path("made")));
+  const std::vector<Case> cases{
+      {{"--out", made, "--bogus"}, usage + "graph_builder: error: unrecognized arguments: --bogus"},
+      {{"--out", made, "--root"}, usage + "graph_builder: error: argument --root: expected one"},
+      {{"positional", "--out", made}, usage + "graph_builder: error: unrecognized arguments"},
+      {{"--root=", "--out", made}, usage + "graph_builder: error: argument --root: expected a non"},
+      {{"--root", root, "--out="}, usage + "graph_builder: error: argument --out: expected a non"},
+      {{"--root", t.path("pp").string(), "--out", kept},
+       "graph_builder: error: --root " + t.path("pp").string() + ": " + std::strerror(ENOENT) +
+           "\n"},
+      {{"--root", t.path("p/a.md").string(), "--out", kept},
+       "graph_builder: error: --root " + t.path("p/a.md").string() + ": " + std::strerror(ENOTDIR) +
+           "\n"},
+      {{"--root=~/p", "--out", made},
+       std::string("graph_builder: error: --root ~/p: ") + std::strerror(ENOENT) + "\n"},
+      {{"--root", root, "--out", t.path("adir").string()},
+       "graph_builder: error: --out must name a file: " + t.path("adir").string() + "\n"},
+      {{"--root", root, "--out", t.path("made").string() + "/"},
+       "graph_builder: error: --out must name a file: " + t.path("made").string() + "/\n"},
+      {{"--root", root, "--out", t.path("made/.").string()},
+       "graph_builder: error: --out must name a file: " + t.path("made/.").string() + "\n"},
+  };
+  for (const Case& c : cases) {
+    std::string joined;
+    for (const auto& a : c.args) joined += a + " ";
+    CliResult r = run_cli(c.args, t.root());
+    EXPECT_EQ(r.status, 2) << joined;
+    EXPECT_EQ(r.out, "") << joined;
+    EXPECT_EQ(r.err.rfind(c.err, 0), 0U) << joined << "\n" << r.err;
+    EXPECT_FALSE(fs::exists(t.path("made"))) << joined;
+    EXPECT_EQ(read_file(t.path("kept/g.json")), "a good graph") << joined;
+    EXPECT_FALSE(fs::exists(t.path("kept/symbol_index.json"))) << joined;
   }
   CliResult help = run_cli({"--help"});
   EXPECT_EQ(help.status, 0);
   EXPECT_NE(help.out.find("Scan project and build information graph JSON."), std::string::npos);
 }
 
-TEST(Cli, EmptyOrMissingRootWritesEmptyDocuments) {
+// The version, as the library gives it, on standard output.
+TEST(Cli, VersionIsTheLibraryVersion) {
+  const std::string v(version());
+  EXPECT_TRUE(std::regex_match(v, std::regex(R"([0-9]+\.[0-9]+\.[0-9]+)"))) << v;
+  CliResult r = run_cli({"--version"});
+  EXPECT_EQ(r.status, 0);
+  EXPECT_EQ(r.out, "graph_builder " + v + "\n");
+  EXPECT_EQ(r.err, "");
+}
+
+TEST(Cli, EmptyRootWritesEmptyDocuments) {
   TempTree t;
   t.mkdir("empty");
-  for (const char* root : {"empty", "missing"}) {
-    CliResult r = run_cli({"--root", t.path(root).string(), "--out", t.path("o/g.json").string()});
-    ASSERT_EQ(r.status, 0) << r.err;
-    EXPECT_EQ(r.out, "Scanned: 0 files, 0 symbols, 0 edges\nWrote: " + t.path("o/g.json").string() +
-                         "\nSymbol index: " + t.path("o/symbol_index.json").string() +
-                         " (0 symbols)\n");
-    EXPECT_EQ(read_file(t.path("o/g.json")),
-              "{\n  \"root\": " + json_literal(t.path(root).string()) +
-                  ",\n  \"node_count\": 0,\n  \"edge_count\": 0,\n  \"file_count\": 0,\n"
-                  "  \"symbol_count\": 0,\n  \"nodes\": [],\n  \"edges\": []\n}");
-    EXPECT_EQ(read_file(t.path("o/symbol_index.json")), "{}");
+  CliResult r = run_cli({"--root", t.path("empty").string(), "--out", t.path("o/g.json").string()});
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(r.out, "Scanned: 0 files, 0 symbols, 0 edges\nWrote: " + t.path("o/g.json").string() +
+                       "\nSymbol index: " + t.path("o/symbol_index.json").string() +
+                       " (0 symbols)\n");
+  EXPECT_EQ(read_file(t.path("o/g.json")),
+            "{\n  \"root\": " + json_literal(t.path("empty").string()) +
+                ",\n  \"node_count\": 0,\n  \"edge_count\": 0,\n  \"file_count\": 0,\n"
+                "  \"symbol_count\": 0,\n  \"nodes\": [],\n  \"edges\": []\n}");
+  EXPECT_EQ(read_file(t.path("o/symbol_index.json")), "{}");
+}
+
+// With -v, each entry passed over is named on standard error with its
+// reason, then the time taken; standard output is the same three lines.
+TEST(Cli, VerboseNamesWhatIsPassedOverAndTheTime) {
+  TempTree t;
+  const std::string root = t.path("p").string();
+  t.write("p/src/a.ts", "export function a() {\n}\n");
+  t.write("p/big/huge.md", std::string(300001, 'x'));
+  t.write("outside/o.md", "# O\n");
+  t.symlink(t.path("outside").string(), "p/linked");
+  t.symlink("..", "p/src/up");
+  std::vector<std::string> expected{
+      "graph_builder: skipped " + root + "/big/huge.md: over the size limit",
+      "graph_builder: skipped " + root + "/linked: a linked directory outside the root",
+      "graph_builder: skipped " + root + "/src/up: a link loop",
+  };
+  if (::geteuid() != 0) {
+    // Root reads anything, so only others see an unreadable file.
+    t.write("p/locked.md", "# L\n");
+    ::chmod(t.path("p/locked.md").c_str(), 0);
+    expected.push_back("graph_builder: skipped " + root + "/locked.md: unreadable");
   }
+  std::sort(expected.begin(), expected.end());
+  const std::vector<std::string> quiet_args{"--root", root, "--out", t.path("o/g.json").string()};
+  std::vector<std::string> verbose_args = quiet_args;
+  verbose_args.insert(verbose_args.begin(), "-v");
+  const CliResult quiet = run_cli(quiet_args);
+  const CliResult verbose = run_cli(verbose_args);
+  ASSERT_EQ(quiet.status, 0) << quiet.err;
+  ASSERT_EQ(verbose.status, 0) << verbose.err;
+  EXPECT_EQ(quiet.err, "");
+  EXPECT_EQ(verbose.out, quiet.out);
+  std::vector<std::string> lines;
+  std::istringstream err(verbose.err);
+  for (std::string line; std::getline(err, line);) lines.push_back(line);
+  ASSERT_FALSE(lines.empty());
+  EXPECT_TRUE(
+      std::regex_match(lines.back(), std::regex(R"(graph_builder: took [0-9]+\.[0-9]{3} s)")))
+      << lines.back();
+  lines.pop_back();
+  std::sort(lines.begin(), lines.end());
+  EXPECT_EQ(lines, expected);
 }
 
 TEST(Cli, PrintedPathsAreNormalisedAndBareNamesStayBare) {

@@ -14,12 +14,12 @@ TEST(Options, ParsesBothFormsDefaultsAndErrors) {
     ParseOutcome outcome;
     std::string root;
     std::string out;
+    bool verbose = false;
   };
   const std::vector<Case> cases{
       {{}, ParseOutcome::run, ".", "mirelane-dashboard/data/info_graph.json"},
       {{"--root", "src", "--out", "o.json"}, ParseOutcome::run, "src", "o.json"},
       {{"--root=src", "--out=a=b.json"}, ParseOutcome::run, "src", "a=b.json"},
-      {{"--root=", "--out", "x"}, ParseOutcome::run, "", "x"},
       {{"--ro", "r", "--o=x"}, ParseOutcome::run, "r", "x"},
       {{"--root", "a", "--root", "b"},
        ParseOutcome::run,
@@ -31,9 +31,24 @@ TEST(Options, ParsesBothFormsDefaultsAndErrors) {
        ParseOutcome::help,
        "x",
        "mirelane-dashboard/data/info_graph.json"},
+      {{"-v", "--root", "r"},
+       ParseOutcome::run,
+       "r",
+       "mirelane-dashboard/data/info_graph.json",
+       true},
+      {{"--verbose"}, ParseOutcome::run, ".", "mirelane-dashboard/data/info_graph.json", true},
+      {{"--verb"}, ParseOutcome::run, ".", "mirelane-dashboard/data/info_graph.json", true},
+      {{"--version"}, ParseOutcome::version, "", ""},
+      {{"--vers", "--bogus"}, ParseOutcome::version, "", ""},
+      {{"--ver"}, ParseOutcome::usage_error, "", ""},
+      {{"--verbose=yes"}, ParseOutcome::usage_error, "", ""},
       {{"--root"}, ParseOutcome::usage_error, "", ""},
       {{"--root", "--out", "x"}, ParseOutcome::usage_error, "", ""},
-      {{"--verbose"}, ParseOutcome::usage_error, "", ""},
+      {{"--root=", "--out", "x"}, ParseOutcome::usage_error, "", ""},
+      {{"--root", "", "--out", "x"}, ParseOutcome::usage_error, "", ""},
+      {{"--out="}, ParseOutcome::usage_error, "", ""},
+      {{"--bogus"}, ParseOutcome::usage_error, "", ""},
+      {{"-vh"}, ParseOutcome::usage_error, "", ""},
       {{"stray"}, ParseOutcome::usage_error, "", ""},
       {{"--"}, ParseOutcome::usage_error, "", ""},
       {{"-x"}, ParseOutcome::usage_error, "", ""},
@@ -46,6 +61,7 @@ TEST(Options, ParsesBothFormsDefaultsAndErrors) {
     if (c.outcome == ParseOutcome::run) {
       EXPECT_EQ(r.options.root, c.root) << joined;
       EXPECT_EQ(r.options.out, c.out) << joined;
+      EXPECT_EQ(r.options.verbose, c.verbose) << joined;
     }
     if (c.outcome == ParseOutcome::usage_error) {
       EXPECT_FALSE(r.error.empty()) << joined;
@@ -53,12 +69,17 @@ TEST(Options, ParsesBothFormsDefaultsAndErrors) {
   }
 }
 
-TEST(Options, HelpNamesDescriptionAndBothOptions) {
+TEST(Options, HelpNamesDescriptionEachOptionAndTheDefaults) {
   std::string h = help_text("graph_builder");
   EXPECT_NE(h.find("Scan project and build information graph JSON."), std::string::npos);
-  EXPECT_NE(h.find("Project root to scan."), std::string::npos);
-  EXPECT_NE(h.find("Output JSON path."), std::string::npos);
-  EXPECT_EQ(h.rfind("usage: graph_builder", 0), 0U);
+  EXPECT_NE(h.find("Project root to scan. (default: .)\n"), std::string::npos);
+  EXPECT_NE(h.find("Output JSON path. (default: mirelane-dashboard/data/info_graph.json)\n"),
+            std::string::npos);
+  for (const char* option : {"-h, --help", "--version", "-v, --verbose"}) {
+    EXPECT_NE(h.find(std::string("\n  ") + option + " "), std::string::npos) << option;
+  }
+  EXPECT_EQ(h.rfind("usage: graph_builder [-h] [--version] [-v] [--root ROOT] [--out OUT]\n", 0),
+            0U);
 }
 
 }  // namespace

@@ -1,7 +1,10 @@
 // The one call that does what the command line does.
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "graph_builder/documents/documents.hpp"
 #include "graph_builder/documents/previous_graph.hpp"
@@ -90,6 +93,30 @@ TEST(Build, UnwritableOutputThrows) {
   EXPECT_THROW(build(t.path("p").string(), t.path("dir_out").string()), FatalError);
   EXPECT_EQ(::testing::internal::GetCapturedStdout(), "");
   EXPECT_EQ(read_file(t.path("blocker")), "a file where a directory should be");
+}
+
+// A root that is not a directory, or an output path naming a directory, is
+// refused before anything is created or replaced: an empty graph never
+// takes the place of a good one. The scan alone still gives the empty graph.
+TEST(Build, RefusesAMissingRootOrADirectoryOutputBeforeCreatingAnything) {
+  TempTree t;
+  write_tree(t);
+  t.write("kept/g.json", "a good graph");
+  const std::string kept = t.path("kept/g.json").string();
+  const std::string made = t.path("made/g.json").string();
+  const std::vector<std::pair<std::string, std::string>> refused{
+      {t.path("missing").string(), kept},
+      {t.path("p/docs/guide.md").string(), kept},
+      {t.path("p").string(), t.path("made").string() + "/"},
+      {t.path("p").string(), t.path("made/..").string()},
+      {t.path("p").string(), t.path("kept").string()},
+  };
+  for (const auto& [root, out] : refused) {
+    EXPECT_THROW(build(root, out), FatalError) << root << " " << out;
+    EXPECT_FALSE(std::filesystem::exists(t.path("made"))) << root << " " << out;
+    EXPECT_EQ(read_file(kept), "a good graph") << root << " " << out;
+  }
+  EXPECT_EQ(graph::scan(t.path("missing").string()).node_count(), 0U);
 }
 
 }  // namespace
