@@ -153,14 +153,19 @@ void write_symbol_index_document(const graph::Graph& g, std::string& out, const 
   flush(out);
 }
 
+// Asked between the stretches of a document; true stops the writing.
+using StopWriting = std::function<bool()>;
+
 // Writes to `path` (replacing it whole) what `stream(buffer, flush)` streams.
+// When `stop` is set and says so, throws Cancelled and leaves `path` as it was.
 template <class Stream>
-void write_document(const std::string& path, Stream&& stream) {
+void write_document(const std::string& path, Stream&& stream, const StopWriting& stop = {}) {
   AtomicFile file(path);
   std::string buffer;
   buffer.reserve(kFlushBytes + (64U << 10));
   try {
     stream(buffer, [&](std::string& b) {
+      if (stop && stop()) throw Cancelled();
       file.write(b);
       b.clear();
     });
@@ -203,18 +208,31 @@ std::string symbol_index_document(const graph::Graph& g, std::size_t* members) {
   return out;
 }
 
-WrittenDocuments write_documents(const graph::Graph& g, const std::string& out_path) {
+namespace {
+
+// write_documents(); `stop` is asked while the graph document is written (a
+// stop leaves both documents as they were). Once the graph document is in
+// place the index follows it whatever `stop` says, so that the two agree.
+WrittenDocuments write_both(const graph::Graph& g, const std::string& out_path,
+                            const StopWriting& stop) {
   create_output_directory(out_path);
   WrittenDocuments written;
   written.graph_path = normalize_path(out_path);
   written.index_path = sibling_path(out_path, kSymbolIndexName);
-  write_document(out_path, [&](std::string& buffer, const Flush& flush) {
-    write_graph_document(g, buffer, flush);
-  });
+  write_document(
+      out_path,
+      [&](std::string& buffer, const Flush& flush) { write_graph_document(g, buffer, flush); },
+      stop);
   write_document(written.index_path, [&](std::string& buffer, const Flush& flush) {
     write_symbol_index_document(g, buffer, flush, &written.index_members);
   });
   return written;
+}
+
+}  // namespace
+
+WrittenDocuments write_documents(const graph::Graph& g, const std::string& out_path) {
+  return write_both(g, out_path, {});
 }
 
 Built build(const std::string& root, const std::string& out_path,
@@ -226,7 +244,7 @@ Built build(const std::string& root, const std::string& out_path,
   std::error_code ec;
   if (std::filesystem::exists(out_path, ec)) built.previous = load_previous_graph(out_path);
   built.graph = graph::scan(resolved_root, std::move(built.previous), options);
-  built.written = write_documents(built.graph, out_path);
+  built.written = write_both(built.graph, out_path, options.cancelled);
   return built;
 }
 

@@ -52,7 +52,9 @@ struct Built {
 // nodes of the graph document at `out_path` when it exists (an unreadable
 // one is ignored), scans, and writes both documents. Prints nothing; throws
 // FatalError on a run-level failure (the output directory or a document
-// cannot be written). `options` go to the scan.
+// cannot be written). `options` go to the scan; `options.cancelled` is also
+// asked while the graph document is written, and a stop throws
+// graph_builder::Cancelled with the previous documents left as they were.
 Built build(const std::string& root, const std::string& out_path,
             const graph::ScanOptions& options = {});
 
