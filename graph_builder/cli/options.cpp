@@ -1,6 +1,8 @@
 #include "graph_builder/cli/options.hpp"
 
 #include <array>
+#include <charconv>
+#include <optional>
 #include <string_view>
 
 namespace graph_builder::cli {
@@ -8,16 +10,28 @@ namespace {
 
 struct OptionSpec {
   std::string_view name;
-  std::string Options::*field;
+  std::string Options::*field;         // takes the value as given, or
+  unsigned Options::*count = nullptr;  // a whole number of at least 1
 };
 
-constexpr std::array<OptionSpec, 2> kOptions{
-    {{"--root", &Options::root}, {"--out", &Options::out}}};
+constexpr std::array<OptionSpec, 3> kOptions{
+    {{"--root", &Options::root}, {"--out", &Options::out}, {"--jobs", nullptr, &Options::jobs}}};
+
+// The job count in `value`, or nothing when it is not a whole number from 1
+// to a million.
+std::optional<unsigned> parse_count(std::string_view value) {
+  unsigned n = 0;
+  const auto [end, ec] = std::from_chars(value.data(), value.data() + value.size(), n);
+  if (ec != std::errc() || end != value.data() + value.size() || n < 1 || n > 1000000) {
+    return std::nullopt;
+  }
+  return n;
+}
 
 }  // namespace
 
 std::string usage_line(const std::string& prog) {
-  return "usage: " + prog + " [-h] [--root ROOT] [--out OUT]\n";
+  return "usage: " + prog + " [-h] [--root ROOT] [--out OUT] [-j N]\n";
 }
 
 std::string help_text(const std::string& prog) {
@@ -25,20 +39,34 @@ std::string help_text(const std::string& prog) {
   s += "\n";
   s += kDescription;
   s += "\n\noptions:\n";
-  s += "  -h, --help   show this help message and exit\n";
-  s += "  --root ROOT  Project root to scan.\n";
-  s += "  --out OUT    Output JSON path.\n";
+  s += "  -h, --help        show this help message and exit\n";
+  s += "  --root ROOT       Project root to scan.\n";
+  s += "  --out OUT         Output JSON path.\n";
+  s += "  -j N, --jobs N    Threads that read and analyse files (default: the cores\n";
+  s += "                    this process may use). The documents are the same for\n";
+  s += "                    every N; 1 runs on one thread.\n";
   return s;
 }
 
 ParseResult parse_options(const std::vector<std::string>& args) {
   ParseResult r;
   for (std::size_t i = 0; i < args.size(); ++i) {
-    const std::string& a = args[i];
-    if (a == "-h" || (a.size() >= 3 && std::string_view("--help").starts_with(a))) {
+    const std::string& given = args[i];
+    if (given == "-h" || (given.size() >= 3 && std::string_view("--help").starts_with(given))) {
       r.outcome = ParseOutcome::help;
       return r;
     }
+    // "-j N" and "-jN" are --jobs.
+    std::string short_jobs;
+    if (given.starts_with("-j")) {
+      if (given.size() == 2 && i + 1 >= args.size()) {
+        r.outcome = ParseOutcome::usage_error;
+        r.error = "argument -j/--jobs: expected one argument";
+        return r;
+      }
+      short_jobs = "--jobs=" + (given.size() > 2 ? given.substr(2) : args[++i]);
+    }
+    const std::string& a = short_jobs.empty() ? args[i] : short_jobs;
     if (!a.starts_with("--") || a == "--") {
       r.outcome = ParseOutcome::usage_error;
       r.error = "unrecognized arguments: " + a;
@@ -77,7 +105,15 @@ ParseResult parse_options(const std::vector<std::string>& args) {
       }
       value = args[++i];
     }
-    r.options.*(match->field) = value;
+    if (match->field != nullptr) {
+      r.options.*(match->field) = value;
+    } else if (const std::optional<unsigned> n = parse_count(value)) {
+      r.options.*(match->count) = *n;
+    } else {
+      r.outcome = ParseOutcome::usage_error;
+      r.error = "argument -j/--jobs: not a whole number of at least 1: '" + value + "'";
+      return r;
+    }
   }
   return r;
 }

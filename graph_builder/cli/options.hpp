@@ -13,6 +13,7 @@ inline constexpr const char* kDefaultOut = "mirelane-dashboard/data/info_graph.j
 struct Options {
   std::string root = kDefaultRoot;
   std::string out = kDefaultOut;
+  unsigned jobs = 0;  // worker threads; 0: the cores the process may use
 };
 
 enum class ParseOutcome { run, help, usage_error };
@@ -23,9 +24,10 @@ struct ParseResult {
   std::string error;  // for usage_error: what was wrong
 };
 
-// Parses `args` (without the program name): --root and --out, each as
+// Parses `args` (without the program name): --root, --out and --jobs, each as
 // "--opt value" or "--opt=value" (unambiguous prefixes such as --ro are
-// accepted; the last occurrence wins), and -h/--help. Pure.
+// accepted; the last occurrence wins), --jobs also as "-j N" or "-jN" and
+// only with a whole number of at least 1, and -h/--help. Pure.
 ParseResult parse_options(const std::vector<std::string>& args);
 
 // The usage line, ended by a newline, naming the program `prog`.

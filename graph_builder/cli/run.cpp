@@ -1,12 +1,17 @@
 #include "graph_builder/cli/run.hpp"
 
+#include <unistd.h>
+
 #include <cstdio>
 #include <cstdlib>
 #include <exception>
 #include <string>
+#include <string_view>
 #include <vector>
 
+#include "graph_builder/cli/interrupt.hpp"
 #include "graph_builder/cli/options.hpp"
+#include "graph_builder/cli/progress.hpp"
 #include "graph_builder/documents/documents.hpp"
 #include "graph_builder/error.hpp"
 
@@ -45,10 +50,26 @@ int run_with(int argc, char** argv, documents::Built& built) {
     return 2;
   }
   try {
-    built = documents::build(parsed.options.root, parsed.options.out);
+    {
+      const InterruptGuard interrupts;
+      ProgressLine progress(::isatty(STDERR_FILENO) == 1, [](std::string_view line) {
+        std::fwrite(line.data(), 1, line.size(), stderr);
+        std::fflush(stderr);
+      });
+      graph::ScanOptions scan;
+      scan.jobs = parsed.options.jobs;
+      scan.cancelled = [] { return interrupting_signal() != 0; };
+      scan.on_progress = [&](const graph::ScanProgress& p) {
+        progress.update(p, ProgressLine::Clock::now());
+      };
+      built = documents::build(parsed.options.root, parsed.options.out, scan);
+    }
     const std::string lines = tally(built);
     std::fwrite(lines.data(), 1, lines.size(), stdout);
     if (std::fflush(stdout) != 0) throw FatalError("cannot write to standard output");
+  } catch (const Cancelled&) {
+    // Stopped by a signal: nothing more to say; the exit tells how it ended.
+    return 128 + interrupting_signal();
   } catch (const std::exception& e) {
     std::string msg = std::string(kProg) + ": error: " + e.what() + "\n";
     std::fwrite(msg.data(), 1, msg.size(), stderr);
@@ -69,6 +90,7 @@ void run_and_exit(int argc, char** argv) {
   static documents::Built built;
   const int status = run_with(argc, argv, built);
   std::fflush(nullptr);
+  if (const int signal = interrupting_signal(); signal != 0) end_by_signal(signal);
 #ifdef GB_REGEX_PROFILE
   std::exit(status);  // the per-pattern timings print at exit
 #else
