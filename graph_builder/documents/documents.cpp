@@ -1,11 +1,17 @@
 #include "graph_builder/documents/documents.hpp"
 
+#include <algorithm>
 #include <cerrno>
+#include <condition_variable>
 #include <cstdint>
+#include <exception>
 #include <filesystem>
 #include <functional>
+#include <mutex>
+#include <optional>
 #include <string_view>
 #include <system_error>
+#include <thread>
 #include <utility>
 #include <vector>
 
@@ -17,6 +23,7 @@
 #include "graph_builder/graph/index_table.hpp"
 #include "graph_builder/graph/json_writer.hpp"
 #include "graph_builder/graph/node_writer.hpp"
+#include "graph_builder/platform/cpu.hpp"
 
 namespace graph_builder::documents {
 namespace {
@@ -37,13 +44,123 @@ void prefetch_strings(const graph::Node& n) {
   __builtin_prefetch(n.content.data());
 }
 
+// Appends nodes [begin, end) of `nodes` as the graph document lists them:
+// each after its indent, and after a comma but for the first of the list.
+// Calls `flush(out)` whenever `out` holds kFlushBytes or more, when given.
+void append_nodes(std::string& out, const std::vector<graph::Node>& nodes, std::size_t begin,
+                  std::size_t end, const Flush* flush) {
+  for (std::size_t i = begin; i < end; ++i) {
+    if (i + kAhead < end) prefetch_strings(nodes[i + kAhead]);
+    if (i > 0) out += ',';
+    graph::append_newline_indent(out, graph::kDocumentRecordLevel);
+    graph::append_node_json(out, nodes[i], graph::kDocumentRecordLevel);
+    if (flush != nullptr && out.size() >= kFlushBytes) (*flush)(out);
+  }
+}
+
+// The same for edges.
+void append_edges(std::string& out, const std::vector<graph::Edge>& edges, std::size_t begin,
+                  std::size_t end, const Flush* flush) {
+  for (std::size_t i = begin; i < end; ++i) {
+    if (i + kAhead < end) {
+      __builtin_prefetch(edges[i + kAhead].from.data());
+      __builtin_prefetch(edges[i + kAhead].to.data());
+    }
+    if (i > 0) out += ',';
+    graph::append_newline_indent(out, graph::kDocumentRecordLevel);
+    graph::append_edge_json(out, edges[i], graph::kDocumentRecordLevel);
+    if (flush != nullptr && out.size() >= kFlushBytes) (*flush)(out);
+  }
+}
+
+// Records per stretch made by one helper thread at a time: about a megabyte
+// or two of the graph document.
+constexpr std::size_t kStretchRecords = 1024;
+
+// Hands the records of `records` to `flush` in order, as `append(out, begin,
+// end)` writes them, the bytes of each stretch of kStretchRecords records
+// made by `threads` helper threads; at most 2 x `threads` finished
+// stretches wait. `flush` runs on the calling thread; what it throws ends
+// the helpers and goes on to the caller.
+template <class Record, class Append>
+void flush_in_stretches(const std::vector<Record>& records, Append&& append, const Flush& flush,
+                        unsigned threads) {
+  const std::size_t stretches = (records.size() + kStretchRecords - 1) / kStretchRecords;
+  const std::size_t ahead = 2 * std::size_t{threads};
+  std::vector<std::string> made(stretches);
+  std::vector<char> done(stretches, 0);
+  std::mutex mutex;
+  std::condition_variable made_one;
+  std::condition_variable room;
+  std::size_t next = 0;     // the next stretch to make
+  std::size_t flushed = 0;  // stretches handed to `flush`
+  bool stop = false;
+  std::exception_ptr error;  // what a helper threw
+  auto helper = [&] {
+    try {
+      while (true) {
+        std::size_t k = 0;
+        {
+          std::unique_lock<std::mutex> lock(mutex);
+          room.wait(lock, [&] { return stop || next == stretches || next < flushed + ahead; });
+          if (stop || next == stretches) return;
+          k = next++;
+        }
+        std::string bytes;
+        const std::size_t begin = k * kStretchRecords;
+        append(bytes, begin, std::min(records.size(), begin + kStretchRecords));
+        {
+          const std::lock_guard<std::mutex> lock(mutex);
+          made[k] = std::move(bytes);
+          done[k] = 1;
+        }
+        made_one.notify_all();
+      }
+    } catch (...) {
+      {
+        const std::lock_guard<std::mutex> lock(mutex);
+        if (!error) error = std::current_exception();
+      }
+      made_one.notify_all();
+    }
+  };
+  std::vector<std::thread> helpers;
+  auto finish = [&] {
+    {
+      const std::lock_guard<std::mutex> lock(mutex);
+      stop = true;
+    }
+    room.notify_all();
+    for (std::thread& t : helpers) t.join();
+  };
+  try {
+    for (unsigned i = 0; i < threads && i < stretches; ++i) helpers.emplace_back(helper);
+    for (std::size_t k = 0; k < stretches; ++k) {
+      std::string bytes;
+      {
+        std::unique_lock<std::mutex> lock(mutex);
+        made_one.wait(lock, [&] { return done[k] != 0 || error; });
+        if (done[k] == 0) std::rethrow_exception(error);
+        bytes = std::move(made[k]);
+        flushed = k + 1;
+      }
+      room.notify_all();
+      flush(bytes);
+    }
+  } catch (...) {
+    finish();
+    throw;
+  }
+  finish();
+}
+
 // Appends the graph document to `out` and calls `flush(out)` whenever it
 // holds kFlushBytes or more, and once at the end; `flush` consumes (clears)
-// what it is given. Memory stays flat however large the graph.
-void write_graph_document(const graph::Graph& g, std::string& out, const Flush& flush) {
-  auto maybe_flush = [&] {
-    if (out.size() >= kFlushBytes) flush(out);
-  };
+// what it is given. Memory stays flat however large the graph. With
+// `threads` above 1, that many helper threads make the bytes of the records
+// (the same bytes), while the calling thread hands them to `flush`.
+void write_graph_document(const graph::Graph& g, std::string& out, const Flush& flush,
+                          unsigned threads = 1) {
   out += '{';
   graph::append_newline_indent(out, 1);
   out += "\"root\": ";
@@ -67,12 +184,16 @@ void write_graph_document(const graph::Graph& g, std::string& out, const Flush& 
     out += "[]";
   } else {
     out += '[';
-    for (std::size_t i = 0; i < g.nodes.size(); ++i) {
-      if (i + kAhead < g.nodes.size()) prefetch_strings(g.nodes[i + kAhead]);
-      if (i > 0) out += ',';
-      graph::append_newline_indent(out, graph::kDocumentRecordLevel);
-      graph::append_node_json(out, g.nodes[i], graph::kDocumentRecordLevel);
-      maybe_flush();
+    if (threads > 1) {
+      flush(out);
+      flush_in_stretches(
+          g.nodes,
+          [&](std::string& bytes, std::size_t begin, std::size_t end) {
+            append_nodes(bytes, g.nodes, begin, end, nullptr);
+          },
+          flush, threads);
+    } else {
+      append_nodes(out, g.nodes, 0, g.nodes.size(), &flush);
     }
     graph::append_newline_indent(out, 1);
     out += ']';
@@ -84,15 +205,16 @@ void write_graph_document(const graph::Graph& g, std::string& out, const Flush& 
     out += "[]";
   } else {
     out += '[';
-    for (std::size_t i = 0; i < g.edges.size(); ++i) {
-      if (i + kAhead < g.edges.size()) {
-        __builtin_prefetch(g.edges[i + kAhead].from.data());
-        __builtin_prefetch(g.edges[i + kAhead].to.data());
-      }
-      if (i > 0) out += ',';
-      graph::append_newline_indent(out, graph::kDocumentRecordLevel);
-      graph::append_edge_json(out, g.edges[i], graph::kDocumentRecordLevel);
-      maybe_flush();
+    if (threads > 1) {
+      flush(out);
+      flush_in_stretches(
+          g.edges,
+          [&](std::string& bytes, std::size_t begin, std::size_t end) {
+            append_edges(bytes, g.edges, begin, end, nullptr);
+          },
+          flush, threads);
+    } else {
+      append_edges(out, g.edges, 0, g.edges.size(), &flush);
     }
     graph::append_newline_indent(out, 1);
     out += ']';
@@ -156,11 +278,10 @@ void write_symbol_index_document(const graph::Graph& g, std::string& out, const 
 // Asked between the stretches of a document; true stops the writing.
 using StopWriting = std::function<bool()>;
 
-// Writes to `path` (replacing it whole) what `stream(buffer, flush)` streams.
-// When `stop` is set and says so, throws Cancelled and leaves `path` as it was.
+// Writes to `file` what `stream(buffer, flush)` streams, without putting it
+// in place. When `stop` is set and says so, throws Cancelled.
 template <class Stream>
-void write_document(const std::string& path, Stream&& stream, const StopWriting& stop = {}) {
-  AtomicFile file(path);
+void write_into(AtomicFile& file, Stream&& stream, const StopWriting& stop = {}) {
   std::string buffer;
   buffer.reserve(kFlushBytes + (64U << 10));
   try {
@@ -177,6 +298,14 @@ void write_document(const std::string& path, Stream&& stream, const StopWriting&
     // temporary file removed.
     file.fail(EIO);
   }
+}
+
+// Writes to `path` (replacing it whole) what `stream(buffer, flush)` streams.
+// When `stop` is set and says so, throws Cancelled and leaves `path` as it was.
+template <class Stream>
+void write_document(const std::string& path, Stream&& stream, const StopWriting& stop = {}) {
+  AtomicFile file(path);
+  write_into(file, stream, stop);
   file.commit();
 }
 
@@ -213,26 +342,55 @@ namespace {
 // write_documents(); `stop` is asked while the graph document is written (a
 // stop leaves both documents as they were). Once the graph document is in
 // place the index follows it whatever `stop` says, so that the two agree.
+// With `threads` above 1, the graph document's records are made by that many
+// helper threads, and the index is made and written to its temporary file
+// meanwhile by a thread of its own, then put in place after the graph
+// document; the bytes, the order the documents replace the old ones in and
+// the failure reported (the graph document's first) are those of one thread.
 WrittenDocuments write_both(const graph::Graph& g, const std::string& out_path,
-                            const StopWriting& stop) {
+                            const StopWriting& stop, unsigned threads) {
   create_output_directory(out_path);
   WrittenDocuments written;
   written.graph_path = normalize_path(out_path);
   written.index_path = sibling_path(out_path, kSymbolIndexName);
-  write_document(
-      out_path,
-      [&](std::string& buffer, const Flush& flush) { write_graph_document(g, buffer, flush); },
-      stop);
-  write_document(written.index_path, [&](std::string& buffer, const Flush& flush) {
+  auto graph_stream = [&](std::string& buffer, const Flush& flush) {
+    write_graph_document(g, buffer, flush, threads);
+  };
+  auto index_stream = [&](std::string& buffer, const Flush& flush) {
     write_symbol_index_document(g, buffer, flush, &written.index_members);
+  };
+  if (threads <= 1) {
+    write_document(out_path, graph_stream, stop);
+    write_document(written.index_path, index_stream);
+    return written;
+  }
+  std::optional<AtomicFile> index;
+  std::exception_ptr index_error;
+  std::thread index_writer([&] {
+    try {
+      index.emplace(written.index_path);
+      write_into(*index, index_stream);
+    } catch (...) {
+      index_error = std::current_exception();
+    }
   });
+  try {
+    write_document(out_path, graph_stream, stop);
+  } catch (...) {
+    index_writer.join();
+    throw;
+  }
+  index_writer.join();
+  if (index_error) std::rethrow_exception(index_error);
+  index->commit();
   return written;
 }
 
 }  // namespace
 
-WrittenDocuments write_documents(const graph::Graph& g, const std::string& out_path) {
-  return write_both(g, out_path, {});
+WrittenDocuments write_documents(const graph::Graph& g, const std::string& out_path,
+                                 unsigned jobs) {
+  return write_both(g, out_path, {}, jobs != 0 ? jobs : platform::usable_cores());
 }
 
 Built build(const std::string& root, const std::string& out_path,
@@ -244,7 +402,8 @@ Built build(const std::string& root, const std::string& out_path,
   std::error_code ec;
   if (std::filesystem::exists(out_path, ec)) built.previous = load_previous_graph(out_path);
   built.graph = graph::scan(resolved_root, std::move(built.previous), options);
-  built.written = write_both(built.graph, out_path, options.cancelled);
+  built.written = write_both(built.graph, out_path, options.cancelled,
+                             options.jobs != 0 ? options.jobs : platform::usable_cores());
   return built;
 }
 

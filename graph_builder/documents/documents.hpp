@@ -34,8 +34,11 @@ struct WrittenDocuments {
 // beside it, creating the output directory when missing. Each document
 // replaces the previous one whole (a crash leaves the old one), the graph
 // first. Throws FatalError when a document cannot be written; a graph
-// document written before the failure stays.
-WrittenDocuments write_documents(const graph::Graph& g, const std::string& out_path);
+// document written before the failure stays. `jobs` threads make the bytes
+// (0: the cores the process may use, as for the scan; 1: the calling thread
+// alone); the documents are the same for every count.
+WrittenDocuments write_documents(const graph::Graph& g, const std::string& out_path,
+                                 unsigned jobs = 0);
 
 // What `build` made and wrote.
 struct Built {
@@ -52,7 +55,8 @@ struct Built {
 // nodes of the graph document at `out_path` when it exists (an unreadable
 // one is ignored), scans, and writes both documents. Prints nothing; throws
 // FatalError on a run-level failure (the output directory or a document
-// cannot be written). `options` go to the scan; `options.cancelled` is also
+// cannot be written). `options` go to the scan, `options.jobs` also to the
+// writing of the documents; `options.cancelled` is also
 // asked while the graph document is written, and a stop throws
 // graph_builder::Cancelled with the previous documents left as they were.
 Built build(const std::string& root, const std::string& out_path,
