@@ -27,6 +27,7 @@
 #include "graph_builder/languages/languages.hpp"
 #include "graph_builder/platform/cpu.hpp"
 #include "graph_builder/platform/fd.hpp"
+#include "graph_builder/platform/memory.hpp"
 #include "graph_builder/platform/read_file.hpp"
 #include "graph_builder/relations/relations.hpp"
 #include "graph_builder/symbols/find_symbols.hpp"
@@ -449,9 +450,13 @@ class GraphMerger {
   }
 
  private:
+  // Hundreds of megabytes written once, front to back: on huge pages the
+  // page faults, a noticeable share of the run, nearly vanish.
   template <class T>
   static void reserve_at_least(std::vector<T>& v, std::size_t n) {
-    if (v.capacity() < n) v.reserve(n);
+    if (v.capacity() >= n) return;
+    v.reserve(n);
+    platform::prefer_huge_pages(v.data(), v.capacity() * sizeof(T));
   }
 
   void note_id(std::string id) {
