@@ -79,7 +79,7 @@ TEST(InterruptedWrite, SignalledRunsStopAndLeaveWholeDocuments) {
   TempTree t;
   std::string body;
   for (int i = 0; i < 40; ++i) body += "def f" + std::to_string(i) + "(x):\n    return x\n";
-  for (int i = 0; i < 1500; ++i) {
+  for (int i = 0; i < 600; ++i) {
     t.write("p/d" + std::to_string(i % 13) + "/f" + std::to_string(i) + ".py", body);
   }
   const std::vector<std::string> args{
@@ -98,12 +98,12 @@ TEST(InterruptedWrite, SignalledRunsStopAndLeaveWholeDocuments) {
   ASSERT_NE(new_graph, old_graph);
 
   int stopped = 0;
-  for (int k = 1; k <= 12; ++k) {
+  for (int k = 1; k <= 8; ++k) {
     const int signal = k % 2 == 0 ? SIGINT : SIGTERM;
     t.write("o/g.json", old_graph);
     t.write("o/symbol_index.json", old_index);
     pid_t pid = spawn_cli(args);
-    std::this_thread::sleep_for(full * k / 14);
+    std::this_thread::sleep_for(full * k / 10);
     ::kill(pid, signal);
     int st = 0;
     ::waitpid(pid, &st, 0);
