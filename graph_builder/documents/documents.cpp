@@ -73,19 +73,38 @@ void append_edges(std::string& out, const std::vector<graph::Edge>& edges, std::
   }
 }
 
-// Records per stretch made by one helper thread at a time: about a megabyte
-// or two of the graph document.
-constexpr std::size_t kStretchRecords = 1024;
+// The bytes of a stretch of records made by one helper thread at a time,
+// about: enough to make the hand-over rare, few enough that the stretches
+// waiting to be written take little memory.
+constexpr std::size_t kStretchBytes = std::size_t{1} << 20;
+
+// Where stretches of about kStretchBytes of written records begin and end,
+// from `estimate(record)`, the bytes a record takes about: the first record,
+// each record that begins a new stretch, and the end of the list.
+template <class Record, class Estimate>
+std::vector<std::size_t> stretch_bounds(const std::vector<Record>& records, Estimate&& estimate) {
+  std::vector<std::size_t> bounds{0};
+  std::size_t bytes = 0;
+  for (std::size_t i = 0; i < records.size(); ++i) {
+    bytes += estimate(records[i]);
+    if (bytes >= kStretchBytes && i + 1 < records.size()) {
+      bounds.push_back(i + 1);
+      bytes = 0;
+    }
+  }
+  bounds.push_back(records.size());
+  return bounds;
+}
 
 // Hands the records of `records` to `flush` in order, as `append(out, begin,
-// end)` writes them, the bytes of each stretch of kStretchRecords records
-// made by `threads` helper threads; at most 2 x `threads` finished
-// stretches wait. `flush` runs on the calling thread; what it throws ends
-// the helpers and goes on to the caller.
-template <class Record, class Append>
-void flush_in_stretches(const std::vector<Record>& records, Append&& append, const Flush& flush,
+// end)` writes them, the bytes of each stretch [bounds[k], bounds[k + 1])
+// made by `threads` helper threads; at most 2 x `threads` finished stretches
+// wait. `flush` runs on the calling thread; what it throws ends the helpers
+// and goes on to the caller.
+template <class Append>
+void flush_in_stretches(const std::vector<std::size_t>& bounds, Append&& append, const Flush& flush,
                         unsigned threads) {
-  const std::size_t stretches = (records.size() + kStretchRecords - 1) / kStretchRecords;
+  const std::size_t stretches = bounds.size() - 1;
   const std::size_t ahead = 2 * std::size_t{threads};
   std::vector<std::string> made(stretches);
   std::vector<char> done(stretches, 0);
@@ -107,8 +126,7 @@ void flush_in_stretches(const std::vector<Record>& records, Append&& append, con
           k = next++;
         }
         std::string bytes;
-        const std::size_t begin = k * kStretchRecords;
-        append(bytes, begin, std::min(records.size(), begin + kStretchRecords));
+        append(bytes, bounds[k], bounds[k + 1]);
         {
           const std::lock_guard<std::mutex> lock(mutex);
           made[k] = std::move(bytes);
@@ -186,8 +204,13 @@ void write_graph_document(const graph::Graph& g, std::string& out, const Flush& 
     out += '[';
     if (threads > 1) {
       flush(out);
+      // A node takes about its texts and a few hundred bytes of names.
       flush_in_stretches(
-          g.nodes,
+          stretch_bounds(g.nodes,
+                         [](const graph::Node& n) {
+                           return 256 + n.id.size() + n.path.size() + n.content.size() +
+                                  n.summary.size() + 16 * n.keywords.size();
+                         }),
           [&](std::string& bytes, std::size_t begin, std::size_t end) {
             append_nodes(bytes, g.nodes, begin, end, nullptr);
           },
@@ -208,7 +231,9 @@ void write_graph_document(const graph::Graph& g, std::string& out, const Flush& 
     if (threads > 1) {
       flush(out);
       flush_in_stretches(
-          g.edges,
+          stretch_bounds(
+              g.edges,
+              [](const graph::Edge& e) { return 64 + e.from.size() + e.to.size() + e.rel.size(); }),
           [&](std::string& bytes, std::size_t begin, std::size_t end) {
             append_edges(bytes, g.edges, begin, end, nullptr);
           },
