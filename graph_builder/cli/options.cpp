@@ -1,6 +1,8 @@
 #include "graph_builder/cli/options.hpp"
 
 #include <array>
+#include <charconv>
+#include <optional>
 #include <string_view>
 
 namespace graph_builder::cli {
@@ -9,11 +11,23 @@ namespace {
 // Options that take a value.
 struct OptionSpec {
   std::string_view name;
-  std::string Options::*field;
+  std::string Options::*field;         // takes the value as given, or
+  unsigned Options::*count = nullptr;  // a whole number of at least 1
 };
 
-constexpr std::array<OptionSpec, 2> kOptions{
-    {{"--root", &Options::root}, {"--out", &Options::out}}};
+constexpr std::array<OptionSpec, 3> kOptions{
+    {{"--root", &Options::root}, {"--out", &Options::out}, {"--jobs", nullptr, &Options::jobs}}};
+
+// The job count in `value`, or nothing when it is not a whole number from 1
+// to a million.
+std::optional<unsigned> parse_count(std::string_view value) {
+  unsigned n = 0;
+  const auto [end, ec] = std::from_chars(value.data(), value.data() + value.size(), n);
+  if (ec != std::errc() || end != value.data() + value.size() || n < 1 || n > 1000000) {
+    return std::nullopt;
+  }
+  return n;
+}
 
 // Options that take none.
 enum class Flag { help, version, verbose };
@@ -38,7 +52,7 @@ ParseResult usage_error(std::string what) {
 }  // namespace
 
 std::string usage_line(const std::string& prog) {
-  return "usage: " + prog + " [-h] [--version] [-v] [--root ROOT] [--out OUT]\n";
+  return "usage: " + prog + " [-h] [--version] [-v] [--root ROOT] [--out OUT] [-j N]\n";
 }
 
 std::string help_text(const std::string& prog) {
@@ -46,19 +60,30 @@ std::string help_text(const std::string& prog) {
   s += "\n";
   s += kDescription;
   s += "\n\noptions:\n";
-  s += "  -h, --help     show this help message and exit\n";
-  s += "  --version      show the program's version and exit\n";
-  s += "  -v, --verbose  report each file or directory passed over and why, and the\n";
-  s += "                 time taken, on standard error\n";
-  s += "  --root ROOT    Project root to scan. (default: " + std::string(kDefaultRoot) + ")\n";
-  s += "  --out OUT      Output JSON path. (default: " + std::string(kDefaultOut) + ")\n";
+  s += "  -h, --help        show this help message and exit\n";
+  s += "  --version         show the program's version and exit\n";
+  s += "  -v, --verbose     report each file or directory passed over and why, and\n";
+  s += "                    the time taken, on standard error\n";
+  s += "  --root ROOT       Project root to scan. (default: " + std::string(kDefaultRoot) + ")\n";
+  s += "  --out OUT         Output JSON path. (default: " + std::string(kDefaultOut) + ")\n";
+  s += "  -j N, --jobs N    Threads that read and analyse files (default: the cores\n";
+  s += "                    this process may use). The documents are the same for\n";
+  s += "                    every N; 1 runs on one thread.\n";
   return s;
 }
 
 ParseResult parse_options(const std::vector<std::string>& args) {
   ParseResult r;
   for (std::size_t i = 0; i < args.size(); ++i) {
-    const std::string& a = args[i];
+    // "-j N" and "-jN" are --jobs.
+    std::string short_jobs;
+    if (args[i].starts_with("-j")) {
+      if (args[i].size() == 2 && i + 1 >= args.size()) {
+        return usage_error("argument -j/--jobs: expected one argument");
+      }
+      short_jobs = "--jobs=" + (args[i].size() > 2 ? args[i].substr(2) : args[++i]);
+    }
+    const std::string& a = short_jobs.empty() ? args[i] : short_jobs;
     const FlagEntry* flag = nullptr;
     for (const FlagEntry& f : kFlags) {
       if (!f.short_name.empty() && a == f.short_name) flag = &f;
@@ -106,7 +131,14 @@ ParseResult parse_options(const std::vector<std::string>& args) {
           return usage_error("argument " + std::string(option->name) +
                              ": expected a non-empty value");
         }
-        r.options.*(option->field) = std::move(value);
+        if (option->field != nullptr) {
+          r.options.*(option->field) = std::move(value);
+        } else if (const std::optional<unsigned> n = parse_count(value)) {
+          r.options.*(option->count) = *n;
+        } else {
+          return usage_error("argument -j/--jobs: not a whole number of at least 1: '" + value +
+                             "'");
+        }
         continue;
       }
     }

@@ -15,6 +15,7 @@ struct Options {
   std::string out = kDefaultOut;
   // -v/--verbose: each entry passed over, and the time taken, on stderr.
   bool verbose = false;
+  unsigned jobs = 0;  // worker threads; 0: the cores the process may use
 };
 
 enum class ParseOutcome { run, help, version, usage_error };
@@ -25,11 +26,12 @@ struct ParseResult {
   std::string error;  // for usage_error: what was wrong
 };
 
-// Parses `args` (without the program name): --root and --out, each as
-// "--opt value" or "--opt=value" with a value that is not empty
-// (unambiguous prefixes such as --ro are accepted; the last occurrence
-// wins), -v/--verbose, and -h/--help and --version, which end the parsing.
-// Pure: whether the paths exist is not looked at.
+// Parses `args` (without the program name): --root, --out and --jobs, each as
+// "--opt value" or "--opt=value" with a value that is not empty (unambiguous
+// prefixes such as --ro are accepted; the last occurrence wins), --jobs also
+// as "-j N" or "-jN" and only with a whole number of at least 1,
+// -v/--verbose, and -h/--help and --version, which end the parsing. Pure:
+// whether the paths exist is not looked at.
 ParseResult parse_options(const std::vector<std::string>& args);
 
 // The usage line, ended by a newline, naming the program `prog`.

@@ -1,13 +1,18 @@
 #include "graph_builder/cli/run.hpp"
 
+#include <unistd.h>
+
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <exception>
 #include <string>
+#include <string_view>
 #include <vector>
 
+#include "graph_builder/cli/interrupt.hpp"
 #include "graph_builder/cli/options.hpp"
+#include "graph_builder/cli/progress.hpp"
 #include "graph_builder/discovery/walk.hpp"
 #include "graph_builder/documents/documents.hpp"
 #include "graph_builder/documents/paths.hpp"
@@ -74,19 +79,37 @@ int run_with(int argc, char** argv, documents::Built& built) {
     print_error("--out must name a file: " + options.out);
     return 2;
   }
-  graph::ScanOptions scan_options;
-  if (options.verbose) {
-    scan_options.on_skip = [](const discovery::Skipped& skipped) {
-      print_note("skipped " + skipped.path + ": " +
-                 std::string(discovery::describe(skipped.reason)));
-    };
-  }
   const auto start = std::chrono::steady_clock::now();
   try {
-    built = documents::build(options.root, options.out, scan_options);
+    {
+      const InterruptGuard interrupts;
+      ProgressLine progress(::isatty(STDERR_FILENO) == 1, [](std::string_view line) {
+        std::fwrite(line.data(), 1, line.size(), stderr);
+        std::fflush(stderr);
+      });
+      graph::ScanOptions scan;
+      scan.jobs = options.jobs;
+      scan.cancelled = [] { return interrupting_signal() != 0; };
+      scan.on_progress = [&](const graph::ScanProgress& p) {
+        progress.update(p, ProgressLine::Clock::now());
+      };
+      if (options.verbose) {
+        // On the scanning thread, as the progress line is drawn: the note
+        // takes the line's place and the next update draws it again below.
+        scan.on_skip = [&](const discovery::Skipped& skipped) {
+          progress.erase();
+          print_note("skipped " + skipped.path + ": " +
+                     std::string(discovery::describe(skipped.reason)));
+        };
+      }
+      built = documents::build(options.root, options.out, scan);
+    }
     const std::string lines = tally(built);
     std::fwrite(lines.data(), 1, lines.size(), stdout);
     if (std::fflush(stdout) != 0) throw FatalError("cannot write to standard output");
+  } catch (const Cancelled&) {
+    // Stopped by a signal: nothing more to say; the exit tells how it ended.
+    return 128 + interrupting_signal();
   } catch (const std::exception& e) {
     print_error(e.what());
     return 1;
@@ -112,6 +135,7 @@ void run_and_exit(int argc, char** argv) {
   static documents::Built built;
   const int status = run_with(argc, argv, built);
   std::fflush(nullptr);
+  if (const int signal = interrupting_signal(); signal != 0) end_by_signal(signal);
 #ifdef GB_REGEX_PROFILE
   std::exit(status);  // the per-pattern timings print at exit
 #else

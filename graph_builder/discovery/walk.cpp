@@ -105,12 +105,13 @@ KeepDir keep_dir(std::string_view base, std::string_view d, std::string_view roo
 
 class Walker {
  public:
-  Walker(std::string root_resolved, std::vector<WalkedFile>& files, const SkipObserver* on_skip)
-      : root_resolved_(std::move(root_resolved)), files_(files), on_skip_(on_skip) {}
+  Walker(std::string root_resolved, WalkSink& sink)
+      : root_resolved_(std::move(root_resolved)), sink_(sink) {}
 
   // `base_resolved` is the resolved form of `base` when known, else empty
   // (then resolved once, when the first file needs it).
   void walk(const std::string& base, std::string base_resolved) {
+    if (sink_.stopped()) return;
     Listing listing;
     if (!list_dir(base, listing)) {
       report(base, SkipReason::unreadable);
@@ -136,7 +137,7 @@ class Walker {
       } else {
         resolved = resolve_c(path);
       }
-      files_.push_back({std::move(path), std::move(resolved)});
+      sink_.file({std::move(path), std::move(resolved)});
     }
     for (std::size_t i = 0; i < listing.dirs.size(); ++i) {
       const std::string& d = listing.dirs[i];
@@ -170,12 +171,11 @@ class Walker {
 
  private:
   void report(const std::string& path, SkipReason reason) const {
-    if (on_skip_ != nullptr && *on_skip_) (*on_skip_)(Skipped{path, reason});
+    sink_.skipped(Skipped{path, reason});
   }
 
   std::string root_resolved_;
-  std::vector<WalkedFile>& files_;
-  const SkipObserver* on_skip_;
+  WalkSink& sink_;
   std::vector<DirKey> ancestors_;
 };
 
@@ -233,13 +233,30 @@ bool keep_dir(std::string_view base, std::string_view d, std::string_view root_r
   return keep_dir(base, d, root_resolved, false) == KeepDir::walk;
 }
 
-std::vector<WalkedFile> walk_files_resolved(const std::string& root, const SkipObserver* on_skip) {
-  std::vector<WalkedFile> files;
+void walk_files_into(const std::string& root, WalkSink& sink) {
   const std::string root_resolved = resolve_path(root);
-  Walker walker(root_resolved, files, on_skip);
+  Walker walker(root_resolved, sink);
   walker.push_root(root);
   walker.walk(root, root_resolved);
-  return files;
+}
+
+std::vector<WalkedFile> walk_files_resolved(const std::string& root, const SkipObserver* on_skip) {
+  // Collects the files and passes each skip straight on.
+  class Collect final : public WalkSink {
+   public:
+    explicit Collect(const SkipObserver* on_skip) : on_skip_(on_skip) {}
+    void file(WalkedFile&& f) override { files.push_back(std::move(f)); }
+    void skipped(Skipped&& s) override {
+      if (on_skip_ != nullptr && *on_skip_) (*on_skip_)(s);
+    }
+    std::vector<WalkedFile> files;
+
+   private:
+    const SkipObserver* on_skip_;
+  };
+  Collect collect(on_skip);
+  walk_files_into(root, collect);
+  return std::move(collect.files);
 }
 
 std::vector<std::string> walk_files(const std::string& root) {

@@ -21,6 +21,23 @@ struct WalkedFile {
   std::string path;
   std::string resolved;
 };
+// Receives what the walk finds, in walk order, on the walking thread.
+class WalkSink {
+ public:
+  virtual ~WalkSink() = default;
+  // A file to scan.
+  virtual void file(WalkedFile&& f) = 0;
+  // An entry passed over for trouble.
+  virtual void skipped(Skipped&& s) = 0;
+  // Asked before each directory is listed: true ends the walk there (what
+  // was found stays found).
+  virtual bool stopped() { return false; }
+};
+
+// The walk of walk_files_resolved(), handing each finding to `sink` as it is
+// made. Never throws (unless `sink` does).
+void walk_files_into(const std::string& root, WalkSink& sink);
+
 // walk_files() with each file's resolved path. Directories passed over for
 // trouble are reported to `on_skip` when it is set. Never throws (unless
 // `on_skip` does).

@@ -36,8 +36,11 @@ struct WrittenDocuments {
 // written straight into. Both documents are written and both paths checked
 // before either replaces the old one, so a failure replaces neither (only a
 // crash between the two renames can leave one replaced). Throws FatalError
-// when a document cannot be written.
-WrittenDocuments write_documents(const graph::Graph& g, const std::string& out_path);
+// when a document cannot be written. `jobs` threads make the bytes (0: the
+// cores the process may use, as for the scan; 1: the calling thread alone);
+// the documents are the same for every count.
+WrittenDocuments write_documents(const graph::Graph& g, const std::string& out_path,
+                                 unsigned jobs = 0);
 
 // What `build` made and wrote.
 struct Built {
@@ -56,7 +59,10 @@ struct Built {
 // nothing; throws FatalError on a run-level failure: a `root` that does not
 // exist or is not a directory, or an `out_path` that names a directory (both
 // refused before anything is created), or an output directory or a document
-// that cannot be written. `options` go to the scan.
+// that cannot be written. `options` go to the scan, `options.jobs` also to
+// the writing of the documents; `options.cancelled` is also asked while the
+// graph document is written, and a stop throws graph_builder::Cancelled with
+// the previous documents left as they were.
 Built build(const std::string& root, const std::string& out_path,
             const graph::ScanOptions& options = {});
 

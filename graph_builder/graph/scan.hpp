@@ -5,6 +5,7 @@
 // file silently; nothing per-file throws out of a scan.
 
 #include <cstddef>
+#include <cstdint>
 #include <functional>
 #include <string>
 #include <string_view>
@@ -38,24 +39,45 @@ struct Graph {
   std::size_t file_count() const { return nodes.size() - symbol_count; }
 };
 
+// How far a scan has come, as given to ScanOptions::on_progress.
+struct ScanProgress {
+  std::size_t files_found = 0;   // files the walk has listed so far
+  bool walk_done = false;        // true once `files_found` is final
+  std::size_t files_done = 0;    // files read and analysed, or passed over
+  std::uint64_t bytes_done = 0;  // bytes of the files read so far
+};
+
 // How a scan runs; the defaults give the documented result with nothing
-// reported.
+// reported. The graph is the same, byte for byte, whatever the options.
 struct ScanOptions {
   // Called for each file or directory passed over for trouble (over the size
   // limit, unreadable, a linked directory outside the root, a link loop), on
   // the thread that called scan, in walk order. Empty: nothing is reported.
   discovery::SkipObserver on_skip;
-  // Asked on the thread that called scan before each file is analysed; when
-  // it returns true the scan stops and throws graph_builder::Cancelled.
-  // Empty: the scan runs to the end.
+  // Asked on the thread that called scan, often: before each directory is
+  // listed, before each file is analysed (one job) or each time a batch of
+  // files is done and while waiting for one (more jobs). When it returns true
+  // the workers stop after the file at hand and the scan throws
+  // graph_builder::Cancelled. Empty: the scan runs to the end.
   std::function<bool()> cancelled;
+  // Threads that read and analyse files: 0 takes the number of cores this
+  // process may use (its CPU affinity and cgroup CPU quota); 1 runs the whole
+  // scan on the calling thread and starts no thread.
+  unsigned jobs = 0;
+  // Called on the thread that called scan as the scan goes on (as often as
+  // `cancelled`). Empty: nothing is reported.
+  std::function<void(const ScanProgress&)> on_progress;
 };
 
 // Scans the project under `root` (the command line passes it absolute with
 // links resolved). A file present in `existing_nodes` with the same
 // "file_hash" keeps its stored summary, keywords and other stored values;
-// relations and symbols are always recomputed. Never prints; reads nothing
-// outside the walked files.
+// relations and symbols are always recomputed. Files are read and analysed
+// by `options.jobs` threads and their nodes and edges put in walk order, so
+// the graph does not depend on the number of jobs. Never prints; reads
+// nothing outside the walked files. Throws graph_builder::Cancelled when
+// `options.cancelled` says so; an exception on any thread of the scan ends
+// the scan and is thrown on to the caller.
 Graph scan(const std::string& root, const PriorNodes* existing_nodes = nullptr,
            const ScanOptions& options = {});
 // The same, taking the previous nodes over: stored values are moved into the

@@ -1,11 +1,14 @@
 #include <fcntl.h>
+#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdint>
 
 #include "graph_builder/platform/cpu.hpp"
 #include "graph_builder/platform/fd.hpp"
+#include "graph_builder/platform/memory.hpp"
 #include "graph_builder/platform/read_file.hpp"
 
 namespace graph_builder::platform {
@@ -54,6 +57,19 @@ ReadStatus read_file_at(int dir_fd, const char* name, std::string& out, std::siz
   }
   out.resize(got);
   return ReadStatus::ok;
+}
+
+void prefer_huge_pages(void* data, std::size_t bytes) {
+#ifdef MADV_HUGEPAGE
+  constexpr std::uintptr_t kHuge = std::uintptr_t{2} << 20;
+  const auto begin = reinterpret_cast<std::uintptr_t>(data);
+  const std::uintptr_t from = (begin + kHuge - 1) & ~(kHuge - 1);
+  const std::uintptr_t to = (begin + bytes) & ~(kHuge - 1);
+  if (to > from) (void)::madvise(reinterpret_cast<void*>(from), to - from, MADV_HUGEPAGE);
+#else
+  (void)data;
+  (void)bytes;
+#endif
 }
 
 bool has_avx512_hashing() {

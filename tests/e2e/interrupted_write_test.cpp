@@ -1,5 +1,6 @@
-// A run killed at any moment leaves either the previous documents or the new
-// ones in place, never a truncated or mixed one, and no temporary file.
+// A run killed or interrupted at any moment leaves either the previous
+// documents or the new ones in place, never a truncated or mixed one, and no
+// temporary file.
 
 #include <fcntl.h>
 #include <gtest/gtest.h>
@@ -112,6 +113,56 @@ TEST(InterruptedWrite, KilledRunsLeaveOldOrNewDocuments) {
   if (unnamed) {
     EXPECT_LE(kills_leaving_one, 1);
   }
+}
+
+// SIGINT and SIGTERM stop a run with several jobs at any moment: the process
+// ends by the signal (or, signalled too late, succeeds), both documents are
+// the previous ones or both the new ones, and no temporary file is left.
+TEST(InterruptedWrite, SignalledRunsStopAndLeaveWholeDocuments) {
+  TempTree t;
+  std::string body;
+  for (int i = 0; i < 40; ++i) body += "def f" + std::to_string(i) + "(x):\n    return x\n";
+  for (int i = 0; i < 600; ++i) {
+    t.write("p/d" + std::to_string(i % 13) + "/f" + std::to_string(i) + ".py", body);
+  }
+  const std::vector<std::string> args{
+      "--root", t.path("p").string(), "--out", t.path("o/g.json").string(), "--jobs", "2"};
+  ASSERT_EQ(run_cli(args).status, 0);
+  const std::string old_graph = read_file(t.path("o/g.json"));
+  const std::string old_index = read_file(t.path("o/symbol_index.json"));
+  t.write("p/new.py", "def added():\n    return 1\n");
+  t.write("p/d0/f0.py", "def changed():\n    pass\n");
+
+  auto start = std::chrono::steady_clock::now();
+  ASSERT_EQ(run_cli(args).status, 0);
+  auto full = std::chrono::steady_clock::now() - start;
+  const std::string new_graph = read_file(t.path("o/g.json"));
+  const std::string new_index = read_file(t.path("o/symbol_index.json"));
+  ASSERT_NE(new_graph, old_graph);
+
+  int stopped = 0;
+  for (int k = 1; k <= 8; ++k) {
+    const int signal = k % 2 == 0 ? SIGINT : SIGTERM;
+    t.write("o/g.json", old_graph);
+    t.write("o/symbol_index.json", old_index);
+    pid_t pid = spawn_cli(args);
+    std::this_thread::sleep_for(full * k / 10);
+    ::kill(pid, signal);
+    int st = 0;
+    ::waitpid(pid, &st, 0);
+    const bool by_signal = WIFSIGNALED(st) && WTERMSIG(st) == signal;
+    EXPECT_TRUE(by_signal || (WIFEXITED(st) && WEXITSTATUS(st) == 0)) << "signal " << k;
+    if (by_signal) ++stopped;
+    const std::string g = read_file(t.path("o/g.json"));
+    const std::string idx = read_file(t.path("o/symbol_index.json"));
+    EXPECT_TRUE((g == old_graph && idx == old_index) || (g == new_graph && idx == new_index))
+        << "signal " << k << ": documents torn or mixed";
+    for (const auto& e : std::filesystem::directory_iterator(t.path("o"))) {
+      EXPECT_EQ(e.path().filename().string().find(".graph_builder.tmp"), std::string::npos)
+          << "signal " << k << ": " << e.path();
+    }
+  }
+  EXPECT_GT(stopped, 0);
 }
 
 }  // namespace

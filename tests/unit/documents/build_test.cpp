@@ -1,6 +1,7 @@
 // The one call that does what the command line does.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <string>
 #include <utility>
@@ -80,6 +81,42 @@ TEST(Build, ReadsThePreviousGraphBack) {
   const Built third = build(root, out);
   EXPECT_TRUE(third.previous.empty());
   EXPECT_EQ(read_file(out), graph_document(first.graph));
+}
+
+// Names in the directory `dir`, sorted.
+std::vector<std::string> names_in(const std::filesystem::path& dir) {
+  std::vector<std::string> names;
+  for (const auto& e : std::filesystem::directory_iterator(dir)) {
+    names.push_back(e.path().filename().string());
+  }
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
+// A build asked to stop once the graph document is being written stops
+// there: both previous documents stay as they were, and no temporary file is
+// left beside them.
+TEST(Build, StopWhileWritingLeavesThePreviousDocuments) {
+  TempTree t;
+  write_tree(t);
+  const std::string out = t.path("o/g.json").string();
+  (void)build(t.path("p").string(), out);
+  const std::string old_graph = read_file(out);
+  const std::string old_index = read_file(t.path("o/symbol_index.json"));
+  const std::vector<std::string> documents{"g.json", "symbol_index.json"};
+  t.write("p/src/more.ts", "export function more() {}\n");
+  for (unsigned jobs : {1U, 2U}) {
+    bool writing = false;
+    graph::ScanOptions options;
+    options.jobs = jobs;
+    // Writing has begun once a temporary file stands beside the documents.
+    options.cancelled = [&] { return writing = names_in(t.path("o")) != documents; };
+    EXPECT_THROW(build(t.path("p").string(), out, options), Cancelled);
+    EXPECT_TRUE(writing);
+    EXPECT_EQ(read_file(out), old_graph);
+    EXPECT_EQ(read_file(t.path("o/symbol_index.json")), old_index);
+    EXPECT_EQ(names_in(t.path("o")), documents);
+  }
 }
 
 // Run-level failures throw, print nothing, and create nothing more.

@@ -73,9 +73,10 @@ TEST(ScanSkips, UnlistableDirectoryIsUnreadable) {
   EXPECT_EQ(scan(t.root().string()).file_count(), ::geteuid() == 0 ? 2U : 1U);
 }
 
-// A scan asked to stop throws Cancelled instead of returning a graph, having
-// asked before a file; one never asked to stop runs to the end.
-TEST(ScanCancel, StopsWhenAskedAndOnlyThen) {
+// With one job, a scan asked to stop throws Cancelled instead of returning a
+// graph, having asked before the directory and before each file; one never
+// asked to stop runs to the end.
+TEST(ScanCancel, OneJobStopsWhenAskedAndOnlyThen) {
   TempTree t;
   for (int i = 0; i < 40; ++i) {
     std::string name = std::to_string(i);
@@ -85,18 +86,45 @@ TEST(ScanCancel, StopsWhenAskedAndOnlyThen) {
   for (int stop_after : {0, 1, 17}) {
     int asked = 0;
     ScanOptions options;
+    options.jobs = 1;
     options.cancelled = [&] { return asked++ == stop_after; };
     EXPECT_THROW(scan(t.root().string(), nullptr, options), Cancelled) << stop_after;
     EXPECT_EQ(asked, stop_after + 1);
   }
   int asked = 0;
   ScanOptions options;
+  options.jobs = 1;
   options.cancelled = [&] {
     ++asked;
     return false;
   };
   EXPECT_EQ(scan(t.root().string(), nullptr, options).file_count(), 40U);
-  EXPECT_EQ(asked, 40);
+  EXPECT_EQ(asked, 41);
+}
+
+// Progress, with one job: files found grow during the walk, files done and
+// their bytes only grow, and the last report counts every file.
+TEST(ScanProgressReports, OneJobReportsEachFile) {
+  TempTree t;
+  t.write("a.py", "x = 1\n");
+  t.write("d/b.md", "hello\n");
+  t.write("d/c.md", std::string(MAX_FILE_BYTES + 1, 'c'));
+  std::vector<graph::ScanProgress> seen;
+  ScanOptions options;
+  options.jobs = 1;
+  options.on_progress = [&](const graph::ScanProgress& p) { seen.push_back(p); };
+  EXPECT_EQ(scan(t.root().string(), nullptr, options).file_count(), 2U);
+  ASSERT_FALSE(seen.empty());
+  const graph::ScanProgress& last = seen.back();
+  EXPECT_TRUE(last.walk_done);
+  EXPECT_EQ(last.files_found, 3U);
+  EXPECT_EQ(last.files_done, 3U);
+  EXPECT_EQ(last.bytes_done, 12U);
+  for (std::size_t i = 1; i < seen.size(); ++i) {
+    EXPECT_GE(seen[i].files_done, seen[i - 1].files_done);
+    EXPECT_GE(seen[i].bytes_done, seen[i - 1].bytes_done);
+    EXPECT_LE(seen[i].files_done, seen[i].files_found);
+  }
 }
 
 }  // namespace
