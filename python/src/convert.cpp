@@ -180,7 +180,31 @@ void put(PyObject* dict, PyObject* key, const py::handle value) {
   if (PyDict_SetItem(dict, key, value.ptr()) != 0) throw_python_error();
 }
 
-py::dict new_dict() { return py::reinterpret_steal<py::dict>(take(PyDict_New()).release()); }
+// A new dict with room for `size` items without growing.
+py::dict new_dict(Py_ssize_t size = 0) {
+#if PY_VERSION_HEX < 0x030D0000
+  if (size > 5) return py::reinterpret_steal<py::dict>(take(_PyDict_NewPresized(size)).release());
+#endif
+  (void)size;
+  return py::reinterpret_steal<py::dict>(take(PyDict_New()).release());
+}
+
+// One str for a text that many records of a row share (a file's id, which
+// is its nodes' "path" and its edges' "from"): the last one made is kept.
+class SharedText {
+ public:
+  py::object get(std::string_view s) {
+    if (!object_ || s != text_) {
+      text_.assign(s);
+      object_ = text_result(s);
+    }
+    return object_;
+  }
+
+ private:
+  std::string text_;
+  py::object object_;
+};
 
 py::object integer(std::int64_t v) { return take(PyLong_FromLongLong(v)); }
 
@@ -208,13 +232,22 @@ class MemberKeys {
   std::size_t count_ = 0;
 };
 
-// Builds a node's dict as `visit_members` lists its members.
+// Builds a node's dict as `visit_members` lists its members. A file's id is
+// made once for the file node's "id" and "path" and its symbols' "path".
 class NodeDictBuilder {
  public:
-  NodeDictBuilder(PyObject* dict, const StoredObjects* stored) : dict_(dict), stored_(stored) {}
+  NodeDictBuilder(const graph::Node& node, PyObject* dict, const StoredObjects* stored,
+                  SharedText* file_id)
+      : node_(node), dict_(dict), stored_(stored), file_id_(file_id) {}
 
   void string(std::string_view key, const std::string& v, const JsonValue* stored) {
-    put(dict_, member_key(key), stored != nullptr ? stored_value(*stored) : short_text(v));
+    if (stored != nullptr) {
+      put(dict_, member_key(key), stored_value(*stored));
+    } else if (file_id_ != nullptr && (key == "path" || (key == "id" && node_.kind == "file"))) {
+      put(dict_, member_key(key), file_id_->get(v));
+    } else {
+      put(dict_, member_key(key), short_text(v));
+    }
   }
   void long_text(std::string_view key, const std::string& v, const JsonValue* stored) {
     put(dict_, member_key(key), stored != nullptr ? stored_value(*stored) : text_result(v));
@@ -236,9 +269,43 @@ class NodeDictBuilder {
     return stored_ != nullptr ? stored_->object_for(v) : json_result(v);
   }
 
+  const graph::Node& node_;
   PyObject* dict_;
   const StoredObjects* stored_;
+  SharedText* file_id_;
 };
+
+// The most members a node's dict has.
+constexpr Py_ssize_t kNodeMembers = 13;
+
+py::dict node_dict(const graph::Node& node, const StoredObjects* stored, SharedText* file_id) {
+  py::dict d = new_dict(kNodeMembers);
+  NodeDictBuilder builder(node, d.ptr(), stored, file_id);
+  graph::visit_members(node, builder);
+  return d;
+}
+
+// Stops the cyclic garbage collector while a large result is built: it would
+// otherwise walk the growing result again and again, and nothing built here
+// forms a cycle.
+class GcPaused {
+ public:
+  GcPaused() : was_enabled_(PyGC_Disable() == 1) {}
+  ~GcPaused() {
+    if (was_enabled_) PyGC_Enable();
+  }
+  GcPaused(const GcPaused&) = delete;
+  GcPaused& operator=(const GcPaused&) = delete;
+
+ private:
+  bool was_enabled_;
+};
+
+// Raises KeyboardInterrupt (or what a signal handler raised) while a large
+// result is being built.
+void check_signals(std::size_t i) {
+  if ((i & 4095) == 0 && PyErr_CheckSignals() != 0) throw_python_error();
+}
 
 }  // namespace
 
@@ -546,11 +613,42 @@ py::object StoredObjects::object_for(const JsonValue& placeholder) const {
   return json_result(placeholder);
 }
 
-py::dict node_result(const graph::Node& node, const StoredObjects* stored) {
-  py::dict d = new_dict();
-  NodeDictBuilder builder(d.ptr(), stored);
-  graph::visit_members(node, builder);
-  return d;
+py::dict node_result(const graph::Node& node) { return node_dict(node, nullptr, nullptr); }
+
+py::dict graph_result(graph::Graph& g, py::object root, const StoredObjects& stored) {
+  const GcPaused gc_paused;
+  const Keys& k = keys();
+  py::list nodes = py::reinterpret_steal<py::list>(
+      take(PyList_New(static_cast<Py_ssize_t>(g.nodes.size()))).release());
+  SharedText file_id;
+  for (std::size_t i = 0; i < g.nodes.size(); ++i) {
+    check_signals(i);
+    PyList_SET_ITEM(nodes.ptr(), static_cast<Py_ssize_t>(i),
+                    node_dict(g.nodes[i], &stored, &file_id).release().ptr());
+    // The texts are in Python now: free them as the conversion goes.
+    g.nodes[i] = graph::Node();
+  }
+  py::list edges = py::reinterpret_steal<py::list>(
+      take(PyList_New(static_cast<Py_ssize_t>(g.edges.size()))).release());
+  SharedText from;
+  for (std::size_t i = 0; i < g.edges.size(); ++i) {
+    check_signals(i);
+    const graph::Edge& e = g.edges[i];
+    py::dict d = new_dict();
+    put(d.ptr(), k.from, from.get(e.from));
+    put(d.ptr(), k.to, text_result(e.to));
+    put(d.ptr(), k.rel, short_text(e.rel));
+    PyList_SET_ITEM(edges.ptr(), static_cast<Py_ssize_t>(i), d.release().ptr());
+  }
+  py::dict out = new_dict(7);
+  out["root"] = std::move(root);
+  out["node_count"] = g.node_count();
+  out["edge_count"] = g.edge_count();
+  out["file_count"] = g.file_count();
+  out["symbol_count"] = g.symbol_count;
+  out["nodes"] = std::move(nodes);
+  out["edges"] = std::move(edges);
+  return out;
 }
 
 graph::PriorNodes prior_nodes_arg(py::handle existing, StoredObjects& stored) {

@@ -112,9 +112,13 @@ class StoredObjects {
   std::vector<py::object> objects_;
 };
 
-// A node's dict, in the order of its serialised members; stored values come
-// from `stored` (null: the node has none).
-py::dict node_result(const graph::Node& node, const StoredObjects* stored);
+// A node's dict, in the order of its serialised members (`Node.as_dict`).
+py::dict node_result(const graph::Node& node);
+
+// The graph of a scan: "root" (`root`), the four counts, "nodes" (each
+// node's dict, its stored values from `stored`) and "edges". Frees the
+// nodes' texts as it goes.
+py::dict graph_result(graph::Graph& g, py::object root, const StoredObjects& stored);
 
 // The previous graph's file nodes: `existing` is a mapping from file id to the
 // node's mapping (as as_dict gives it). The values the scan reads ("id",

@@ -91,40 +91,6 @@ py::object root_text(py::handle root) {
   return path;
 }
 
-// Raises KeyboardInterrupt (or what a signal handler raised) while a long
-// result is being built.
-void check_signals(std::size_t i) {
-  if ((i & 4095) == 0 && PyErr_CheckSignals() != 0) throw_python_error();
-}
-
-py::dict graph_result(graph::Graph& g, py::object root, const StoredObjects& stored) {
-  py::list nodes = py::reinterpret_steal<py::list>(PyList_New(0));
-  if (!nodes) throw_python_error();
-  for (std::size_t i = 0; i < g.nodes.size(); ++i) {
-    check_signals(i);
-    if (PyList_Append(nodes.ptr(), node_result(g.nodes[i], &stored).ptr()) != 0) {
-      throw_python_error();
-    }
-    // The texts are in Python now: free them as the conversion goes.
-    g.nodes[i] = graph::Node();
-  }
-  py::list edges = py::reinterpret_steal<py::list>(PyList_New(0));
-  if (!edges) throw_python_error();
-  for (std::size_t i = 0; i < g.edges.size(); ++i) {
-    check_signals(i);
-    if (PyList_Append(edges.ptr(), edge_result(g.edges[i]).ptr()) != 0) throw_python_error();
-  }
-  py::dict out;
-  out["root"] = std::move(root);
-  out["node_count"] = g.node_count();
-  out["edge_count"] = g.edge_count();
-  out["file_count"] = g.file_count();
-  out["symbol_count"] = g.symbol_count;
-  out["nodes"] = std::move(nodes);
-  out["edges"] = std::move(edges);
-  return out;
-}
-
 py::dict scan(py::handle root, py::handle existing_nodes) {
   const std::string root_path = path_arg(root, "scan(): root");
   py::object root_value = root_text(root);
@@ -300,9 +266,11 @@ py::list extract_keywords(py::handle content, py::handle ext) {
                                                  text_arg(ext, "extract_keywords(): ext")));
 }
 
+// `path` is read for its words, which the library does only for UTF-8: it is
+// a text here, not an id (a surrogate escape raises UnicodeEncodeError).
 py::str make_summary(py::handle content, py::handle path, py::handle ext) {
   return text_result(text::make_summary(text_arg(content, "_make_summary(): content"),
-                                        id_arg(path, "_make_summary(): path"),
+                                        text_arg(path, "_make_summary(): path"),
                                         text_arg(ext, "_make_summary(): ext")));
 }
 
@@ -313,7 +281,7 @@ py::list parse_relations(py::handle path, py::handle text, py::handle root) {
   return edges_result(graph::parse_relations(p, t, r));
 }
 
-py::dict node_as_dict(py::handle node) { return node_result(node_arg(node), nullptr); }
+py::dict node_as_dict(py::handle node) { return node_result(node_arg(node)); }
 
 template <class Strings>
 py::frozenset string_set(const Strings& items) {

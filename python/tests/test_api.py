@@ -213,12 +213,14 @@ class Discovery(unittest.TestCase):
     def test_should_scan(self):
         cases = [("src/a.py", True), ("README.MD", True), ("conf/Config.Yaml", True),
                  ("x/.py", False), ("Makefile", False), ("app/venv/x.py", False),
-                 ("/p/.venv/lib/x.py", False), ("a.txt", False), ("a.py.", False)]
+                 ("/p/.venv/lib/x.py", False), ("a.txt", False), ("a.py.", False),
+                 (os.fsdecode(b"x.\xff"), False), (os.fsdecode(b"x.p\xc3"), False),
+                 (os.fsdecode(b"caf\xe9.py"), True)]
         for path, expected in cases:
             with self.subTest(path=path):
                 self.assertIs(gb.should_scan(path), expected)
                 self.assertIs(gb.should_scan(pathlib.PurePosixPath(path)), expected)
-                self.assertIs(gb.should_scan(path.encode()), expected)
+                self.assertIs(gb.should_scan(os.fsencode(path)), expected)
 
     def test_walk_files_and_rel(self):
         with TempTree() as t:

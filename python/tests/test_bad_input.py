@@ -34,6 +34,8 @@ class BadArguments(unittest.TestCase):
             (lambda: gb.extract_keywords(b"x", ".py"), TypeError, "content"),
             (lambda: gb._make_summary("x", None, ".py"), TypeError, "path"),
             (lambda: gb._make_summary("x", "\udfff", ".py"), UnicodeEncodeError, "path"),
+            # A file id holding a file-name byte that is not UTF-8 is no text.
+            (lambda: gb._make_summary("x", "src/caf\udcc3", ".py"), UnicodeEncodeError, "path"),
             (lambda: gb._split_camel(SURROGATE), UnicodeEncodeError, "name"),
             (lambda: gb._name_keywords(3), TypeError, "name"),
             (lambda: gb.extract_symbols_py(SURROGATE, "a.py"), UnicodeEncodeError, "content"),
