@@ -1,10 +1,11 @@
 #!/usr/bin/env bash
 # Installs the Debian packages graph_builder needs to build and test, when
-# missing. Needs root (or sudo) only when something is missing.
+# missing (pybind11, the Python headers and venv serve the Python module).
+# Needs root (or sudo) only when something is missing.
 set -euo pipefail
 
 packages=(cmake ninja-build g++ pkg-config libpcre2-dev libssl-dev nlohmann-json3-dev
-          libicu-dev libgtest-dev "$@")
+          libicu-dev libgtest-dev pybind11-dev python3-dev python3-venv "$@")
 missing=()
 for p in "${packages[@]}"; do
   if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed"; then

@@ -11,7 +11,9 @@ bool should_scan(std::string_view path) {
     return false;
   }
   const std::string_view ext = languages::extension_of(languages::base_name(path));
-  if (ext.empty()) return false;
+  // A name from the file system may hold bytes that are not UTF-8: such an
+  // extension is none of the table's, and the case mapping needs valid text.
+  if (ext.empty() || !text::is_valid_utf8(ext)) return false;
   return languages::profile(text::to_lower(ext)).scanned();
 }
 

@@ -59,7 +59,7 @@ TEST(Cli, UsageErrorsExitTwoAndCreateNothing) {
   const std::string kept = t.path("kept/g.json").string();
   const std::string root = t.path("p").string();
   const std::string usage =
-      "usage: graph_builder [-h] [--version] [-v] [--root ROOT] [--out OUT]\n";
+      "usage: graph_builder [-h] [--version] [-v] [--root ROOT] [--out OUT] [-j N]\n";
   struct Case {
     std::vector<std::string> args;
     std::string err;  // a prefix of standard error

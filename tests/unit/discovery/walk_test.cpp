@@ -48,6 +48,11 @@ TEST(ShouldScan, ExtensionsAndVenvPaths) {
       {"/p/a.xaml", true},
       {"/p/A.KTS", true},
       {"rel.py", true},
+      // Extensions holding bytes that are not UTF-8 (a stray byte, a
+      // truncated sequence at the very end of the name).
+      {"/p/x.\xff", false},
+      {"/p/x.p\xc3", false},
+      {"/p/x.\xe2\x84", false},
   };
   for (const Case& c : cases) EXPECT_EQ(should_scan(c.path), c.scanned) << c.path;
 }
