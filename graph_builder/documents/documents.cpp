@@ -172,6 +172,38 @@ void flush_in_stretches(const std::vector<std::size_t>& bounds, Append&& append,
   finish();
 }
 
+// Appends `,\n  "<key>": [...]` for `items`, each record made by
+// `append(bytes, items, begin, end, flush_or_null)`: on the calling thread
+// (flushing as it goes), or with `threads` above 1 by helper threads, a
+// stretch of about a megabyte of records (by `bytes_of`) at a time.
+template <class Item, class BytesOf, class Append>
+void append_array(std::string& out, const char* key, const std::vector<Item>& items,
+                  BytesOf bytes_of, Append append, const Flush& flush, unsigned threads) {
+  out += ',';
+  graph::append_newline_indent(out, 1);
+  out += '"';
+  out += key;
+  out += "\": ";
+  if (items.empty()) {
+    out += "[]";
+    return;
+  }
+  out += '[';
+  if (threads > 1) {
+    flush(out);
+    flush_in_stretches(
+        stretch_bounds(items, bytes_of),
+        [&](std::string& bytes, std::size_t begin, std::size_t end) {
+          append(bytes, items, begin, end, nullptr);
+        },
+        flush, threads);
+  } else {
+    append(out, items, 0, items.size(), &flush);
+  }
+  graph::append_newline_indent(out, 1);
+  out += ']';
+}
+
 // Appends the graph document to `out` and calls `flush(out)` whenever it
 // holds kFlushBytes or more, and once at the end; `flush` consumes (clears)
 // what it is given. Memory stays flat however large the graph. With
@@ -195,55 +227,16 @@ void write_graph_document(const graph::Graph& g, std::string& out, const Flush& 
   count("edge_count", g.edge_count());
   count("file_count", g.file_count());
   count("symbol_count", g.symbol_count);
-  out += ',';
-  graph::append_newline_indent(out, 1);
-  out += "\"nodes\": ";
-  if (g.nodes.empty()) {
-    out += "[]";
-  } else {
-    out += '[';
-    if (threads > 1) {
-      flush(out);
-      // A node takes about its texts and a few hundred bytes of names.
-      flush_in_stretches(
-          stretch_bounds(g.nodes,
-                         [](const graph::Node& n) {
-                           return 256 + n.id.size() + n.path.size() + n.content.size() +
-                                  n.summary.size() + 16 * n.keywords.size();
-                         }),
-          [&](std::string& bytes, std::size_t begin, std::size_t end) {
-            append_nodes(bytes, g.nodes, begin, end, nullptr);
-          },
-          flush, threads);
-    } else {
-      append_nodes(out, g.nodes, 0, g.nodes.size(), &flush);
-    }
-    graph::append_newline_indent(out, 1);
-    out += ']';
-  }
-  out += ',';
-  graph::append_newline_indent(out, 1);
-  out += "\"edges\": ";
-  if (g.edges.empty()) {
-    out += "[]";
-  } else {
-    out += '[';
-    if (threads > 1) {
-      flush(out);
-      flush_in_stretches(
-          stretch_bounds(
-              g.edges,
-              [](const graph::Edge& e) { return 64 + e.from.size() + e.to.size() + e.rel.size(); }),
-          [&](std::string& bytes, std::size_t begin, std::size_t end) {
-            append_edges(bytes, g.edges, begin, end, nullptr);
-          },
-          flush, threads);
-    } else {
-      append_edges(out, g.edges, 0, g.edges.size(), &flush);
-    }
-    graph::append_newline_indent(out, 1);
-    out += ']';
-  }
+  auto node_bytes = [](const graph::Node& n) {
+    // A node takes about its texts and a few hundred bytes of names.
+    return 256 + n.id.size() + n.path.size() + n.content.size() + n.summary.size() +
+           16 * n.keywords.size();
+  };
+  auto edge_bytes = [](const graph::Edge& e) {
+    return 64 + e.from.size() + e.to.size() + e.rel.size();
+  };
+  append_array(out, "nodes", g.nodes, node_bytes, append_nodes, flush, threads);
+  append_array(out, "edges", g.edges, edge_bytes, append_edges, flush, threads);
   out += "\n}";
   flush(out);
 }
