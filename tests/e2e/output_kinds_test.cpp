@@ -3,20 +3,15 @@
 // regular file is ever replaced or read from, and the two documents stay in
 // step.
 
-#include <fcntl.h>
 #include <gtest/gtest.h>
-#include <signal.h>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
-#include <chrono>
 #include <cstring>
 #include <filesystem>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "support/drain.hpp"
@@ -27,50 +22,6 @@ namespace graph_builder::testing {
 namespace {
 
 namespace fs = std::filesystem;
-
-// Runs the program like run_cli, but kills it when it has not ended within
-// a minute (a program waiting on a FIFO would otherwise hang the suite):
-// `timed_out` tells.
-struct Bounded {
-  CliResult result;
-  bool timed_out = false;
-};
-
-Bounded run_bounded(const std::vector<std::string>& args) {
-  TempTree scratch;
-  const fs::path out_path = scratch.path("stdout");
-  const fs::path err_path = scratch.path("stderr");
-  const pid_t pid = ::fork();
-  if (pid == 0) {
-    const int o = ::open(out_path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-    const int e = ::open(err_path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-    ::dup2(o, 1);
-    ::dup2(e, 2);
-    std::vector<std::string> owned{GB_EXECUTABLE};
-    owned.insert(owned.end(), args.begin(), args.end());
-    std::vector<char*> argv;
-    for (auto& a : owned) argv.push_back(a.data());
-    argv.push_back(nullptr);
-    ::execv(argv[0], argv.data());
-    ::_exit(127);
-  }
-  Bounded b;
-  int st = 0;
-  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
-  while (::waitpid(pid, &st, WNOHANG) == 0) {
-    if (std::chrono::steady_clock::now() > deadline) {
-      b.timed_out = true;
-      ::kill(pid, SIGKILL);
-      ::waitpid(pid, &st, 0);
-      break;
-    }
-    std::this_thread::sleep_for(std::chrono::milliseconds(5));
-  }
-  b.result.status = WIFEXITED(st) ? WEXITSTATUS(st) : 128 + WTERMSIG(st);
-  b.result.out = read_file(out_path);
-  b.result.err = read_file(err_path);
-  return b;
-}
 
 std::vector<std::string> names_in(const fs::path& dir) {
   std::vector<std::string> names;
@@ -106,7 +57,8 @@ TEST(CliOutput, FifoWithAReaderReceivesTheWholeGraph) {
   const fs::path fifo = t.path("o/pipe");
   ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
   Drain reader = Drain::fifo(fifo);
-  const Bounded run = run_bounded({"--root", t.path("p").string(), "--out", fifo.string()});
+  const BoundedCliResult run =
+      run_cli_bounded({"--root", t.path("p").string(), "--out", fifo.string()});
   const std::string got = reader.join();
   ASSERT_FALSE(run.timed_out) << "the program waited on the FIFO";
   EXPECT_EQ(run.result.status, 0) << run.result.err;
@@ -141,7 +93,8 @@ TEST(CliOutput, DeviceNodesStayDevices) {
     const fs::path node = t.path(std::string("o/") + d.name);
     ASSERT_EQ(::mknod(node.c_str(), S_IFCHR | 0666, ::makedev(1, d.minor)), 0)
         << std::strerror(errno);
-    const Bounded run = run_bounded({"--root", t.path("p").string(), "--out", node.string()});
+    const BoundedCliResult run =
+        run_cli_bounded({"--root", t.path("p").string(), "--out", node.string()});
     ASSERT_FALSE(run.timed_out) << d.name;
     EXPECT_EQ(run.result.status, d.status) << d.name << ": " << run.result.err;
     EXPECT_EQ(run.result.err, d.err) << d.name;
