@@ -121,14 +121,9 @@ TEST_P(KitTree, DocumentsMatchByteForByte) {
             read_file(tree / "expected" / "symbol_index.json"));
 }
 
-INSTANTIATE_TEST_SUITE_P(Trees, KitTree,
-                         ::testing::Values("escapes", "symbols", "dedupe", "empty-file"),
+INSTANTIATE_TEST_SUITE_P(Trees, KitTree, ::testing::ValuesIn(kKitTrees),
                          [](const ::testing::TestParamInfo<std::string>& tree_info) {
-                           std::string n = tree_info.param;
-                           for (char& ch : n) {
-                             if (ch == '-') ch = '_';
-                           }
-                           return n;
+                           return kit_tree_test_name(tree_info.param);
                          });
 
 }  // namespace

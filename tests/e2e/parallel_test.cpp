@@ -90,14 +90,9 @@ TEST_P(ParallelKitTree, ExpectedDocumentsForEveryJobCount) {
   }
 }
 
-INSTANTIATE_TEST_SUITE_P(Trees, ParallelKitTree,
-                         ::testing::Values("escapes", "symbols", "dedupe", "empty-file"),
+INSTANTIATE_TEST_SUITE_P(Trees, ParallelKitTree, ::testing::ValuesIn(kKitTrees),
                          [](const ::testing::TestParamInfo<std::string>& tree_info) {
-                           std::string n = tree_info.param;
-                           for (char& ch : n) {
-                             if (ch == '-') ch = '_';
-                           }
-                           return n;
+                           return kit_tree_test_name(tree_info.param);
                          });
 
 // Small texts for every extension the scan reads (and two it does not), with

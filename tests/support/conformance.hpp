@@ -38,4 +38,16 @@ std::string decoded_input(const KitCase& c);
 // The lower-cased extension of the case's file name, as the scan computes it.
 std::string case_ext(const KitCase& c);
 
+// The kit's whole trees (<kit>/trees/<name>), each with its expected documents.
+inline const std::vector<std::string> kKitTrees{"escapes", "symbols", "dedupe", "empty-file"};
+
+// A test name for the tree `name` ('-' is not allowed in test names).
+inline std::string kit_tree_test_name(const std::string& name) {
+  std::string n = name;
+  for (char& ch : n) {
+    if (ch == '-') ch = '_';
+  }
+  return n;
+}
+
 }  // namespace graph_builder::testing
